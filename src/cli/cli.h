@@ -1,0 +1,18 @@
+#pragma once
+// velmora-cli: the comparison engine for scripts and for studying the method.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 2;     // bad arguments, unreadable files, invalid UTF-8
+inline constexpr int kExitOverflow = 3;  // a text or the call count past the method's limit
+
+// Runs one command (args without the program name); prints one JSON line to out, or a
+// message to err and nothing to out. Returns the exit status.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace velmora

@@ -1,0 +1,156 @@
+#include "engine/fast_common_length.h"
+
+#include <algorithm>
+
+#include "engine/checked_arithmetic.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::int32_t kLongestText = 32766;
+
+std::int32_t lengthOf(std::u16string_view text)
+{
+    return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), kLongestText + 1));
+}
+
+}  // namespace
+
+FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second)
+    : first_(first),
+      second_(second),
+      firstLength_(lengthOf(first)),
+      secondLength_(lengthOf(second)),
+      firstIndex_(first.substr(0, static_cast<std::size_t>(firstLength_))),
+      secondIndex_(second.substr(0, static_cast<std::size_t>(secondLength_)))
+{
+}
+
+std::int16_t FastCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
+{
+    counter.add(1);
+    if (i > static_cast<std::int32_t>(first_.size()) || j > static_cast<std::int32_t>(second_.size())) return 0;
+    const std::int32_t rest = std::max(firstLength_ - i + 1, secondLength_ - j + 1);
+    if (rest > kLongestText) throw OverflowError(OverflowLimit::TextLength);
+    return evaluate(i, j, counter).length;
+}
+
+ScanOutcome FastCommonLength::evaluate(std::int32_t i, std::int32_t j, CallCounter& counter)
+{
+    stack_.clear();
+    if (request(i, j, false, counter)) return returned_;
+    while (!stack_.empty()) step(stack_.back(), counter);
+    return returned_;
+}
+
+// Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that
+// will compute it (false). An invocation counts itself; a continuation of a scan does not.
+bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter)
+{
+    if (invocation) counter.add(1);
+    if (i > firstLength_ || j > secondLength_) {
+        returned_ = {};
+        return true;
+    }
+    if (const auto known = memo_.find(i, j)) {
+        counter.add(known->nestedCalls);
+        returned_ = *known;
+        return true;
+    }
+    stack_.push_back(Frame{i, j});
+    return false;
+}
+
+// Runs the top frame until it needs a value not yet known (it then pushes a frame and
+// returns) or until it is finished. A push may move the frame, so nothing touches
+// `frame` after request() has returned false.
+bool FastCommonLength::step(Frame& frame, CallCounter& counter)
+{
+    const std::int32_t i = frame.i, j = frame.j;
+    const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
+    for (;;) {
+        switch (frame.phase) {
+        case Phase::Start:
+            if (first_[static_cast<std::size_t>(i - 1)] == wanted) {
+                if (!finish(frame, 1, i + 1, j + 1, counter)) return false;
+                break;
+            }
+            frame.candidate = firstIndex_.occurrencesFrom(wanted, i + 1);
+            frame.phase = Phase::NextCandidate;
+            break;
+        case Phase::NextCandidate:
+            if (!firstIndex_.isOccurrence(frame.candidate, wanted)) {
+                if (!finish(frame, 0, i, j + 1, counter)) return false;
+                break;
+            }
+            frame.skipped = 1;
+            frame.phase = Phase::AfterTake;
+            if (!request(frame.candidate->second, j, true, counter)) return false;
+            break;
+        case Phase::AfterTake:
+            frame.takeLength = returned_.length;
+            frame.takeCalls = returned_.nestedCalls;
+            frame.nestedCalls = saturatingAdd(frame.nestedCalls, saturatingAdd(1, frame.takeCalls));
+            if (!weighSkippedCharacters(frame, counter)) return false;
+            break;
+        case Phase::AfterSkip:
+            frame.nestedCalls = saturatingAdd(frame.nestedCalls, saturatingAdd(1, returned_.nestedCalls));
+            if (returned_.length > frame.takeLength) {
+                ++frame.candidate;
+                frame.phase = Phase::NextCandidate;
+                break;
+            }
+            ++frame.skipped;
+            if (!weighSkippedCharacters(frame, counter)) return false;
+            break;
+        case Phase::AfterContinuation: {
+            frame.nestedCalls = saturatingAdd(frame.nestedCalls, returned_.nestedCalls);
+            const ScanOutcome outcome{static_cast<std::int16_t>(returned_.length + frame.continuationBonus),
+                                      frame.nestedCalls};
+            memo_.insert(i, j, outcome);
+            stack_.pop_back();
+            returned_ = outcome;
+            return true;
+        }
+        }
+    }
+}
+
+// Weighs the skipped characters from frame.skipped on against the candidate. The take
+// length of the first one is known; every later one repeats that invocation, which the
+// count must show. Returns false when it had to push a frame.
+bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter)
+{
+    const std::int32_t candidate = frame.candidate->second;
+    const std::int32_t offset = candidate - frame.i;
+    const std::uint64_t repeatedTake = saturatingAdd(1, frame.takeCalls);
+    for (bool firstOfBatch = frame.skipped == 1 && frame.phase == Phase::AfterTake;; firstOfBatch = false) {
+        if (frame.skipped > offset) return finish(frame, 1, candidate + 1, frame.j + 1, counter);
+        if (!firstOfBatch) {
+            counter.add(repeatedTake);
+            frame.nestedCalls = saturatingAdd(frame.nestedCalls, repeatedTake);
+        }
+        const char16_t skipped = first_[static_cast<std::size_t>(frame.i + frame.skipped - 2)];
+        const std::int32_t partner = secondIndex_.next(skipped, frame.j);
+        if (partner != 0) {
+            frame.phase = Phase::AfterSkip;
+            return request(frame.i + frame.skipped - 1, partner, true, counter);
+        }
+        ++frame.skipped;
+    }
+}
+
+bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter)
+{
+    frame.continuationBonus = bonus;
+    frame.phase = Phase::AfterContinuation;
+    return request(i, j, false, counter);
+}
+
+std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter)
+{
+    FastCommonLength engine(first, second);
+    return engine.invoke(1, 1, counter);
+}
+
+}  // namespace velmora

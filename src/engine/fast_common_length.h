@@ -1,0 +1,63 @@
+#pragma once
+// The fast CommonLength: the same result and the same growth of the call count as the
+// invocation-by-invocation search, in time polynomial in the texts.
+//
+// Every invocation works on a pair of remainders of two fixed texts, and the scan inside
+// an invocation goes on exactly like a fresh invocation on the remaining pair. So each
+// pair (i, j) is evaluated once: its length and the nested invocations its scan makes are
+// remembered, and a repeated call adds the remembered count at once. The pending work is
+// kept on an explicit stack, so no nesting depth can exhaust the thread's stack.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "engine/call_counter.h"
+#include "engine/occurrence_index.h"
+#include "engine/suffix_pair_memo.h"
+
+namespace velmora {
+
+class FastCommonLength {
+public:
+    // The texts must outlive this object.
+    FastCommonLength(std::u16string_view first, std::u16string_view second);
+
+    // CommonLength(first[i..], second[j..]) for 1-based i and j (one past the end is the
+    // empty remainder), counting its invocations into counter.
+    std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
+
+    std::size_t rememberedPairs() const noexcept { return memo_.size(); }
+    std::size_t memoBytes() const noexcept { return memo_.bytes(); }
+
+private:
+    enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterContinuation };
+    struct Frame {
+        std::int32_t i, j;
+        Phase phase = Phase::Start;
+        std::int16_t continuationBonus = 0;  // 1 when the continuation follows a match
+        std::int32_t skipped = 0;            // m: the skipped character under test
+        std::int16_t takeLength = 0;
+        std::uint64_t takeCalls = 0;
+        std::uint64_t nestedCalls = 0;
+        OccurrenceIndex::Iterator candidate{};
+    };
+
+    ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
+    bool step(Frame& frame, CallCounter& counter);
+    bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
+    bool weighSkippedCharacters(Frame& frame, CallCounter& counter);
+    bool finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter);
+
+    std::u16string_view first_, second_;
+    std::int32_t firstLength_, secondLength_;
+    OccurrenceIndex firstIndex_, secondIndex_;
+    SuffixPairMemo memo_;
+    std::vector<Frame> stack_;
+    ScanOutcome returned_;
+};
+
+// One call on two strings of their own, with the fast engine.
+std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
+
+}  // namespace velmora

@@ -1,0 +1,65 @@
+#include "engine/headless_window.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+void HeadlessWindow::type(std::u16string_view upper, std::u16string_view lower)
+{
+    boxes_[index(Box::RT1)] = {std::u16string(upper), std::vector<bool>(upper.size()), {}};
+    boxes_[index(Box::RT2)] = {std::u16string(lower), std::vector<bool>(lower.size()), {}};
+}
+
+void HeadlessWindow::colourGap(Box box, std::int32_t start, std::int32_t length)
+{
+    log_.push_back({Op::ColourGap, static_cast<int>(box), start, length, {}});
+    BoxState& state = boxes_[index(box)];
+    state.selection = {start, length};
+    const auto size = static_cast<std::int32_t>(state.gapColoured.size());
+    for (std::int32_t p = std::max(start, 0); p < std::min(start + length, size); ++p)
+        state.gapColoured[static_cast<std::size_t>(p)] = true;
+}
+
+void HeadlessWindow::select(Box box, std::int32_t start, std::int32_t length)
+{
+    log_.push_back({Op::Select, static_cast<int>(box), start, length, {}});
+    boxes_[index(box)].selection = {start, length};
+}
+
+void HeadlessWindow::collapseSelection(Box box)
+{
+    log_.push_back({Op::CollapseSelection, static_cast<int>(box), 0, 0, {}});
+    boxes_[index(box)].selection.length = 0;
+}
+
+void HeadlessWindow::setText(Box box, std::u16string_view text)
+{
+    log_.push_back({Op::SetText, static_cast<int>(box), 0, 0, std::u16string(text)});
+    boxes_[index(box)] = {std::u16string(text), std::vector<bool>(text.size()), {}};
+}
+
+void HeadlessWindow::setCaption(Label label, std::u16string_view caption)
+{
+    log_.push_back({Op::SetCaption, static_cast<int>(label), 0, 0, std::u16string(caption)});
+    captions_[static_cast<std::size_t>(label)] = caption;
+}
+
+void HeadlessWindow::setFocus(Box box)
+{
+    log_.push_back({Op::SetFocus, static_cast<int>(box), 0, 0, {}});
+    focus_ = box;
+    hasFocus_ = true;
+}
+
+void HeadlessWindow::yield() { log_.push_back({Op::Yield, 0, 0, 0, {}}); }
+
+std::vector<std::int32_t> HeadlessWindow::gapPositions(Box box) const
+{
+    std::vector<std::int32_t> positions;
+    const auto& coloured = boxes_[index(box)].gapColoured;
+    for (std::size_t p = 0; p < coloured.size(); ++p)
+        if (coloured[p]) positions.push_back(static_cast<std::int32_t>(p + 1));
+    return positions;
+}
+
+}  // namespace velmora

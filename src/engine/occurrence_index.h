@@ -1,0 +1,30 @@
+#pragma once
+// Where each character occurs in a text, so that "the next occurrence of c at or after
+// position p" is a binary search instead of a rescan of the text.
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace velmora {
+
+class OccurrenceIndex {
+public:
+    using Entry = std::pair<char16_t, std::int32_t>;  // character, 1-based position
+    using Iterator = std::vector<Entry>::const_iterator;
+
+    explicit OccurrenceIndex(std::u16string_view text);
+
+    // The first position at or after from that holds c, or 0 when there is none.
+    std::int32_t next(char16_t c, std::int32_t from) const;
+    // The occurrences of c at or after from, in increasing order: iterate while
+    // isOccurrence(it, c) holds.
+    Iterator occurrencesFrom(char16_t c, std::int32_t from) const;
+    bool isOccurrence(Iterator it, char16_t c) const { return it != entries_.end() && it->first == c; }
+
+private:
+    std::vector<Entry> entries_;  // sorted by character, then position
+};
+
+}  // namespace velmora
