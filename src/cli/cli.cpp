@@ -252,7 +252,7 @@ int lookupCommand(const Arguments& args, std::ostream& out)
     JsonObject json;
     json.field("row", std::int64_t{plan->row}).fieldRaw("selections", selections + "]");
     if (focus)
-        json.field("focus", std::u16string(boxName(*focus).begin(), boxName(*focus).end()));
+        json.fieldRaw("focus", "\"" + boxName(*focus) + "\"");
     else
         json.fieldNull("focus");
     out << json.str() << '\n';

@@ -18,23 +18,20 @@ std::string escapeUnit(unsigned unit)
 
 std::string jsonString(std::u16string_view text)
 {
-    const std::string utf8 = utf16ToUtf8(text, [](std::string& out, char16_t unit) { out += escapeUnit(unit); });
     std::string out = "\"";
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        if (c == '"' || c == '\\') {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            out += utf16ToUtf8Lossy(text.substr(i, 2));
+            ++i;
+        } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit < 0x20) {
+            out += unit == u'\n' ? "\\n" : unit == u'\r' ? "\\r" : unit == u'\t' ? "\\t" : escapeUnit(unit);
+        } else if (unit == u'"' || unit == u'\\') {
             out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += escapeUnit(static_cast<unsigned char>(c));
+            out += static_cast<char>(unit);
         } else {
-            out += c;
+            appendUtf8(out, unit);
         }
     }
     return out + "\"";

@@ -69,6 +69,9 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
 
 int16_t CommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter)
 {
+    // At most a + b invocations nest; short texts fit on any thread's stack.
+    constexpr std::size_t kShallowEnough = 2000;
+    if (first.size() + second.size() < kShallowEnough) return literalCommonLength(first, second, counter);
     int16_t result = 0;
     runOnLargeStack([&] { result = literalCommonLength(first, second, counter); });
     return result;

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/checked_arithmetic.h"
+#include "engine/common_length.h"
+#include "engine/fast_common_length.h"
+
+namespace velmora {
+namespace {
+
+using LengthFunction = std::function<std::int16_t(std::u16string_view, std::u16string_view, CallCounter&)>;
+
+struct Engine {
+    const char* name;
+    LengthFunction run;
+};
+
+const Engine kEngines[] = {{"literal", CommonLength}, {"fast", FastCommonLengthOf}};
+
+struct LengthCase {
+    std::u16string first, second;
+    std::int16_t length;
+    std::uint64_t calls;
+};
+
+const LengthCase kLengthCases[] = {
+    {u"", u"", 0, 1},
+    {u"ABC", u"", 0, 1},
+    {u"", u"ABC", 0, 1},
+    {u"ABC", u"ABC", 3, 1},
+    {u"ABC", u"XYZ", 0, 1},
+    {u"AAAA", u"BAAAA", 4, 1},
+    {u"AB", u"B", 1, 2},
+    {u"BAAAA", u"AAAA", 4, 2},
+    {u"AB", u"BAB", 2, 3},
+    {u"ABB", u"BABB", 3, 5},
+    {u"XYBZ", u"BZXY", 2, 5},
+    {u"程序设计", u"设计程序", 2, 5},
+    {u"ABCDEFG", u"GFEDCBA", 1, 13},
+    {u"ABCBDAB", u"BDCABA", 4, 24},
+    {u"BDCABA", u"ABCBDAB", 4, 26},
+    {u"BACACDADCDADAB", u"BABDCCCDACCADA", 10, 409},
+    {u"BDABDCBADCBDBDDCDCCD", u"DBADBDCBADCCACACCCDC", 13, 7278},
+    {u"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA", u"GTCGTTCGGAATGCCGTTGCTCTGTAAA", 20, 532682},
+    {u"DBADDCDABBCACDCDACACACCCCBDDCD", u"BBDDBBACADACBCDDDBDCDDDBCCDCDA", 17, 212060770},
+    {u"abc", u"ABC", 0, 1},          // case counts
+    {u"😀", u"😁", 1, 1},              // outside the BMP: two units, the high ones match
+    {u"\u00a0x", u" x", 1, 2},       // a non-breaking space is not a space
+};
+
+TEST(CommonLength, ResultsAndInvocationCountsOfBothEngines)
+{
+    for (const Engine& engine : kEngines) {
+        for (const LengthCase& c : kLengthCases) {
+            CallCounter counter;
+            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << " " << c.calls;
+            EXPECT_EQ(counter.value(), c.calls) << engine.name << " " << c.calls;
+        }
+    }
+}
+
+TEST(CommonLength, LengthLimitOfSixteenBits)
+{
+    const std::u16string longest(32766, u'a'), tooLong(32767, u'a'), farTooLong(32768, u'a');
+    struct LimitCase {
+        const std::u16string* first;
+        std::u16string second;
+        bool overflows;
+        std::int16_t length;
+    };
+    const LimitCase cases[] = {
+        {&longest, u"a", false, 1}, {&longest, u"b", false, 0},  {&tooLong, u"a", true, 0},
+        {&tooLong, u"", false, 0},  {&farTooLong, u"", false, 0}, {&farTooLong, u"b", true, 0},
+    };
+    for (const Engine& engine : kEngines) {
+        for (const LimitCase& c : cases) {
+            for (const bool swapped : {false, true}) {
+                CallCounter counter;
+                const std::u16string_view a = swapped ? std::u16string_view(c.second) : *c.first;
+                const std::u16string_view b = swapped ? std::u16string_view(*c.first) : c.second;
+                const auto call = [&] { return engine.run(a, b, counter); };
+                if (c.overflows) {
+                    try {
+                        call();
+                        ADD_FAILURE() << engine.name << " accepted " << a.size() << " against " << b.size();
+                    } catch (const OverflowError& e) {
+                        EXPECT_EQ(e.limit(), OverflowLimit::TextLength);
+                    }
+                } else {
+                    EXPECT_EQ(call(), c.length) << engine.name << " " << a.size() << " against " << b.size();
+                }
+            }
+        }
+    }
+}
+
+// The count overflows exactly when the invocation-by-invocation count passes 2^31 - 1.
+TEST(CommonLength, CallCountOverflowsExactlyPastTheLimit)
+{
+    const LengthCase& deep = kLengthCases[16];  // 7,278 invocations
+    for (const Engine& engine : kEngines) {
+        for (const std::uint64_t headroom : {deep.calls + 1, deep.calls, deep.calls - 1, std::uint64_t{1}}) {
+            CallCounter counter(CallCounter::kWindowLimit - headroom);
+            const bool fits = headroom >= deep.calls;
+            if (fits) {
+                EXPECT_EQ(engine.run(deep.first, deep.second, counter), deep.length) << engine.name;
+                EXPECT_EQ(counter.value(), CallCounter::kWindowLimit - headroom + deep.calls);
+                continue;
+            }
+            EXPECT_THROW(engine.run(deep.first, deep.second, counter), OverflowError) << engine.name << headroom;
+            EXPECT_EQ(counter.value(), CallCounter::kWindowLimit);
+        }
+    }
+}
+
+TEST(CommonLength, FastEngineBeyondTheWindowLimit)
+{
+    const LengthCase& largest = kLengthCases[18];
+    CallCounter counter(CallCounter::kNoLimit - largest.calls, CallCounter::kNoLimit);
+    EXPECT_EQ(FastCommonLengthOf(largest.first, largest.second, counter), largest.length);
+    EXPECT_EQ(counter.value(), CallCounter::kNoLimit);
+    EXPECT_FALSE(counter.saturated());
+    CallCounter past(CallCounter::kNoLimit - largest.calls + 1, CallCounter::kNoLimit);
+    FastCommonLengthOf(largest.first, largest.second, past);
+    EXPECT_TRUE(past.saturated());
+}
+
+// Nesting tens of thousands of invocations deep must not exhaust any stack.
+TEST(CommonLength, DeepNestingFinishes)
+{
+    std::u16string stairs;
+    for (int i = 0; i < 16383; ++i) stairs += i % 2 ? u'b' : u'a';
+    const std::u16string single(32766, u'x');
+    struct DeepCase {
+        std::u16string first, second;
+    };
+    const DeepCase cases[] = {{single + u"", u"x"}, {u"x", single}, {stairs, stairs.substr(1)},
+                              {stairs.substr(1), stairs}, {std::u16string(32766, u'a'), std::u16string(32765, u'a') + u"b"}};
+    for (const DeepCase& c : cases) {
+        CallCounter counter(0, CallCounter::kNoLimit);
+        const std::int16_t length = FastCommonLengthOf(c.first, c.second, counter);
+        EXPECT_GE(length, 1);
+        EXPECT_LE(length, static_cast<std::int16_t>(std::min(c.first.size(), c.second.size())));
+    }
+}
+
+}  // namespace
+}  // namespace velmora
