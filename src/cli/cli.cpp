@@ -294,7 +294,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << buffered.str();
         return status;
     } catch (const UsageError& e) {
-        err << "velmora-cli: " << e.what() << "\n" << kUsage;
+        err << "velmora-cli: " << e.what() << "\n(velmora-cli --help shows the usage)\n";
         return kExitUsage;
     } catch (const OverflowError& e) {
         err << "velmora-cli: " << overflowMessage(e) << "\n";

@@ -35,7 +35,7 @@ private:
     struct Frame {
         std::int32_t i, j;
         Phase phase = Phase::Start;
-        std::int16_t continuationBonus = 0;  // 1 when the continuation follows a match
+        std::int16_t continuationBonus = 0;  // characters matched before the continuation
         std::int32_t skipped = 0;            // m: the skipped character under test
         std::int16_t takeLength = 0;
         std::uint64_t takeCalls = 0;
@@ -43,6 +43,7 @@ private:
         OccurrenceIndex::Iterator candidate{};
     };
 
+    std::int32_t commonPrefix(std::int32_t i, std::int32_t j) const;
     ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
