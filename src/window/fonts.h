@@ -1,0 +1,19 @@
+#pragma once
+// The window names its fonts as the Chinese desktop it was designed for does; these
+// substitutions map them to the Debian fonts that carry the same styles.
+
+#include <QFont>
+#include <QString>
+
+namespace velmora {
+
+inline const QString kSongti = QStringLiteral("宋体");
+inline const QString kKaiti = QStringLiteral("楷体");
+inline const QString kTahoma = QStringLiteral("Tahoma");
+
+// 宋体 -> AR PL UMing CN, 楷体 -> AR PL UKai CN, Tahoma -> DejaVu Sans.
+void installFontSubstitutions();
+
+QFont makeFont(const QString& family, double pointSize, bool bold = false);
+
+}  // namespace velmora

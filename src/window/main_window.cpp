@@ -1,0 +1,152 @@
+#include "window/main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "window/app_icon.h"
+#include "window/fonts.h"
+#include "window/workflow.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QRect fromTwips(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+}
+
+template <class Widget>
+Widget* place(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool ownFont = true)
+{
+    auto* b = place<QPushButton>(parent, name, geometry);
+    b->setText(caption);
+    if (ownFont) b->setFont(makeFont(kSongti, 10.5));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect geometry, const QFont* font)
+{
+    auto* l = place<QLabel>(parent, name, geometry);
+    if (font) l->setFont(*font);
+    l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(false);
+    setAutoSizeCaption(l, caption);
+    return l;
+}
+
+QFrame* shape(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* frame = place<QFrame>(parent, name, geometry);
+    frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid rgb(0, 0, 255); background: transparent; }"));
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->lower();
+    return frame;
+}
+
+}  // namespace
+
+void setAutoSizeCaption(QLabel* label, const QString& caption)
+{
+    label->setText(caption);
+    label->resize(label->sizeHint().width(), std::max(label->sizeHint().height(), label->height()));
+}
+
+MainWindow::MainWindow()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Velmora"));
+    setWindowIcon(velmoraIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(makeFont(kTahoma, 8.25));
+    buildControls();
+    setTabOrder();
+    workflow_ = std::make_unique<Workflow>(*this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    Controls& c = controls_;
+    const QFont boxFont = makeFont(kSongti, 15.75, true);
+    const QFont countFont = makeFont(kSongti, 10.5);
+    const QFont lengthFont = makeFont(kKaiti, 14.25);
+    const QFont stateFont = makeFont(kKaiti, 12);
+
+    c.Shape2 = shape(this, "Shape2", fromTwips(4650, 3945, 3435, 660));
+    c.Shape1 = shape(this, "Shape1", fromTwips(120, 3945, 4500, 660));
+    c.Command6 = button(this, "Command6", QStringLiteral("计算2"), fromTwips(9210, 4080, 795, 375));
+    c.Command5 = button(this, "Command5", QStringLiteral("Command5"), fromTwips(4815, 2595, 990, 360), false);
+    c.Command1 = button(this, "Command1", QStringLiteral("编辑文本"), fromTwips(5910, 4080, 1155, 360));
+    c.RT2 = place<RichTextBox>(this, "RT2", fromTwips(75, 1410, 11085, 1065));
+    c.RT1 = place<RichTextBox>(this, "RT1", fromTwips(75, 105, 11085, 1065));
+    c.Command4 = button(this, "Command4", QStringLiteral("清除"), fromTwips(7200, 4080, 765, 360));
+    c.Command3 = button(this, "Command3", QStringLiteral("Command3"), fromTwips(8220, 2595, 1095, 360), false);
+    c.Cmd_exit = button(this, "Cmd_exit", QStringLiteral("退出"), fromTwips(10335, 4050, 795, 375));
+    c.Cmd_dz = button(this, "Cmd_dz", QStringLiteral("计算1"), fromTwips(8205, 4080, 795, 375));
+    c.RT3 = place<ResultBox>(this, "RT3", fromTwips(75, 2670, 11085, 690));
+    c.Label3 = label(this, "Label3", QStringLiteral("计算后，可在三个窗口里任意选中一个黑色字符......"),
+                     fromTwips(225, 3540, 4140, 195), nullptr);
+    c.Label7 = label(this, "Label7", QStringLiteral("函数调用次数："), fromTwips(2160, 4170, 1470, 210), &countFont);
+    c.Label5 = label(this, "Label5", QString(), fromTwips(3720, 4170, 105, 210), &countFont);
+    c.Label4 = label(this, "Label4", QString(), fromTwips(240, 4140, 150, 285), &lengthFont);
+    c.Label2 = label(this, "Label2", QStringLiteral("可以编辑"), fromTwips(4770, 4140, 960, 240), &stateFont);
+
+    for (QWidget* box : {static_cast<QWidget*>(c.RT1), static_cast<QWidget*>(c.RT2), static_cast<QWidget*>(c.RT3)})
+        box->setFont(boxFont);
+    QPalette resultPalette = c.RT3->palette();
+    resultPalette.setColor(QPalette::Base, QColor(224, 224, 224));
+    c.RT3->setPalette(resultPalette);
+    c.RT3->setLocked(true);  // the result box never takes typing
+    c.RT3->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+    c.Command1->setEnabled(false);
+    QPalette grey = c.Command1->palette();
+    grey.setColor(QPalette::Button, QColor(224, 224, 224));
+    c.Command1->setPalette(grey);
+    c.Command1->setAutoFillBackground(true);
+    c.Command3->setVisible(false);
+    c.Command5->setVisible(false);
+}
+
+// Focus order of the tab indices: RT3, 计算1, 退出, 编辑文本, 清除, RT1, RT2, 计算2.
+void MainWindow::setTabOrder()
+{
+    const Controls& c = controls_;
+    QWidget* order[] = {c.RT3, c.Cmd_dz, c.Cmd_exit, c.Command1, c.Command4, c.RT1, c.RT2, c.Command6};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void MainWindow::showCentred()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (workflow_->mayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+}  // namespace velmora

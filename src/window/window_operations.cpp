@@ -1,0 +1,154 @@
+#include "window/window_operations.h"
+
+#include <QCoreApplication>
+#include <QTextCharFormat>
+
+#include "window/main_window.h"
+
+namespace velmora {
+namespace {
+
+QString toQString(std::u16string_view text)
+{
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// Positions past the end of the text go to its end, as a text box treats them.
+QTextCursor rangeCursor(QTextDocument* document, std::int32_t start, std::int32_t length)
+{
+    const int end = document->characterCount() - 1;
+    const int from = std::clamp(start, 0, end);
+    const int to = std::clamp(static_cast<int>(std::min<std::int64_t>(std::int64_t{start} + length, end)), from, end);
+    QTextCursor cursor(document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+void mergeColour(QTextCursor& cursor, const QColor& colour)
+{
+    QTextCharFormat format;
+    format.setForeground(colour);
+    cursor.mergeCharFormat(format);
+}
+
+}  // namespace
+
+QtWindowOperations::QtWindowOperations(const Controls& controls) : controls_(controls) {}
+
+QtWindowOperations::~QtWindowOperations() { flush(); }
+
+QTextEdit* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.RT1 : controls_.RT2; }
+
+QWidget* QtWindowOperations::widget(Box box) const
+{
+    switch (box) {
+    case Box::RT1: return controls_.RT1;
+    case Box::RT2: return controls_.RT2;
+    case Box::RT3: break;
+    }
+    return controls_.RT3;
+}
+
+QTextCursor& QtWindowOperations::batchCursor(Box box)
+{
+    auto& batch = batch_[box == Box::RT1 ? 0 : 1];
+    if (!batch) {
+        batch.emplace(inputBox(box)->document());
+        batch->beginEditBlock();
+    }
+    return *batch;
+}
+
+void QtWindowOperations::flush()
+{
+    for (const Box box : {Box::RT1, Box::RT2}) {
+        auto& batch = batch_[box == Box::RT1 ? 0 : 1];
+        if (!batch) continue;
+        batch->endEditBlock();
+        inputBox(box)->setTextCursor(*batch);  // the box's selection is the last range coloured
+        batch.reset();
+    }
+}
+
+void QtWindowOperations::colourGap(Box box, std::int32_t start, std::int32_t length)
+{
+    if (box == Box::RT3) return;  // the result box has no colours
+    QTextCursor& cursor = batchCursor(box);
+    const QTextCursor range = rangeCursor(inputBox(box)->document(), start, length);
+    cursor.setPosition(range.anchor());
+    cursor.setPosition(range.position(), QTextCursor::KeepAnchor);
+    if (cursor.hasSelection()) mergeColour(cursor, kGapColour);
+}
+
+void QtWindowOperations::colourRange(QTextEdit* box, std::int32_t start, std::int32_t length, const QColor& colour)
+{
+    QTextCursor cursor = rangeCursor(box->document(), start, length);
+    if (cursor.hasSelection())
+        mergeColour(cursor, colour);
+    else
+        box->setCurrentCharFormat([&] {
+            QTextCharFormat format = box->currentCharFormat();
+            format.setForeground(colour);
+            return format;
+        }());
+    box->setTextCursor(cursor);
+}
+
+void QtWindowOperations::selectRange(QWidget* box, std::int32_t start, std::int32_t length)
+{
+    if (auto* rich = qobject_cast<QTextEdit*>(box)) {
+        rich->setTextCursor(rangeCursor(rich->document(), start, length));
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setTextCursor(rangeCursor(plain->document(), start, length));
+    }
+}
+
+void QtWindowOperations::select(Box box, std::int32_t start, std::int32_t length)
+{
+    flush();
+    selectRange(widget(box), start, length);
+}
+
+void QtWindowOperations::collapseSelection(Box box)
+{
+    flush();
+    if (box == Box::RT3) {
+        QTextCursor cursor = controls_.RT3->textCursor();
+        cursor.setPosition(cursor.selectionStart());
+        controls_.RT3->setTextCursor(cursor);
+        return;
+    }
+    QTextCursor cursor = inputBox(box)->textCursor();
+    cursor.setPosition(cursor.selectionStart());
+    inputBox(box)->setTextCursor(cursor);
+}
+
+void QtWindowOperations::setText(Box box, std::u16string_view text)
+{
+    flush();
+    switch (box) {
+    case Box::RT1: controls_.RT1->setText(toQString(text)); break;
+    case Box::RT2: controls_.RT2->setText(toQString(text)); break;
+    case Box::RT3: controls_.RT3->setText(toQString(text)); break;
+    }
+}
+
+void QtWindowOperations::setCaption(Label label, std::u16string_view caption)
+{
+    setAutoSizeCaption(label == Label::Label4 ? controls_.Label4 : controls_.Label5, toQString(caption));
+}
+
+void QtWindowOperations::setFocus(Box box)
+{
+    flush();
+    widget(box)->setFocus(Qt::OtherFocusReason);
+}
+
+void QtWindowOperations::yield()
+{
+    flush();
+    QCoreApplication::processEvents();
+}
+
+}  // namespace velmora

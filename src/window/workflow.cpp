@@ -1,0 +1,212 @@
+#include "window/workflow.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include "engine/checked_arithmetic.h"
+#include "highlight/match_lookup.h"
+#include "window/main_window.h"
+#include "window/window_operations.h"
+
+namespace velmora {
+namespace {
+
+std::u16string captured(const QString& text) { return text.toStdU16String(); }
+
+}  // namespace
+
+// Keeps the wait cursor up for exactly as long as the computation runs.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { release(); }
+    void release()
+    {
+        if (std::exchange(active_, false)) QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool active_ = true;
+};
+
+Workflow::Workflow(MainWindow& window)
+    : window_(window), c_(window.controls()), operations_(std::make_unique<QtWindowOperations>(c_))
+{
+    connectControls();
+}
+
+Workflow::~Workflow() = default;
+
+void Workflow::connectControls()
+{
+    connect(c_.Cmd_dz, &QPushButton::clicked, this, [this] { compute(Direction::Compute1); });
+    connect(c_.Command6, &QPushButton::clicked, this, [this] { compute(Direction::Compute2); });
+    connect(c_.Command1, &QPushButton::clicked, this, &Workflow::edit);
+    connect(c_.Command4, &QPushButton::clicked, this, &Workflow::clear);
+    connect(c_.Cmd_exit, &QPushButton::clicked, this, &Workflow::exit);
+    connect(c_.RT1, &RichTextBox::enterPressed, this, &Workflow::enterInUpperBox);
+    connect(c_.RT2, &RichTextBox::enterPressed, this, &Workflow::enterInLowerBox);
+    connect(c_.RT1, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT1, button); });
+    connect(c_.RT2, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT2, button); });
+    connect(c_.RT3, &ResultBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT3, button); });
+}
+
+void Workflow::load()
+{
+    window_.showCentred();
+    window_.state().CurrentRow = -1;
+    window_.state().ModeMark = kNoResultMark;
+    c_.RT1->setFocus(Qt::OtherFocusReason);
+}
+
+void Workflow::edit()
+{
+    // An edit in the middle of a computation would empty the texts under the engine.
+    if (computing_) return;
+    returnToEditing();
+}
+
+void Workflow::returnToEditing()
+{
+    ComparisonState& s = window_.state();
+    s.CallCount = 0;
+    setAutoSizeCaption(c_.Label5, QString());
+    setAutoSizeCaption(c_.Label2, QStringLiteral("可以编辑"));
+    c_.Command1->setEnabled(false);
+    c_.Cmd_dz->setEnabled(true);
+    c_.Command6->setEnabled(true);
+    c_.Command4->setEnabled(true);
+    c_.RT1->setLocked(false);
+    c_.RT2->setLocked(false);
+    c_.RT3->setText(QString());
+    recolourBlack();
+    s.Text1.clear();
+    s.Text2.clear();
+    s.ModeMark = kNoResultMark;
+    c_.Label4->setVisible(false);
+}
+
+void Workflow::recolourBlack()
+{
+    for (RichTextBox* box : {c_.RT1, c_.RT2}) {
+        QtWindowOperations::colourRange(box, 0, static_cast<std::int32_t>(box->text().size()), kBlack);
+        QtWindowOperations::selectRange(box, 0, 0);
+        box->document()->setUndoRedoEnabled(true);
+    }
+}
+
+void Workflow::compute(Direction direction)
+{
+    if (computing_ || clearing_) return;
+    computing_ = true;
+    BusyCursor busy;
+    lockForComputation(direction);
+    runEngine(direction, busy);
+    QtWindowOperations::selectRange(c_.RT3, 0, 0);
+    computing_ = false;
+    if (closeRequested_) window_.close();
+}
+
+void Workflow::lockForComputation(Direction direction)
+{
+    ComparisonState& s = window_.state();
+    const bool upperLeads = direction == Direction::Compute1;
+    c_.Cmd_dz->setEnabled(false);
+    c_.Command6->setEnabled(false);
+    c_.Command4->setEnabled(false);
+    setAutoSizeCaption(c_.Label2, QStringLiteral("文本锁定"));
+    c_.Command1->setEnabled(true);
+    s.Text1 = captured((upperLeads ? c_.RT1 : c_.RT2)->text());
+    operations_->yield();
+    s.Text2 = captured((upperLeads ? c_.RT2 : c_.RT1)->text());
+    operations_->yield();
+    c_.RT1->setLocked(true);
+    operations_->yield();
+    c_.RT2->setLocked(true);
+    operations_->yield();
+    c_.RT3->setLocked(true);
+    operations_->yield();
+    s.Len1 = static_cast<std::int32_t>(s.Text1.size());
+    s.Len2 = static_cast<std::int32_t>(s.Text2.size());
+    c_.RT3->setText(QString());
+    c_.Label4->setVisible(true);
+}
+
+void Workflow::runEngine(Direction direction, BusyCursor& busy)
+{
+    for (RichTextBox* box : {c_.RT1, c_.RT2}) box->document()->setUndoRedoEnabled(false);
+    QString failure;
+    try {
+        Align(window_.state(), direction, *operations_);
+    } catch (const std::exception& error) {
+        failure = failureMessage(error);
+    }
+    operations_->flush();
+    if (failure.isEmpty()) return;
+    busy.release();
+    QMessageBox::warning(&window_, QStringLiteral("Velmora"), failure);
+    returnToEditing();
+}
+
+QString Workflow::failureMessage(const std::exception& error) const
+{
+    const auto* overflow = dynamic_cast<const OverflowError*>(&error);
+    const QString kept = QStringLiteral("\n两段文本已原样保留，可以修改后重新计算。");
+    if (overflow && overflow->limit() == OverflowLimit::TextLength)
+        return QStringLiteral("文本过长：每段文本最多 32766 个字符（上方文本 %1 个，下方文本 %2 个）。")
+                   .arg(c_.RT1->text().size())
+                   .arg(c_.RT2->text().size()) +
+               kept;
+    if (overflow && overflow->limit() == OverflowLimit::CallCount)
+        return QStringLiteral("函数调用次数超过上限 2147483647，本次计算无法完成。") + kept;
+    return QStringLiteral("计算时出错：%1。").arg(QString::fromUtf8(error.what())) + kept;
+}
+
+void Workflow::clear()
+{
+    if (computing_ || clearing_) return;
+    clearing_ = true;
+    const QTextCursor selection = c_.RT1->textCursor();
+    QtWindowOperations::colourRange(c_.RT1, static_cast<std::int32_t>(selection.selectionStart()),
+                                    static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart()),
+                                    kBlack);
+    window_.state().CallCount = 0;
+    setAutoSizeCaption(c_.Label5, QString());
+    c_.RT1->setText(QString());
+    operations_->yield();
+    c_.RT2->setText(QString());
+    clearing_ = false;
+    if (closeRequested_) window_.close();
+}
+
+void Workflow::exit() { window_.close(); }
+
+bool Workflow::mayClose()
+{
+    if (!computing_ && !clearing_) return true;
+    closeRequested_ = true;
+    return false;
+}
+
+void Workflow::enterInUpperBox() { c_.RT2->setFocus(Qt::OtherFocusReason); }
+
+void Workflow::enterInLowerBox()
+{
+    if (c_.Cmd_dz->isEnabled()) c_.Cmd_dz->setFocus(Qt::OtherFocusReason);
+}
+
+void Workflow::mouseReleasedIn(Box box, int button)
+{
+    QTextCursor selection;
+    if (box == Box::RT3)
+        selection = c_.RT3->textCursor();
+    else
+        selection = (box == Box::RT1 ? c_.RT1 : c_.RT2)->textCursor();
+    const auto start = static_cast<std::int32_t>(selection.selectionStart());
+    const auto length = static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart());
+    if (const auto plan = planClick(window_.state(), box, start, length, button))
+        carryOut(*plan, window_.state(), *operations_);
+}
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+#pragma once
+// The window's actions: start-up, edit, compute 1 and 2, clear, exit, Enter in the input
+// boxes, and the answer to a selection in any of the three boxes. They move the window
+// between its editing and locked states.
+
+#include <QObject>
+#include <memory>
+
+#include "engine/alignment.h"
+#include "engine/window_operations.h"
+
+namespace velmora {
+
+class MainWindow;
+struct Controls;
+class QtWindowOperations;
+class BusyCursor;
+
+class Workflow : public QObject {
+    Q_OBJECT
+public:
+    explicit Workflow(MainWindow& window);
+    ~Workflow() override;
+
+    void load();
+    void edit();
+    void compute(Direction direction);
+    void clear();
+    void exit();
+    void enterInUpperBox();
+    void enterInLowerBox();
+    void mouseReleasedIn(Box box, int button);
+
+    // False while an action that must not be cut short is running; the close then
+    // takes effect as soon as it has returned.
+    bool mayClose();
+    bool computing() const { return computing_; }
+
+private:
+    void connectControls();
+    void lockForComputation(Direction direction);
+    void runEngine(Direction direction, BusyCursor& busy);
+    void returnToEditing();
+    void recolourBlack();
+    QString failureMessage(const std::exception& error) const;
+
+    MainWindow& window_;
+    const Controls& c_;
+    std::unique_ptr<QtWindowOperations> operations_;
+    bool computing_ = false;
+    bool clearing_ = false;
+    bool closeRequested_ = false;
+};
+
+}  // namespace velmora

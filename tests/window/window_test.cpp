@@ -1,0 +1,475 @@
+// The window against its real widgets, found by name, on the offscreen platform.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "engine/comparison_state.h"
+#include "window/fonts.h"
+#include "window/main_window.h"
+#include "window/window_operations.h"
+#include "window/workflow.h"
+
+using namespace velmora;
+
+namespace {
+
+struct Colouring {
+    QString gapPositions;  // 1-based positions in the gap colour, "1,3,4"
+    bool othersBlack;
+};
+
+// The colour of every character as the document stores it, fragment by fragment. A line
+// break is a block boundary without a visible glyph: it is not listed.
+Colouring colouringOf(QTextEdit* box)
+{
+    QStringList gaps;
+    bool othersBlack = true;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QColor colour = fragment.charFormat().foreground().color();
+            for (int p = fragment.position(); p < fragment.position() + fragment.length(); ++p) {
+                if (colour == kGapColour)
+                    gaps << QString::number(p + 1);
+                else
+                    othersBlack = othersBlack && colour == kBlack;
+            }
+        }
+    }
+    return {gaps.join(QLatin1Char(',')), othersBlack};
+}
+
+QPoint pointOf(QTextEdit* box, int position)
+{
+    QTextCursor cursor(box->document());
+    cursor.setPosition(position);
+    return box->cursorRect(cursor).center() + QPoint(2, 0);
+}
+
+QPoint pointOf(QPlainTextEdit* box, int position)
+{
+    QTextCursor cursor(box->document());
+    cursor.setPosition(position);
+    return box->cursorRect(cursor).center() + QPoint(2, 0);
+}
+
+// Presses on the character at `position`, drags over `count` characters and releases.
+template <class Box>
+void dragSelect(Box* box, int position, int count, Qt::MouseButton button = Qt::LeftButton)
+{
+    QWidget* viewport = box->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(box, position) - QPoint(3, 0));
+    QTest::mouseMove(viewport, pointOf(box, position + count) - QPoint(3, 0));
+    if (button == Qt::LeftButton) {
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(box, position + count) - QPoint(3, 0));
+        return;
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(box, position + count) - QPoint(3, 0));
+    QTest::mouseClick(viewport, button, {}, pointOf(box, position + count) - QPoint(3, 0));
+}
+
+QPair<int, int> selectionOf(QWidget* box)
+{
+    QTextCursor cursor = qobject_cast<QTextEdit*>(box) ? qobject_cast<QTextEdit*>(box)->textCursor()
+                                                       : qobject_cast<QPlainTextEdit*>(box)->textCursor();
+    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindow> window;
+    const Controls& c() const { return window->controls(); }
+    ComparisonState& state() { return window->state(); }
+
+    void type(const QString& upper, const QString& lower)
+    {
+        c().RT1->setText(upper);
+        c().RT2->setText(lower);
+    }
+
+    void expectEditingState()
+    {
+        QVERIFY(!c().Command1->isEnabled());
+        QVERIFY(c().Cmd_dz->isEnabled());
+        QVERIFY(c().Command6->isEnabled());
+        QVERIFY(c().Command4->isEnabled());
+        QVERIFY(c().Cmd_exit->isEnabled());
+        QCOMPARE(c().Label2->text(), QStringLiteral("可以编辑"));
+        QVERIFY(!c().RT1->isLocked());
+        QVERIFY(!c().RT2->isLocked());
+        QCOMPARE(state().ModeMark, kNoResultMark);
+    }
+
+    void expectLockedState()
+    {
+        QVERIFY(c().Command1->isEnabled());
+        QVERIFY(!c().Cmd_dz->isEnabled());
+        QVERIFY(!c().Command6->isEnabled());
+        QVERIFY(!c().Command4->isEnabled());
+        QCOMPARE(c().Label2->text(), QStringLiteral("文本锁定"));
+        QVERIFY(c().RT1->isLocked());
+        QVERIFY(c().RT2->isLocked());
+        QVERIFY(c().RT3->isLocked());
+    }
+
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void init()
+    {
+        window = std::make_unique<MainWindow>();
+        window->workflow().load();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void cleanup() { window.reset(); }
+
+    void startUpState()
+    {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Velmora"));
+        QCOMPARE(window->size(), QSize(755, 317));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!window->windowIcon().isNull());
+        QCOMPARE(state().CurrentRow, std::int16_t{-1});
+        QCOMPARE(state().ModeMark, kNoResultMark);
+        QCOMPARE(QApplication::focusWidget(), c().RT1);
+        expectEditingState();
+        QVERIFY(c().RT1->text().isEmpty() && c().RT2->text().isEmpty() && c().RT3->text().isEmpty());
+        QVERIFY(c().Label4->isVisible());
+        QVERIFY(c().Label4->text().isEmpty());
+        QVERIFY(c().Label5->text().isEmpty());
+        QVERIFY(!c().Command3->isVisible());
+        QVERIFY(!c().Command5->isVisible());
+        QCOMPARE(c().RT3->palette().color(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(c().Command1->palette().color(QPalette::Button), QColor(224, 224, 224));
+    }
+
+    void controlsAtTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        const auto row = [](const char* name, QRect geometry, const QString& caption = QString()) {
+            QTest::newRow(name) << QString::fromLatin1(name) << geometry << caption;
+        };
+        row("Command6", {614, 272, 53, 25}, QStringLiteral("计算2"));
+        row("Command5", {321, 173, 66, 24}, QStringLiteral("Command5"));
+        row("Command1", {394, 272, 77, 24}, QStringLiteral("编辑文本"));
+        row("RT2", {5, 94, 739, 71});
+        row("RT1", {5, 7, 739, 71});
+        row("Command4", {480, 272, 51, 24}, QStringLiteral("清除"));
+        row("Command3", {548, 173, 73, 24}, QStringLiteral("Command3"));
+        row("Cmd_exit", {689, 270, 53, 25}, QStringLiteral("退出"));
+        row("Cmd_dz", {547, 272, 53, 25}, QStringLiteral("计算1"));
+        row("RT3", {5, 178, 739, 46});
+        row("Shape2", {310, 263, 229, 44});
+        row("Shape1", {8, 263, 300, 44});
+    }
+
+    void controlsAtTheirPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        auto* widget = window->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), geometry);
+        if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), caption);
+    }
+
+    void labelsStartAtTheirCornersAndGrowRight_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("corner");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("points");
+        QTest::newRow("Label3") << "Label3" << QPoint(15, 236) << kTahoma << 8.25;
+        QTest::newRow("Label7") << "Label7" << QPoint(144, 278) << kSongti << 10.5;
+        QTest::newRow("Label5") << "Label5" << QPoint(248, 278) << kSongti << 10.5;
+        QTest::newRow("Label4") << "Label4" << QPoint(16, 276) << kKaiti << 14.25;
+        QTest::newRow("Label2") << "Label2" << QPoint(318, 276) << kKaiti << 12.0;
+    }
+
+    void labelsStartAtTheirCornersAndGrowRight()
+    {
+        QFETCH(QString, name);
+        QFETCH(QPoint, corner);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        auto* label = window->findChild<QLabel*>(name);
+        QVERIFY(label);
+        QCOMPARE(label->pos(), corner);
+        QCOMPARE(label->font().family(), family);
+        QCOMPARE(label->font().pointSizeF(), points);
+        const int before = label->width();
+        setAutoSizeCaption(label, label->text() + QStringLiteral("2147483647"));
+        QCOMPARE(label->pos(), corner);
+        QVERIFY(label->width() > before);
+        QVERIFY(label->width() >= label->sizeHint().width());
+    }
+
+    void fontsResolveToTheDebianFonts()
+    {
+        QCOMPARE(QFontInfo(c().RT1->font()).family(), QStringLiteral("AR PL UMing CN"));
+        QCOMPARE(QFontInfo(c().Label4->font()).family(), QStringLiteral("AR PL UKai CN"));
+        QCOMPARE(QFontInfo(c().Label3->font()).family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY(c().RT3->font().bold());
+        QCOMPARE(c().RT2->font().pointSizeF(), 15.75);
+        QCOMPARE(c().Cmd_dz->font().pointSizeF(), 10.5);
+    }
+
+    void computeShowsResultCountsAndColours_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<bool>("compute1");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("label4");
+        QTest::addColumn<QString>("label5");
+        QTest::addColumn<QString>("upperGaps");
+        QTest::addColumn<QString>("lowerGaps");
+        QTest::newRow("worked 1") << "ABCBDAB" << "BDCABA" << true << "BDAB" << "长度①：4" << "22" << "1,3,4" << "3,6";
+        QTest::newRow("worked 2") << "ABCBDAB" << "BDCABA" << false << "BCBA" << "长度②：4" << "25" << "1,5,7" << "2,4";
+        QTest::newRow("empty") << "" << "" << true << "" << "长度①：0" << "0" << "" << "";
+        QTest::newRow("chinese") << "程序设计" << "设计程序" << false << "程序" << "长度②：2" << "3" << "3,4" << "1,2";
+        QTest::newRow("abc ca") << "abc" << "ca" << true << "c" << "长度①：1" << "3" << "1,2" << "2";
+        QTest::newRow("line break, nbsp, pair")
+            << QString::fromUtf16(u"x\n\u00a0😀y") << QString::fromUtf16(u"\n \u00a0😁y") << true
+            << QString::fromUtf16(u"\n\u00a0\xd83dy") << "长度①：4" << "3" << "1,5" << "2,5";
+    }
+
+    void computeShowsResultCountsAndColours()
+    {
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        QFETCH(bool, compute1);
+        type(upper, lower);
+        QTest::mouseClick(compute1 ? c().Cmd_dz : c().Command6, Qt::LeftButton);
+        QTEST(c().RT3->text(), "result");
+        QTEST(c().Label4->text(), "label4");
+        QTEST(c().Label5->text(), "label5");
+        QVERIFY(c().Label4->isVisible());
+        const Colouring upperColours = colouringOf(c().RT1), lowerColours = colouringOf(c().RT2);
+        QTEST(upperColours.gapPositions, "upperGaps");
+        QTEST(lowerColours.gapPositions, "lowerGaps");
+        QVERIFY(upperColours.othersBlack && lowerColours.othersBlack);
+        QCOMPARE(c().RT1->text(), upper);  // the boxes keep exactly what was typed
+        QCOMPARE(c().RT2->text(), lower);
+        QVERIFY(state().ModeMark.empty());
+        QCOMPARE(selectionOf(c().RT3).first, 0);
+        expectLockedState();
+    }
+
+    void editReturnsToEditingInBlack()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().Cmd_dz->click();
+        const GapTable rows = state().MatchTable;
+        c().Command1->click();
+        expectEditingState();
+        QCOMPARE(colouringOf(c().RT1).gapPositions, QString());
+        QVERIFY(colouringOf(c().RT1).othersBlack && colouringOf(c().RT2).othersBlack);
+        QVERIFY(c().RT3->text().isEmpty());
+        QVERIFY(c().RT3->isLocked());
+        QVERIFY(!c().Label4->isVisible());
+        QVERIFY(c().Label5->text().isEmpty());
+        QCOMPARE(state().CallCount, 0);
+        QVERIFY(state().Text1.empty() && state().Text2.empty());
+        QCOMPARE(state().MatchTable, rows);
+        QCOMPARE(state().RowCount, std::int16_t{4});
+        QCOMPARE(c().RT1->text(), QStringLiteral("ABCBDAB"));
+        // A second computation in the other direction works on the same texts.
+        c().Command6->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("BCBA"));
+        QCOMPARE(c().Label5->text(), QStringLiteral("25"));
+    }
+
+    void clearEmptiesBothInputs()
+    {
+        type(QStringLiteral("abc"), QStringLiteral("abd"));
+        setAutoSizeCaption(c().Label4, QStringLiteral("长度①：9"));
+        c().Command4->click();
+        QVERIFY(c().RT1->text().isEmpty());
+        QVERIFY(c().RT2->text().isEmpty());
+        QCOMPARE(state().CallCount, 0);
+        QVERIFY(c().Label5->text().isEmpty());
+        QCOMPARE(c().Label4->text(), QStringLiteral("长度①：9"));
+        expectEditingState();
+    }
+
+    void enterMovesTheFocus_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("inUpper");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("upperText");
+        QTest::addColumn<QString>("lowerText");
+        QTest::newRow("editing, upper") << false << true << "RT2" << "ab\n" << "cd";
+        QTest::newRow("editing, lower") << false << false << "Cmd_dz" << "ab" << "cd\n";
+        QTest::newRow("locked, upper") << true << true << "RT2" << "ab" << "cd";
+        QTest::newRow("locked, lower") << true << false << "RT2" << "ab" << "cd";
+    }
+
+    void enterMovesTheFocus()
+    {
+        QFETCH(bool, locked);
+        QFETCH(bool, inUpper);
+        type(QStringLiteral("ab"), QStringLiteral("cd"));
+        if (locked) c().Cmd_dz->click();
+        RichTextBox* box = inUpper ? c().RT1 : c().RT2;
+        box->setFocus();
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTEST(QApplication::focusWidget()->objectName(), "focus");
+        QTEST(c().RT1->text(), "upperText");
+        QTEST(c().RT2->text(), "lowerText");
+    }
+
+    void pasteInsertsPlainCharactersOnly()
+    {
+        QMimeData mime;
+        mime.setHtml(QStringLiteral("<b style='color:red'>x</b><img src='a.png'>"));
+        mime.setText(QStringLiteral("a\r\nb\u00a0c\rd"));
+        c().RT1->setFocus();
+        c().RT1->insertFromMimeData(&mime);
+        QCOMPARE(c().RT1->text(), QString::fromUtf16(u"a\nb\u00a0c\nd"));
+        QVERIFY(colouringOf(c().RT1).othersBlack);
+    }
+
+    void exitClosesTheWindow()
+    {
+        QSignalSpy destroyed(window.get(), &QObject::destroyed);
+        c().Cmd_exit->click();
+        QVERIFY(!window->isVisible());
+    }
+
+    void overflowKeepsTheTexts_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("too long") << QString(32767, QLatin1Char('a')) << "a" << "32766";
+        const QString costly = QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD");
+        const QString partner = QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA");
+        QTest::newRow("too many calls") << costly + costly << partner + partner << "2147483647";
+    }
+
+    void overflowKeepsTheTexts()
+    {
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        QFETCH(QString, message);
+        type(upper, lower);
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            shown = box->text();
+            box->accept();
+        });
+        QTimer::singleShot(50, this, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        c().Cmd_dz->click();
+        QVERIFY2(shown.contains(message), qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("保留")));
+        QCOMPARE(c().RT1->text(), upper);
+        QCOMPARE(c().RT2->text(), lower);
+        QVERIFY(colouringOf(c().RT2).othersBlack);
+        QCOMPARE(colouringOf(c().RT2).gapPositions, QString());
+        QVERIFY(c().RT3->text().isEmpty());
+        QVERIFY(!c().Label4->isVisible());
+        QVERIFY(c().Label5->text().isEmpty());
+        QCOMPARE(state().CallCount, 0);
+        expectEditingState();
+        QVERIFY(window->isVisible());
+    }
+
+    // An edit or exit pressed while the texts are being captured must not cut the
+    // computation short; the exit takes effect once it has returned.
+    void actionsDuringAComputationWait()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        QTimer::singleShot(0, c().Command1, &QPushButton::click);
+        c().Cmd_dz->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("BDAB"));
+        QCOMPARE(c().Label5->text(), QStringLiteral("22"));
+        expectLockedState();
+        c().Command1->click();
+        QTimer::singleShot(0, c().Cmd_exit, &QPushButton::click);
+        c().Command6->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("BCBA"));
+        QVERIFY(!window->isVisible());
+    }
+
+    void selectingACharacterSelectsItsPartners_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("rt1");
+        QTest::addColumn<QString>("rt2");
+        QTest::addColumn<QString>("rt3");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("black B") << "RT1" << 1 << 1 << 1 << "1+1" << "0+1" << "0+1" << "RT1";
+        QTest::newRow("gap B") << "RT1" << 3 << 1 << 1 << "2+2" << "1+0" << "1+0" << "RT2";
+        QTest::newRow("gap C below") << "RT2" << 2 << 1 << 1 << "5+0" << "2+1" << "2+0" << "RT1";
+        QTest::newRow("result B") << "RT3" << 3 << 1 << 1 << "6+1" << "4+1" << "3+1" << "RT2";
+        QTest::newRow("several") << "RT1" << 1 << 3 << 1 << "1+1" << "0+1" << "0+1" << "RT1";
+        QTest::newRow("right button in RT1") << "RT1" << 5 << 1 << 2 << "5+1" << "3+1" << "2+1" << "RT1";
+        QTest::newRow("right button in RT3") << "RT3" << 0 << 1 << 2 << "" << "" << "0+1" << "RT3";
+    }
+
+    void selectingACharacterSelectsItsPartners()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, position);
+        QFETCH(int, count);
+        QFETCH(int, button);
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().Cmd_dz->click();
+        for (QWidget* b : {static_cast<QWidget*>(c().RT1), static_cast<QWidget*>(c().RT2)})
+            QtWindowOperations::selectRange(b, 0, 0);
+        const auto mouse = button == 1 ? Qt::LeftButton : Qt::RightButton;
+        QWidget* target = window->findChild<QWidget*>(box);
+        target->setFocus();
+        if (box == QLatin1String("RT3"))
+            dragSelect(c().RT3, position, count, mouse);
+        else
+            dragSelect(qobject_cast<QTextEdit*>(target), position, count, mouse);
+        const auto text = [](QPair<int, int> s) { return QStringLiteral("%1+%2").arg(s.first).arg(s.second); };
+        QFETCH(QString, rt1);
+        QFETCH(QString, rt2);
+        if (!rt1.isEmpty()) QCOMPARE(text(selectionOf(c().RT1)), rt1);
+        if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().RT2)), rt2);
+        QTEST(text(selectionOf(c().RT3)), "rt3");
+        QTEST(QApplication::focusWidget()->objectName(), "focus");
+    }
+
+    void clicksAreIgnoredWithoutAResult()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        dragSelect(c().RT1, 1, 1);
+        QCOMPARE(selectionOf(c().RT1), qMakePair(1, 1));
+        QCOMPARE(selectionOf(c().RT2), qMakePair(0, 0));
+        QCOMPARE(state().CurrentRow, std::int16_t{-1});
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
