@@ -2,7 +2,7 @@
 
 namespace velmora {
 
-SuffixPairMemo::SuffixPairMemo() : slots_(1024) {}
+SuffixPairMemo::SuffixPairMemo() : slots_(64) {}
 
 std::uint32_t SuffixPairMemo::keyOf(std::int32_t i, std::int32_t j)
 {
