@@ -108,6 +108,10 @@ void MainWindow::buildControls()
 
     for (QWidget* box : {static_cast<QWidget*>(c.RT1), static_cast<QWidget*>(c.RT2), static_cast<QWidget*>(c.RT3)})
         box->setFont(boxFont);
+    // Tab walks the controls in their tab order instead of typing a tab character.
+    c.RT1->setTabChangesFocus(true);
+    c.RT2->setTabChangesFocus(true);
+    c.RT3->setTabChangesFocus(true);
     QPalette resultPalette = c.RT3->palette();
     resultPalette.setColor(QPalette::Base, QColor(224, 224, 224));
     c.RT3->setPalette(resultPalette);

@@ -64,11 +64,7 @@ void expectTableInvariants(const test::Computation& run, const std::u16string& u
 
 TEST(AlignmentProperties, RandomTextsInBothDirections)
 {
-    std::mt19937 random(20261208);
-    for (int round = 0; round < 1500; ++round) {
-        const auto alphabet = test::kAllAlphabets[round % 5];
-        const auto upper = test::randomText(random, alphabet, random() % 26);
-        const auto lower = test::randomText(random, alphabet, random() % 26);
+    test::forRandomPairs(20261208, 1500, 26, [](const auto& upper, const auto& lower, int round) {
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             const auto name = ::testing::Message() << "round " << round << " direction " << int(direction);
             const auto run = test::compute(upper, lower, direction);
@@ -82,7 +78,7 @@ TEST(AlignmentProperties, RandomTextsInBothDirections)
             EXPECT_EQ(FastCommonLengthOf(run.state.Text1, run.state.Text2, counter), run.state.ResultLength) << name;
             expectTableInvariants(run, upper, lower, name);
         }
-    }
+    });
 }
 
 }  // namespace

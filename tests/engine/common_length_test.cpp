@@ -126,23 +126,40 @@ TEST(CommonLength, FastEngineBeyondTheWindowLimit)
     EXPECT_TRUE(past.saturated());
 }
 
-// Nesting tens of thousands of invocations deep must not exhaust any stack.
-TEST(CommonLength, DeepNestingFinishes)
+// Long texts, and nesting tens of thousands of invocations deep, must not exhaust any
+// stack; past the window's limit the count saturates instead of wrapping.
+TEST(CommonLength, LongAndDeepCasesFinish)
 {
-    std::u16string stairs;
-    for (int i = 0; i < 16383; ++i) stairs += i % 2 ? u'b' : u'a';
-    const std::u16string single(32766, u'x');
+    std::u16string ab, xa;
+    for (int i = 0; i < 16383; ++i) ab += u"ab", xa += u"xa";
+    const std::u16string as(16383, u'a'), skipAll = std::u16string(32765, u'a') + u"b";
     struct DeepCase {
         std::u16string first, second;
+        std::uint64_t limit;
+        std::int16_t length;
+        std::uint64_t calls;  // 0: the count overflows the limit
+        bool saturated;
     };
-    const DeepCase cases[] = {{single + u"", u"x"}, {u"x", single}, {stairs, stairs.substr(1)},
-                              {stairs.substr(1), stairs}, {std::u16string(32766, u'a'), std::u16string(32765, u'a') + u"b"}};
+    const DeepCase cases[] = {
+        {ab, u"b", CallCounter::kWindowLimit, 1, 2, false},
+        {skipAll, u"b", CallCounter::kWindowLimit, 1, 32766, false},
+        {u"b", skipAll, CallCounter::kWindowLimit, 1, 1, false},
+        {xa, as, CallCounter::kNoLimit, 16383, CallCounter::kNoLimit, true},  // 2^16383 invocations
+        {xa, as, CallCounter::kWindowLimit, 0, 0, false},
+    };
     for (const DeepCase& c : cases) {
-        CallCounter counter(0, CallCounter::kNoLimit);
-        const std::int16_t length = FastCommonLengthOf(c.first, c.second, counter);
-        EXPECT_GE(length, 1);
-        EXPECT_LE(length, static_cast<std::int16_t>(std::min(c.first.size(), c.second.size())));
+        CallCounter counter(0, c.limit);
+        if (c.calls == 0) {
+            EXPECT_THROW(FastCommonLengthOf(c.first, c.second, counter), OverflowError);
+            continue;
+        }
+        EXPECT_EQ(FastCommonLengthOf(c.first, c.second, counter), c.length) << c.first.size();
+        EXPECT_EQ(counter.value(), c.calls) << c.first.size();
+        EXPECT_EQ(counter.saturated(), c.saturated) << c.first.size();
     }
+    CallCounter literalCount;
+    EXPECT_EQ(CommonLength(skipAll, u"b", literalCount), 1);
+    EXPECT_EQ(literalCount.value(), 32766u);
 }
 
 }  // namespace

@@ -10,11 +10,7 @@ namespace {
 // The fast engine must be indistinguishable from the invocation-by-invocation search.
 TEST(Differential, FastAndLiteralAgreeOnRandomPairs)
 {
-    std::mt19937 random(7);
-    for (int round = 0; round < 10000; ++round) {
-        const auto alphabet = test::kAllAlphabets[round % 5];
-        const auto upper = test::randomText(random, alphabet, random() % 13);
-        const auto lower = test::randomText(random, alphabet, random() % 13);
+    test::forRandomPairs(7, 10000, 13, [](const auto& upper, const auto& lower, int round) {
         const auto name = ::testing::Message() << "round " << round;
 
         CallCounter literalCount, fastCount;
@@ -29,7 +25,7 @@ TEST(Differential, FastAndLiteralAgreeOnRandomPairs)
             ASSERT_EQ(literal.state.MatchAux, fast.state.MatchAux) << name;
             ASSERT_EQ(literal.state.CallCount, fast.state.CallCount) << name;
         }
-    }
+    });
 }
 
 }  // namespace

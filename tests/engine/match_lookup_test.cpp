@@ -145,11 +145,7 @@ TEST(MatchLookup, ClicksBeyondTheRecordedRegionAreIgnored)
 // Every black character maps to characters equal to itself in the other two boxes.
 TEST(MatchLookup, BlackCharactersMapToEqualCharacters)
 {
-    std::mt19937 random(99);
-    for (int round = 0; round < 400; ++round) {
-        const auto alphabet = test::kAllAlphabets[round % 5];
-        const auto upper = test::randomText(random, alphabet, random() % 20);
-        const auto lower = test::randomText(random, alphabet, random() % 20);
+    test::forRandomPairs(99, 400, 20, [](const auto& upper, const auto& lower, int round) {
         const Direction direction = round % 2 ? C1 : C2;
         const auto run = test::compute(upper, lower, direction);
         const std::u16string texts[] = {upper, lower, run.window.text(RT3)};
@@ -170,7 +166,7 @@ TEST(MatchLookup, BlackCharactersMapToEqualCharacters)
                 }
             }
         }
-    }
+    });
 }
 
 }  // namespace

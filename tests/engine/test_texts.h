@@ -31,6 +31,20 @@ inline constexpr Alphabet kAllAlphabets[] = {Alphabet::TwoLetters, Alphabet::Thr
 
 std::u16string randomText(std::mt19937& random, Alphabet alphabet, std::size_t length);
 
+// Calls check(upper, lower, round) on `rounds` random pairs of up to maxLength - 1
+// characters, cycling through the alphabets.
+template <class Check>
+void forRandomPairs(unsigned seed, int rounds, std::size_t maxLength, Check check)
+{
+    std::mt19937 random(seed);
+    for (int round = 0; round < rounds; ++round) {
+        const auto alphabet = kAllAlphabets[round % 5];
+        const auto upper = randomText(random, alphabet, random() % maxLength);
+        const auto lower = randomText(random, alphabet, random() % maxLength);
+        check(upper, lower, round);
+    }
+}
+
 // A text of `length` characters repeating `unit`.
 std::u16string repeated(const std::u16string& unit, std::size_t count);
 
