@@ -36,6 +36,27 @@ std::int32_t FastCommonLength::commonPrefix(std::int32_t i, std::int32_t j) cons
     return n;
 }
 
+// From pair (i, j), the pair where the scan will first weigh a candidate, or the end of a
+// text, with the characters matched on the way there.
+FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std::int32_t j) const
+{
+    Advance advance{i, j, 0, {}};
+    while (advance.i <= firstLength_ && advance.j <= secondLength_) {
+        const char16_t wanted = second_[static_cast<std::size_t>(advance.j - 1)];
+        if (first_[static_cast<std::size_t>(advance.i - 1)] == wanted) {
+            const std::int32_t run = commonPrefix(advance.i, advance.j);
+            advance.i += run;
+            advance.j += run;
+            advance.matched = static_cast<std::int16_t>(advance.matched + run);
+            continue;
+        }
+        advance.candidate = firstIndex_.occurrencesFrom(wanted, advance.i + 1);
+        if (firstIndex_.isOccurrence(advance.candidate, wanted)) break;
+        ++advance.j;  // passed over without a call
+    }
+    return advance;
+}
+
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second)
     : first_(first),
       second_(second),
@@ -90,16 +111,19 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
     const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
     for (;;) {
         switch (frame.phase) {
-        case Phase::Start:
-            if (first_[static_cast<std::size_t>(i - 1)] == wanted) {
-                // A run of equal characters makes no call: jump to its end.
-                const std::int32_t run = commonPrefix(i, j);
-                if (!finish(frame, static_cast<std::int16_t>(run), i + run, j + run, counter)) return false;
+        case Phase::Start: {
+            // Steps that make no call (runs of equal characters, and characters of the
+            // second text that do not occur later in the first) are walked through
+            // without remembering the pairs in between.
+            const Advance advance = walkWithoutCalls(i, j);
+            if (advance.i != i || advance.j != j) {
+                if (!finish(frame, advance.matched, advance.i, advance.j, counter)) return false;
                 break;
             }
-            frame.candidate = firstIndex_.occurrencesFrom(wanted, i + 1);
+            frame.candidate = advance.candidate;
             frame.phase = Phase::NextCandidate;
             break;
+        }
         case Phase::NextCandidate:
             if (!firstIndex_.isOccurrence(frame.candidate, wanted)) {
                 if (!finish(frame, 0, i, j + 1, counter)) return false;

@@ -43,7 +43,13 @@ private:
         OccurrenceIndex::Iterator candidate{};
     };
 
+    struct Advance {
+        std::int32_t i, j;
+        std::int16_t matched;
+        OccurrenceIndex::Iterator candidate;  // the first candidate at (i, j)
+    };
     std::int32_t commonPrefix(std::int32_t i, std::int32_t j) const;
+    Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
     ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
