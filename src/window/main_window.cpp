@@ -108,6 +108,10 @@ void MainWindow::buildControls()
 
     for (QWidget* box : {static_cast<QWidget*>(c.RT1), static_cast<QWidget*>(c.RT2), static_cast<QWidget*>(c.RT3)})
         box->setFont(boxFont);
+    // Texts are studied character by character: lines wrap at any character, which also
+    // keeps a long text without spaces quick to lay out.
+    c.RT1->setWordWrapMode(QTextOption::WrapAnywhere);
+    c.RT2->setWordWrapMode(QTextOption::WrapAnywhere);
     // Tab walks the controls in their tab order instead of typing a tab character.
     c.RT1->setTabChangesFocus(true);
     c.RT2->setTabChangesFocus(true);
@@ -116,7 +120,7 @@ void MainWindow::buildControls()
     resultPalette.setColor(QPalette::Base, QColor(224, 224, 224));
     c.RT3->setPalette(resultPalette);
     c.RT3->setLocked(true);  // the result box never takes typing
-    c.RT3->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    c.RT3->setLineWrapMode(QPlainTextEdit::NoWrap);  // a long result scrolls sideways, as in a one-line box
 
     c.Command1->setEnabled(false);
     QPalette grey = c.Command1->palette();

@@ -4,10 +4,17 @@
 // plain result box. All report a released mouse button after the box has set its
 // selection from the mouse, and show their selection even without the focus.
 
+#include <QColor>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
+#include <vector>
 
 namespace velmora {
+
+inline const QColor kGapColour(100, 220, 100);
+inline const QColor kBlack(0, 0, 0);
 
 // Mouse buttons as the click handlers count them.
 int buttonNumber(Qt::MouseButton button);
@@ -24,6 +31,19 @@ public:
     void setLocked(bool locked);
     bool isLocked() const { return isReadOnly(); }
 
+    // Every character is black or in the gap colour. The colours are painted over the
+    // visible lines rather than stored in the text's formats, so that colouring thousands
+    // of separate ranges never makes the box lay out or measure its text again.
+    // colourRange() records, showColours() repaints what was recorded.
+    struct Run {
+        int start, length;
+        bool operator==(const Run&) const = default;
+    };
+    void colourRange(int start, int length, bool gap);
+    void showColours();
+    bool isGapColoured(int position) const;
+    const std::vector<Run>& gapRuns() const { return runs_; }
+
     // Pasting and dropping insert plain characters only.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -35,6 +55,16 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void followEdits(int position, int removed, int added);
+    QList<Run> runsIn(const QTextBlock& block) const;
+    void redrawLine(QPainter& painter, const QTextBlock& block, const QTextLine& line, QPointF at,
+                    const QList<Run>& runs) const;
+
+    std::vector<bool> gap_;  // per character; typed characters start black
+    std::vector<Run> runs_;  // what showColours() last made of gap_
 };
 
 class ResultBox : public QPlainTextEdit {

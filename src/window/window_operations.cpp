@@ -1,7 +1,6 @@
 #include "window/window_operations.h"
 
 #include <QCoreApplication>
-#include <QTextCharFormat>
 
 #include "window/main_window.h"
 
@@ -25,20 +24,13 @@ QTextCursor rangeCursor(QTextDocument* document, std::int32_t start, std::int32_
     return cursor;
 }
 
-void mergeColour(QTextCursor& cursor, const QColor& colour)
-{
-    QTextCharFormat format;
-    format.setForeground(colour);
-    cursor.mergeCharFormat(format);
-}
-
 }  // namespace
 
 QtWindowOperations::QtWindowOperations(const Controls& controls) : controls_(controls) {}
 
 QtWindowOperations::~QtWindowOperations() { flush(); }
 
-QTextEdit* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.RT1 : controls_.RT2; }
+RichTextBox* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.RT1 : controls_.RT2; }
 
 QWidget* QtWindowOperations::widget(Box box) const
 {
@@ -50,49 +42,29 @@ QWidget* QtWindowOperations::widget(Box box) const
     return controls_.RT3;
 }
 
-QTextCursor& QtWindowOperations::batchCursor(Box box)
-{
-    auto& batch = batch_[box == Box::RT1 ? 0 : 1];
-    if (!batch) {
-        batch.emplace(inputBox(box)->document());
-        batch->beginEditBlock();
-    }
-    return *batch;
-}
-
 void QtWindowOperations::flush()
 {
     for (const Box box : {Box::RT1, Box::RT2}) {
-        auto& batch = batch_[box == Box::RT1 ? 0 : 1];
-        if (!batch) continue;
-        batch->endEditBlock();
-        inputBox(box)->setTextCursor(*batch);  // the box's selection is the last range coloured
-        batch.reset();
+        auto& last = lastColoured_[box == Box::RT1 ? 0 : 1];
+        if (!last) continue;
+        inputBox(box)->showColours();
+        selectRange(inputBox(box), last->start, last->length);
+        last.reset();
     }
 }
 
 void QtWindowOperations::colourGap(Box box, std::int32_t start, std::int32_t length)
 {
     if (box == Box::RT3) return;  // the result box has no colours
-    QTextCursor& cursor = batchCursor(box);
-    const QTextCursor range = rangeCursor(inputBox(box)->document(), start, length);
-    cursor.setPosition(range.anchor());
-    cursor.setPosition(range.position(), QTextCursor::KeepAnchor);
-    if (cursor.hasSelection()) mergeColour(cursor, kGapColour);
+    inputBox(box)->colourRange(start, length, true);
+    lastColoured_[box == Box::RT1 ? 0 : 1] = Range{start, length};
 }
 
-void QtWindowOperations::colourRange(QTextEdit* box, std::int32_t start, std::int32_t length, const QColor& colour)
+void QtWindowOperations::colourRange(RichTextBox* box, std::int32_t start, std::int32_t length, bool gap)
 {
-    QTextCursor cursor = rangeCursor(box->document(), start, length);
-    if (cursor.hasSelection())
-        mergeColour(cursor, colour);
-    else
-        box->setCurrentCharFormat([&] {
-            QTextCharFormat format = box->currentCharFormat();
-            format.setForeground(colour);
-            return format;
-        }());
-    box->setTextCursor(cursor);
+    box->colourRange(start, length, gap);
+    box->showColours();
+    selectRange(box, start, length);
 }
 
 void QtWindowOperations::selectRange(QWidget* box, std::int32_t start, std::int32_t length)

@@ -1,18 +1,15 @@
 #pragma once
 // The engine's and the click lookup's window operations carried out on the Qt widgets.
-// Colouring goes one document edit per range, and the ranges of one computation are
-// collected into one edit block per box, so the layout is redone once, not per range.
+// The colours of one computation are recorded range by range and drawn when the window
+// next gets to paint (at a yield, or when the computation returns).
 
-#include <QTextCursor>
+#include <array>
 #include <optional>
 
 #include "engine/window_operations.h"
 #include "window/main_window.h"
 
 namespace velmora {
-
-inline const QColor kGapColour(100, 220, 100);
-inline const QColor kBlack(0, 0, 0);
 
 class QtWindowOperations : public WindowOperations {
 public:
@@ -27,20 +24,23 @@ public:
     void setFocus(Box box) override;
     void yield() override;
 
-    // Ends the open edit blocks so that the boxes show every colour applied so far.
+    // Draws the colours recorded so far and leaves each box's selection on the last
+    // range coloured, as setting SelStart, SelLength and SelColor range by range would.
     void flush();
 
     // SelStart, SelLength and SelColor on an input box (the edit and clear actions).
-    static void colourRange(QTextEdit* box, std::int32_t start, std::int32_t length, const QColor& colour);
+    static void colourRange(RichTextBox* box, std::int32_t start, std::int32_t length, bool gap);
     static void selectRange(QWidget* box, std::int32_t start, std::int32_t length);
 
 private:
-    QTextEdit* inputBox(Box box) const;
+    struct Range {
+        std::int32_t start, length;
+    };
+    RichTextBox* inputBox(Box box) const;
     QWidget* widget(Box box) const;
-    QTextCursor& batchCursor(Box box);
 
     const Controls& controls_;
-    std::optional<QTextCursor> batch_[2];  // RT1, RT2
+    std::array<std::optional<Range>, 2> lastColoured_;  // RT1, RT2: pending until flushed
 };
 
 }  // namespace velmora

@@ -90,9 +90,8 @@ void Workflow::returnToEditing()
 void Workflow::recolourBlack()
 {
     for (RichTextBox* box : {c_.RT1, c_.RT2}) {
-        QtWindowOperations::colourRange(box, 0, static_cast<std::int32_t>(box->text().size()), kBlack);
+        QtWindowOperations::colourRange(box, 0, static_cast<std::int32_t>(box->text().size()), false);
         QtWindowOperations::selectRange(box, 0, 0);
-        box->document()->setUndoRedoEnabled(true);
     }
 }
 
@@ -135,7 +134,6 @@ void Workflow::lockForComputation(Direction direction)
 
 void Workflow::runEngine(Direction direction, BusyCursor& busy)
 {
-    for (RichTextBox* box : {c_.RT1, c_.RT2}) box->document()->setUndoRedoEnabled(false);
     QString failure;
     try {
         Align(window_.state(), direction, *operations_);
@@ -170,7 +168,7 @@ void Workflow::clear()
     const QTextCursor selection = c_.RT1->textCursor();
     QtWindowOperations::colourRange(c_.RT1, static_cast<std::int32_t>(selection.selectionStart()),
                                     static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart()),
-                                    kBlack);
+                                    false);
     window_.state().CallCount = 0;
     setAutoSizeCaption(c_.Label5, QString());
     c_.RT1->setText(QString());

@@ -23,24 +23,24 @@ struct Colouring {
     bool othersBlack;
 };
 
-// The colour of every character as the document stores it, fragment by fragment. A line
-// break is a block boundary without a visible glyph: it is not listed.
-Colouring colouringOf(QTextEdit* box)
+// The colour of every character: the gap colour where the box draws it, otherwise the
+// colour the text itself carries, which must stay black.
+Colouring colouringOf(RichTextBox* box)
 {
     QStringList gaps;
     bool othersBlack = true;
     for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const QColor colour = fragment.charFormat().foreground().color();
-            for (int p = fragment.position(); p < fragment.position() + fragment.length(); ++p) {
-                if (colour == kGapColour)
-                    gaps << QString::number(p + 1);
-                else
-                    othersBlack = othersBlack && colour == kBlack;
-            }
+            othersBlack = othersBlack && fragment.charFormat().foreground().color() == kBlack;
         }
     }
+    for (int p = 0; p < box->document()->characterCount() - 1; ++p)
+        if (box->isGapColoured(p)) gaps << QString::number(p + 1);
+    QStringList drawn;
+    for (const auto& run : box->gapRuns())
+        for (int p = run.start; p < run.start + run.length; ++p) drawn << QString::number(p + 1);
+    othersBlack = othersBlack && drawn == gaps;
     return {gaps.join(QLatin1Char(',')), othersBlack};
 }
 
