@@ -63,7 +63,8 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       firstLength_(lengthOf(first)),
       secondLength_(lengthOf(second)),
       firstIndex_(first.substr(0, static_cast<std::size_t>(firstLength_))),
-      secondIndex_(second.substr(0, static_cast<std::size_t>(secondLength_)))
+      secondIndex_(second.substr(0, static_cast<std::size_t>(secondLength_))),
+      memo_(firstLength_, secondLength_)
 {
 }
 
@@ -137,18 +138,21 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
             frame.takeLength = returned_.length;
             frame.takeCalls = returned_.nestedCalls;
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, saturatingAdd(1, frame.takeCalls));
-            if (!weighSkippedCharacters(frame, counter)) return false;
+            if (!weighSkippedCharacters(frame, counter, true)) return false;
             break;
-        case Phase::AfterSkip:
-            frame.nestedCalls = saturatingAdd(frame.nestedCalls, saturatingAdd(1, returned_.nestedCalls));
+        case Phase::AfterSkip: {
+            const std::uint64_t skipCalls = saturatingAdd(1, returned_.nestedCalls);
+            frame.nestedCalls = saturatingAdd(frame.nestedCalls, skipCalls);
+            remember(frame, returned_.length, skipCalls);
             if (returned_.length > frame.takeLength) {
                 ++frame.candidate;
                 frame.phase = Phase::NextCandidate;
                 break;
             }
             ++frame.skipped;
-            if (!weighSkippedCharacters(frame, counter)) return false;
+            if (!weighSkippedCharacters(frame, counter, false)) return false;
             break;
+        }
         case Phase::AfterContinuation: {
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, returned_.nestedCalls);
             const ScanOutcome outcome{static_cast<std::int16_t>(returned_.length + frame.continuationBonus),
@@ -165,25 +169,63 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
 // Weighs the skipped characters from frame.skipped on against the candidate. The take
 // length of the first one is known; every later one repeats that invocation, which the
 // count must show. Returns false when it had to push a frame.
-bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter)
+bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate)
 {
     const std::int32_t candidate = frame.candidate->second;
     const std::int32_t offset = candidate - frame.i;
+    if (newCandidate && !frame.bestSkip.empty()) {
+        if (reuseWeighedCharacters(frame, counter, offset)) return true;  // rejected
+        newCandidate = false;
+    }
     const std::uint64_t repeatedTake = saturatingAdd(1, frame.takeCalls);
-    for (bool firstOfBatch = frame.skipped == 1 && frame.phase == Phase::AfterTake;; firstOfBatch = false) {
+    for (bool firstOfCandidate = newCandidate;; firstOfCandidate = false) {
         if (frame.skipped > offset) return finish(frame, 1, candidate + 1, frame.j + 1, counter);
-        if (!firstOfBatch) {
-            counter.add(repeatedTake);
-            frame.nestedCalls = saturatingAdd(frame.nestedCalls, repeatedTake);
-        }
+        if (!firstOfCandidate) count(frame, counter, repeatedTake);
         const char16_t skipped = first_[static_cast<std::size_t>(frame.i + frame.skipped - 2)];
         const std::int32_t partner = secondIndex_.next(skipped, frame.j);
         if (partner != 0) {
             frame.phase = Phase::AfterSkip;
             return request(frame.i + frame.skipped - 1, partner, true, counter);
         }
+        remember(frame, -1, 0);
         ++frame.skipped;
     }
+}
+
+// Answers the skipped characters that an earlier candidate of this pair has weighed, from
+// what it remembered: the first one whose skip length beats this candidate's take length
+// rejects it (true); otherwise frame.skipped moves past them. Either way the count grows
+// by the repeated take calls and the skip calls up to that character.
+bool FastCommonLength::reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset)
+{
+    const auto known = std::min(static_cast<std::ptrdiff_t>(offset), static_cast<std::ptrdiff_t>(frame.bestSkip.size()));
+    const auto end = frame.bestSkip.begin() + known;
+    const auto beats = std::upper_bound(frame.bestSkip.begin(), end, frame.takeLength);
+    const auto weighed = beats == end ? known : beats - frame.bestSkip.begin() + 1;
+    std::uint64_t repeated;
+    if (__builtin_mul_overflow(static_cast<std::uint64_t>(weighed - 1), saturatingAdd(1, frame.takeCalls), &repeated))
+        repeated = CallCounter::kNoLimit;
+    count(frame, counter, saturatingAdd(repeated, frame.skipCalls[static_cast<std::size_t>(weighed - 1)]));
+    if (beats != end) {
+        ++frame.candidate;
+        frame.phase = Phase::NextCandidate;
+        return true;
+    }
+    frame.skipped = static_cast<std::int32_t>(weighed) + 1;
+    return false;
+}
+
+void FastCommonLength::remember(Frame& frame, std::int16_t skipLength, std::uint64_t calls)
+{
+    const bool first = frame.bestSkip.empty();
+    frame.bestSkip.push_back(std::max<std::int16_t>(first ? -1 : frame.bestSkip.back(), skipLength));
+    frame.skipCalls.push_back(saturatingAdd(first ? 0 : frame.skipCalls.back(), calls));
+}
+
+void FastCommonLength::count(Frame& frame, CallCounter& counter, std::uint64_t calls)
+{
+    counter.add(calls);
+    frame.nestedCalls = saturatingAdd(frame.nestedCalls, calls);
 }
 
 bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter)

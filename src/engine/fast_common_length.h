@@ -28,7 +28,6 @@ public:
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
 
     std::size_t rememberedPairs() const noexcept { return memo_.size(); }
-    std::size_t memoBytes() const noexcept { return memo_.bytes(); }
 
 private:
     enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterContinuation };
@@ -41,6 +40,11 @@ private:
         std::uint64_t takeCalls = 0;
         std::uint64_t nestedCalls = 0;
         OccurrenceIndex::Iterator candidate{};
+        // Each later candidate weighs the same skipped characters again, against the same
+        // partners. Per skipped character m (index m - 1) weighed so far: the largest skip
+        // length up to it (-1 while none had a partner) and the invocations up to it.
+        std::vector<std::int16_t> bestSkip{};
+        std::vector<std::uint64_t> skipCalls{};
     };
 
     struct Advance {
@@ -53,7 +57,10 @@ private:
     ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
-    bool weighSkippedCharacters(Frame& frame, CallCounter& counter);
+    bool weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate);
+    bool reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset);
+    static void remember(Frame& frame, std::int16_t skipLength, std::uint64_t calls);
+    static void count(Frame& frame, CallCounter& counter, std::uint64_t calls);
     bool finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter);
 
     std::u16string_view first_, second_;

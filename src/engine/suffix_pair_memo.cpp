@@ -1,24 +1,69 @@
 #include "engine/suffix_pair_memo.h"
 
-namespace velmora {
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 
-SuffixPairMemo::SuffixPairMemo() : slots_(64) {}
+namespace velmora {
+namespace {
+
+// Up to 16 Mi pairs (texts of about 4,000 characters each) the table costs at most 160 MiB
+// of address space, and only the pages written are ever backed by memory.
+constexpr std::size_t kMostDenseCells = std::size_t{1} << 24;
+
+template <class T>
+T* zeroedArray(std::size_t count)
+{
+    void* memory = std::calloc(count, sizeof(T));
+    if (!memory) throw std::bad_alloc();
+    return static_cast<T*>(memory);
+}
+
+}  // namespace
+
+void SuffixPairMemo::Free::operator()(void* p) const noexcept { std::free(p); }
+
+SuffixPairMemo::SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength)
+    : secondLength_(static_cast<std::size_t>(std::max(secondLength, 0)))
+{
+    const std::size_t cells = static_cast<std::size_t>(std::max(firstLength, 0)) * secondLength_;
+    if (cells <= kMostDenseCells) {
+        lengths_.reset(zeroedArray<std::uint16_t>(cells + 1));
+        calls_.reset(zeroedArray<std::uint64_t>(cells + 1));
+    } else {
+        slots_.resize(1024);
+    }
+}
 
 std::uint32_t SuffixPairMemo::keyOf(std::int32_t i, std::int32_t j)
 {
     return static_cast<std::uint32_t>(i) << 16 | static_cast<std::uint32_t>(j);
 }
 
+std::size_t SuffixPairMemo::cellOf(std::int32_t i, std::int32_t j) const
+{
+    return static_cast<std::size_t>(i - 1) * secondLength_ + static_cast<std::size_t>(j - 1);
+}
+
 std::size_t SuffixPairMemo::slotOf(std::uint32_t key) const
 {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = (key * 0x9E3779B97F4A7C15ull >> 29) & mask;
+    std::uint64_t h = key;  // a full 64-bit mix, so that neighbouring pairs spread out
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    std::size_t slot = static_cast<std::size_t>(h) & mask;
     while (slots_[slot].key != 0 && slots_[slot].key != key) slot = (slot + 1) & mask;
     return slot;
 }
 
 std::optional<ScanOutcome> SuffixPairMemo::find(std::int32_t i, std::int32_t j) const
 {
+    if (lengths_) {
+        const std::size_t cell = cellOf(i, j);
+        if (lengths_[cell] == 0) return std::nullopt;
+        return ScanOutcome{static_cast<std::int16_t>(lengths_[cell] - 1), calls_[cell]};
+    }
     const Slot& slot = slots_[slotOf(keyOf(i, j))];
     if (slot.key == 0) return std::nullopt;
     return ScanOutcome{slot.length, slot.nestedCalls};
@@ -26,6 +71,13 @@ std::optional<ScanOutcome> SuffixPairMemo::find(std::int32_t i, std::int32_t j) 
 
 void SuffixPairMemo::insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome)
 {
+    if (lengths_) {
+        const std::size_t cell = cellOf(i, j);
+        size_ += lengths_[cell] == 0;
+        lengths_[cell] = static_cast<std::uint16_t>(outcome.length + 1);
+        calls_[cell] = outcome.nestedCalls;
+        return;
+    }
     if ((size_ + 1) * 2 > slots_.size()) grow();
     const std::uint32_t key = keyOf(i, j);
     Slot& slot = slots_[slotOf(key)];

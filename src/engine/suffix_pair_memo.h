@@ -1,10 +1,12 @@
 #pragma once
 // Remembers, for a pair of remainders (i, j) of two fixed texts, the length that the
-// scan from there finds and the nested invocations it makes. Open addressing keeps the
-// memory at what the search visits.
+// scan from there finds and the nested invocations it makes. Short texts get a table
+// indexed by the pair, whose pages the system provides only where the search writes;
+// long ones an open-addressing hash, so that memory stays at what the search visits.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,11 +19,11 @@ struct ScanOutcome {
 
 class SuffixPairMemo {
 public:
-    SuffixPairMemo();
+    // Pairs have 1 <= i <= firstLength and 1 <= j <= secondLength.
+    SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength);
     std::optional<ScanOutcome> find(std::int32_t i, std::int32_t j) const;
     void insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome);
     std::size_t size() const noexcept { return size_; }
-    std::size_t bytes() const noexcept { return slots_.size() * sizeof(Slot); }
 
 private:
     struct Slot {
@@ -29,11 +31,19 @@ private:
         std::int16_t length = 0;
         std::uint64_t nestedCalls = 0;
     };
+    struct Free {
+        void operator()(void* p) const noexcept;
+    };
     static std::uint32_t keyOf(std::int32_t i, std::int32_t j);
     std::size_t slotOf(std::uint32_t key) const;
+    std::size_t cellOf(std::int32_t i, std::int32_t j) const;
     void grow();
 
-    std::vector<Slot> slots_;
+    std::size_t secondLength_;
+    // Dense table: length + 1 (0: not yet known) and nested calls per pair.
+    std::unique_ptr<std::uint16_t[], Free> lengths_;
+    std::unique_ptr<std::uint64_t[], Free> calls_;
+    std::vector<Slot> slots_;  // the hash, when the table would be too large
     std::size_t size_ = 0;
 };
 
