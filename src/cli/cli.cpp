@@ -299,6 +299,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const OverflowError& e) {
         err << "velmora-cli: " << overflowMessage(e) << "\n";
         return kExitOverflow;
+    } catch (const std::exception& e) {
+        err << "velmora-cli: " << e.what() << "\n";
+        return kExitFailure;
     }
 }
 

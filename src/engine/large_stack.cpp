@@ -10,7 +10,7 @@ namespace velmora {
 namespace {
 
 // Reserved address space only: pages are committed as the recursion touches them.
-constexpr std::size_t kStackBytes = std::size_t{1} << 30;
+constexpr std::size_t kStackBytes = std::size_t{256} << 20;  // the deepest nesting needs about 10 MiB
 
 struct Job {
     const std::function<void()>* work;

@@ -160,6 +160,10 @@ TEST(CommonLength, LongAndDeepCasesFinish)
     CallCounter literalCount;
     EXPECT_EQ(CommonLength(skipAll, u"b", literalCount), 1);
     EXPECT_EQ(literalCount.value(), 32766u);
+    // The literal search descends 16,383 invocations deep before the count, started near
+    // the limit, overflows on the way back.
+    CallCounter nearLimit(CallCounter::kWindowLimit - 40000);
+    EXPECT_THROW(CommonLength(xa, as, nearLimit), OverflowError);
 }
 
 }  // namespace
