@@ -27,8 +27,6 @@ public:
     // empty remainder), counting its invocations into counter.
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
 
-    std::size_t rememberedPairs() const noexcept { return memo_.size(); }
-
 private:
     enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterContinuation };
     struct Frame {

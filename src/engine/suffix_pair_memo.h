@@ -23,7 +23,6 @@ public:
     SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength);
     std::optional<ScanOutcome> find(std::int32_t i, std::int32_t j) const;
     void insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome);
-    std::size_t size() const noexcept { return size_; }
 
 private:
     struct Slot {

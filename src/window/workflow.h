@@ -34,7 +34,6 @@ public:
     // False while an action that must not be cut short is running; the close then
     // takes effect as soon as it has returned.
     bool mayClose();
-    bool computing() const { return computing_; }
 
 private:
     void connectControls();

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -372,7 +371,6 @@ private slots:
 
     void exitClosesTheWindow()
     {
-        QSignalSpy destroyed(window.get(), &QObject::destroyed);
         c().Cmd_exit->click();
         QVERIFY(!window->isVisible());
     }
