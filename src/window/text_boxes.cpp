@@ -52,6 +52,13 @@ QString plainCharacters(const QMimeData* source)
     return text;
 }
 
+QTextCursor textCursorOf(const QWidget* box)
+{
+    if (const auto* rich = qobject_cast<const QTextEdit*>(box)) return rich->textCursor();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(box)) return plain->textCursor();
+    return {};
+}
+
 void showSelectionWithoutFocus(QWidget* box)
 {
     QPalette palette = box->palette();

@@ -89,6 +89,9 @@ protected:
 // Plain characters of pasted or dropped content, with CR LF and CR taken as one line break.
 QString plainCharacters(const QMimeData* source);
 
+// The text cursor (caret and selection) of a rich-text or a plain box.
+QTextCursor textCursorOf(const QWidget* box);
+
 // Keeps the selection colours of a focused box when the box loses the focus.
 void showSelectionWithoutFocus(QWidget* box);
 

@@ -32,14 +32,14 @@ QtWindowOperations::~QtWindowOperations() { flush(); }
 
 RichTextBox* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.RT1 : controls_.RT2; }
 
-QWidget* QtWindowOperations::widget(Box box) const
+QWidget* boxWidget(const Controls& controls, Box box)
 {
     switch (box) {
-    case Box::RT1: return controls_.RT1;
-    case Box::RT2: return controls_.RT2;
+    case Box::RT1: return controls.RT1;
+    case Box::RT2: return controls.RT2;
     case Box::RT3: break;
     }
-    return controls_.RT3;
+    return controls.RT3;
 }
 
 void QtWindowOperations::flush()
@@ -79,21 +79,14 @@ void QtWindowOperations::selectRange(QWidget* box, std::int32_t start, std::int3
 void QtWindowOperations::select(Box box, std::int32_t start, std::int32_t length)
 {
     flush();
-    selectRange(widget(box), start, length);
+    selectRange(boxWidget(controls_, box), start, length);
 }
 
 void QtWindowOperations::collapseSelection(Box box)
 {
     flush();
-    if (box == Box::RT3) {
-        QTextCursor cursor = controls_.RT3->textCursor();
-        cursor.setPosition(cursor.selectionStart());
-        controls_.RT3->setTextCursor(cursor);
-        return;
-    }
-    QTextCursor cursor = inputBox(box)->textCursor();
-    cursor.setPosition(cursor.selectionStart());
-    inputBox(box)->setTextCursor(cursor);
+    QWidget* widget = boxWidget(controls_, box);
+    selectRange(widget, textCursorOf(widget).selectionStart(), 0);
 }
 
 void QtWindowOperations::setText(Box box, std::u16string_view text)
@@ -114,7 +107,7 @@ void QtWindowOperations::setCaption(Label label, std::u16string_view caption)
 void QtWindowOperations::setFocus(Box box)
 {
     flush();
-    widget(box)->setFocus(Qt::OtherFocusReason);
+    boxWidget(controls_, box)->setFocus(Qt::OtherFocusReason);
 }
 
 void QtWindowOperations::yield()

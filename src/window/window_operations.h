@@ -11,6 +11,9 @@
 
 namespace velmora {
 
+// The widget of a box.
+QWidget* boxWidget(const Controls& controls, Box box);
+
 class QtWindowOperations : public WindowOperations {
 public:
     explicit QtWindowOperations(const Controls& controls);
@@ -37,7 +40,6 @@ private:
         std::int32_t start, length;
     };
     RichTextBox* inputBox(Box box) const;
-    QWidget* widget(Box box) const;
 
     const Controls& controls_;
     std::array<std::optional<Range>, 2> lastColoured_;  // RT1, RT2: pending until flushed

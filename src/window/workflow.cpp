@@ -196,11 +196,7 @@ void Workflow::enterInLowerBox()
 
 void Workflow::mouseReleasedIn(Box box, int button)
 {
-    QTextCursor selection;
-    if (box == Box::RT3)
-        selection = c_.RT3->textCursor();
-    else
-        selection = (box == Box::RT1 ? c_.RT1 : c_.RT2)->textCursor();
+    const QTextCursor selection = textCursorOf(boxWidget(c_, box));
     const auto start = static_cast<std::int32_t>(selection.selectionStart());
     const auto length = static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart());
     if (const auto plan = planClick(window_.state(), box, start, length, button))

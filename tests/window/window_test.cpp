@@ -85,8 +85,7 @@ private:
 
 QPair<int, int> selectionOf(QWidget* box)
 {
-    QTextCursor cursor = qobject_cast<QTextEdit*>(box) ? qobject_cast<QTextEdit*>(box)->textCursor()
-                                                       : qobject_cast<QPlainTextEdit*>(box)->textCursor();
+    const QTextCursor cursor = textCursorOf(box);
     return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
 }
 
