@@ -1,262 +1,171 @@
 #include "cli/cli.h"
 
-#include <charconv>
-#include <filesystem>
-#include <iterator>
-#include <fstream>
-#include <map>
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <optional>
 #include <sstream>
-#include <stdexcept>
 
 #include "cli/json_writer.h"
+#include "cli/text_files.h"
 #include "cli/utf.h"
-#include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
 #include "engine/common_length.h"
+#include "engine/comparison_session.h"
+#include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
 #include "highlight/match_lookup.h"
+
+#ifndef VELMORA_VERSION
+#define VELMORA_VERSION "unknown"
+#endif
 
 namespace velmora {
 namespace {
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  velmora-cli length [--engine literal|fast] [--no-count-limit] [--files] FIRST SECOND\n"
-    "  velmora-cli align --compute 1|2 [--engine literal|fast] [--no-count-limit] [--files] UPPER LOWER\n"
-    "  velmora-cli lookup --compute 1|2 --box RT1|RT2|RT3 --start S [--length L] [--button B]\n"
-    "                     [--engine literal|fast] [--files] UPPER LOWER\n"
-    "Texts are UTF-8 arguments (or, with --files, paths of UTF-8 files); '--' ends the options.\n"
-    "Each command prints one JSON object on one line.\n";
-
+// A fault in what the caller asked for, as opposed to a limit of the method.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct Arguments {
-    std::string command;
-    std::map<std::string, std::string> options;  // value "" for flags
+// What the subcommands share: the two texts and how to read them, and the engine.
+struct CommonOptions {
     std::vector<std::string> texts;
+    bool files = false;
+    std::string engine = "fast";
+    bool noCountLimit = false;
+    int compute = 0;
 
-    bool has(const std::string& name) const { return options.count(name) != 0; }
-    std::optional<std::string> value(const std::string& name) const
-    {
-        const auto found = options.find(name);
-        return found == options.end() ? std::nullopt : std::optional(found->second);
-    }
+    EngineKind engineKind() const { return engine == "literal" ? EngineKind::Literal : EngineKind::Fast; }
+    Direction direction() const { return compute == 2 ? Direction::Compute2 : Direction::Compute1; }
+    std::uint64_t callLimit() const { return noCountLimit ? CallCounter::kNoLimit : CallCounter::kWindowLimit; }
 };
 
-const std::map<std::string, bool>& knownOptions()  // name -> takes a value
+struct LookupOptions {
+    std::string box;
+    std::int32_t start = 0;
+    std::int32_t length = 1;
+    int button = kLeftButton;
+};
+
+void addTexts(CLI::App& command, CommonOptions& options, const char* first, const char* second)
 {
-    static const std::map<std::string, bool> known{
-        {"--engine", true}, {"--files", false}, {"--no-count-limit", false}, {"--compute", true},
-        {"--box", true},    {"--start", true},  {"--length", true},          {"--button", true}};
-    return known;
+    command.add_flag("--files", options.files, "read the two texts from UTF-8 files");
+    command.add_option("texts", options.texts, std::string(first) + " and " + second + " (UTF-8)")
+        ->expected(2)
+        ->required();
 }
 
-Arguments parse(const std::vector<std::string>& args)
+void addEngine(CLI::App& command, CommonOptions& options)
 {
-    if (args.empty()) throw UsageError("no command given");
-    Arguments parsed{args[0], {}, {}};
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg.rfind("--", 0) != 0) {
-            parsed.texts.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const auto known = knownOptions().find(arg);
-        if (known == knownOptions().end()) throw UsageError("unknown option " + arg);
-        if (parsed.has(arg)) throw UsageError("option " + arg + " given twice");
-        if (known->second && i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
-        parsed.options[arg] = known->second ? args[++i] : "";
-    }
-    if (parsed.texts.size() != 2) throw UsageError("expected two texts, got " + std::to_string(parsed.texts.size()));
-    return parsed;
+    command.add_option("--engine", options.engine, "literal: every invocation one by one; fast (default)")
+        ->check(CLI::IsMember({"literal", "fast"}));
+    command.add_flag("--no-count-limit", options.noCountLimit, "count exactly past 2,147,483,647 invocations");
 }
 
-void allowOnly(const Arguments& args, std::initializer_list<const char*> allowed)
+void addCompute(CLI::App& command, CommonOptions& options)
 {
-    for (const auto& [name, value] : args.options) {
-        bool ok = false;
-        for (const char* a : allowed) ok = ok || name == a;
-        if (!ok) throw UsageError("option " + name + " does not apply to " + args.command);
-    }
+    command.add_option("--compute", options.compute, "1: the upper text leads (计算1); 2: the lower one (计算2)")
+        ->required()
+        ->check(CLI::IsMember({1, 2}));
 }
 
-std::int64_t integerOption(const Arguments& args, const std::string& name, std::int64_t fallback, std::int64_t low,
-                           std::int64_t high)
+std::u16string textArgument(const CommonOptions& options, std::size_t which)
 {
-    const auto text = args.value(name);
-    if (!text) return fallback;
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || value < low || value > high)
-        throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high));
-    return value;
-}
-
-EngineKind engineOption(const Arguments& args)
-{
-    const auto engine = args.value("--engine").value_or("fast");
-    if (engine == "fast") return EngineKind::Fast;
-    if (engine == "literal") return EngineKind::Literal;
-    throw UsageError("--engine takes literal or fast");
-}
-
-Direction directionOption(const Arguments& args)
-{
-    const auto compute = args.value("--compute");
-    if (!compute) throw UsageError(args.command + " needs --compute 1 or --compute 2");
-    if (*compute == "1") return Direction::Compute1;
-    if (*compute == "2") return Direction::Compute2;
-    throw UsageError("--compute takes 1 or 2");
-}
-
-std::uint64_t callLimit(const Arguments& args)
-{
-    return args.has("--no-count-limit") ? CallCounter::kNoLimit : CallCounter::kWindowLimit;
-}
-
-std::string readWhole(const std::string& path)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw UsageError("cannot read file " + path + ": it is a folder");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw UsageError("cannot read file " + path);
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) throw UsageError("cannot read file " + path);
-    return content;
-}
-
-std::u16string textArgument(const Arguments& args, std::size_t which)
-{
-    const std::string& raw = args.texts[which];
-    const std::string bytes = args.has("--files") ? readWhole(raw) : raw;
+    const std::string& raw = options.texts[which];
+    if (options.files) return readTextFile(raw);
     std::size_t fault = 0;
-    auto text = utf8ToUtf16(bytes, &fault);
-    const std::string name = which == 0 ? "first text" : "second text";
-    if (!text) throw UsageError(name + " is not valid UTF-8 (byte " + std::to_string(fault) + ")");
-    return *text;
+    auto text = utf8ToUtf16(raw, &fault);
+    if (!text)
+        throw UsageError(std::string(which == 0 ? "the first" : "the second") + " text is not valid UTF-8 (byte " +
+                         std::to_string(fault) + ")");
+    return std::move(*text);
 }
 
-std::string rows(const GapTable& table, std::size_t rowCount)
+JsonArray rowsOf(const GapTable& table, std::size_t rowCount)
 {
-    std::string out = "[";
+    JsonArray rows;
     for (std::size_t r = 1; r <= rowCount && r < table.size(); ++r)
-        out += (r > 1 ? ",[" : "[") + std::to_string(table[r][0]) + "," + std::to_string(table[r][1]) + "," +
-               std::to_string(table[r][2]) + "]";
-    return out + "]";
+        rows.array(JsonArray().integer(table[r][0]).integer(table[r][1]).integer(table[r][2]));
+    return rows;
 }
 
-int lengthCommand(const Arguments& args, std::ostream& out)
+void lengthCommand(const CommonOptions& options, std::ostream& out)
 {
-    allowOnly(args, {"--engine", "--files", "--no-count-limit"});
-    const EngineKind engine = engineOption(args);
-    const std::u16string first = textArgument(args, 0), second = textArgument(args, 1);
-    CallCounter counter(0, callLimit(args));
-    const std::int16_t length =
-        engine == EngineKind::Fast ? FastCommonLengthOf(first, second, counter) : CommonLength(first, second, counter);
+    const std::u16string first = textArgument(options, 0), second = textArgument(options, 1);
+    CallCounter counter(0, options.callLimit());
+    const std::int16_t length = options.engineKind() == EngineKind::Fast ? FastCommonLengthOf(first, second, counter)
+                                                                         : CommonLength(first, second, counter);
     JsonObject json;
-    json.field("length", std::int64_t{length}).fieldUnsigned("calls", counter.value());
-    if (counter.saturated()) json.field("calls_saturated", true);
+    json.integer("length", length).bigInteger("calls", std::to_string(counter.value()));
+    if (counter.saturated()) json.boolean("calls_saturated", true);
     out << json.str() << '\n';
-    return kExitOk;
 }
 
 struct Computed {
-    ComparisonState state;
+    ComparisonSession session;
     HeadlessWindow window;
     AlignmentReport report;
 };
 
 // Captures the texts as the compute buttons do and runs the alignment.
-void compute(const Arguments& args, Computed& c)
+void compute(const CommonOptions& options, Computed& c)
 {
-    const Direction direction = directionOption(args);
-    const EngineKind engine = engineOption(args);
-    const std::u16string upper = textArgument(args, 0), lower = textArgument(args, 1);
+    const std::u16string upper = textArgument(options, 0), lower = textArgument(options, 1);
     c.window.type(upper, lower);
-    c.state.ModeMark = kNoResultMark;
-    c.state.Text1 = direction == Direction::Compute1 ? upper : lower;
-    c.state.Text2 = direction == Direction::Compute1 ? lower : upper;
-    c.state.Len1 = static_cast<std::int32_t>(std::min<std::size_t>(c.state.Text1.size(), INT32_MAX));
-    c.state.Len2 = static_cast<std::int32_t>(std::min<std::size_t>(c.state.Text2.size(), INT32_MAX));
-    c.report = Align(c.state, direction, c.window, {engine, callLimit(args)});
+    c.session.start();
+    c.report = c.session.compute(options.direction(), upper, lower, c.window,
+                                 {options.engineKind(), options.callLimit()});
 }
 
-int alignCommand(const Arguments& args, std::ostream& out)
+void alignCommand(const CommonOptions& options, std::ostream& out)
 {
-    allowOnly(args, {"--compute", "--engine", "--files", "--no-count-limit"});
     Computed c;
-    compute(args, c);
-    const auto rowCount = static_cast<std::size_t>(c.state.RowCount);
+    compute(options, c);
+    const ComparisonState& s = c.session.state();
+    const auto rowCount = static_cast<std::size_t>(s.RowCount);
     JsonObject json;
-    json.field("result", c.window.text(Box::RT3))
-        .field("length", std::int64_t{c.state.ResultLength})
-        .fieldUnsigned("calls", c.report.calls)
-        .field("label4", c.window.caption(Label::Label4))
-        .field("label5", c.window.caption(Label::Label5))
-        .fieldRaw("table", rows(c.state.MatchTable, rowCount))
-        .fieldRaw("aux", rows(c.state.MatchAux, rowCount))
-        .fieldRaw("upper_gaps", jsonNumbers(c.window.gapPositions(Box::RT1)))
-        .fieldRaw("lower_gaps", jsonNumbers(c.window.gapPositions(Box::RT2)));
-    if (c.report.callsSaturated) json.field("calls_saturated", true);
-    if (c.state.RecordedEnd[kResultColumn] != kNoRecordedEnd)
-        json.fieldRaw("recorded_end", jsonNumbers({c.state.RecordedEnd.begin(), c.state.RecordedEnd.end()}));
+    json.text("result", c.window.text(Box::RT3))
+        .integer("length", s.ResultLength)
+        .bigInteger("calls", std::to_string(c.report.calls))
+        .text("label4", c.window.caption(Label::Label4))
+        .text("label5", c.window.caption(Label::Label5))
+        .array("table", rowsOf(s.MatchTable, rowCount))
+        .array("aux", rowsOf(s.MatchAux, rowCount))
+        .integers("upper_gaps", c.window.gapPositions(Box::RT1))
+        .integers("lower_gaps", c.window.gapPositions(Box::RT2));
+    if (c.report.callsSaturated) json.boolean("calls_saturated", true);
+    if (s.RecordedEnd[kResultColumn] != kNoRecordedEnd)
+        json.integers("recorded_end", {s.RecordedEnd.begin(), s.RecordedEnd.end()});
     out << json.str() << '\n';
-    return kExitOk;
 }
 
-std::string boxName(Box box)
-{
-    return box == Box::RT1 ? "RT1" : box == Box::RT2 ? "RT2" : "RT3";
-}
+std::u16string boxName(Box box) { return box == Box::RT1 ? u"RT1" : box == Box::RT2 ? u"RT2" : u"RT3"; }
 
-Box boxOption(const Arguments& args)
-{
-    const auto box = args.value("--box");
-    if (box == "RT1") return Box::RT1;
-    if (box == "RT2") return Box::RT2;
-    if (box == "RT3") return Box::RT3;
-    throw UsageError("lookup needs --box RT1, RT2 or RT3");
-}
+Box boxNamed(const std::string& name) { return name == "RT1" ? Box::RT1 : name == "RT2" ? Box::RT2 : Box::RT3; }
 
-int lookupCommand(const Arguments& args, std::ostream& out)
+void lookupCommand(const CommonOptions& options, const LookupOptions& lookup, std::ostream& out)
 {
-    allowOnly(args, {"--compute", "--engine", "--files", "--box", "--start", "--length", "--button"});
-    const Box box = boxOption(args);
-    if (!args.has("--start")) throw UsageError("lookup needs --start");
-    const auto start = static_cast<std::int32_t>(integerOption(args, "--start", 0, 0, INT32_MAX));
-    const auto length = static_cast<std::int32_t>(integerOption(args, "--length", 1, 0, INT32_MAX));
-    const auto button = static_cast<int>(integerOption(args, "--button", kLeftButton, 0, 32767));
     Computed c;
-    compute(args, c);
-    const auto plan = planClick(c.state, box, start, length, button);
+    compute(options, c);
+    const auto plan = planClick(c.session.state(), boxNamed(lookup.box), lookup.start, lookup.length, lookup.button);
     if (!plan) {
-        out << JsonObject().field("ignored", true).str() << '\n';
-        return kExitOk;
+        out << JsonObject().boolean("ignored", true).str() << '\n';
+        return;
     }
-    std::string selections = "[";
+    JsonArray selections;
     std::optional<Box> focus;
     for (const LookupStep& step : plan->steps) {
         if (step.kind == LookupStep::Kind::Focus) focus = step.box;
-        if (step.kind != LookupStep::Kind::Select) continue;
-        selections += (selections.size() > 1 ? ",[\"" : "[\"") + boxName(step.box) + "\"," +
-                      std::to_string(step.start) + "," + std::to_string(step.length) + "]";
+        if (step.kind == LookupStep::Kind::Select)
+            selections.array(JsonArray().text(boxName(step.box)).integer(step.start).integer(step.length));
     }
     JsonObject json;
-    json.field("row", std::int64_t{plan->row}).fieldRaw("selections", selections + "]");
+    json.integer("row", plan->row).array("selections", selections);
     if (focus)
-        json.fieldRaw("focus", "\"" + boxName(*focus) + "\"");
+        json.text("focus", boxName(*focus));
     else
-        json.fieldNull("focus");
+        json.null("focus");
     out << json.str() << '\n';
-    return kExitOk;
 }
 
 std::string overflowMessage(const OverflowError& error)
@@ -271,38 +180,97 @@ std::string overflowMessage(const OverflowError& error)
     return std::string("overflow: ") + error.what();
 }
 
+int report(std::ostream& err, int status, const std::string& message, bool showHelpHint = false)
+{
+    err << "velmora-cli: " << message << '\n';
+    if (showHelpHint) err << "(velmora-cli --help shows the usage)\n";
+    return status;
+}
+
+// CLI11 hands an option it does not know in a subcommand on to the texts; say plainly
+// which command or option is wrong instead.
+void checkNames(const CLI::App& app, const std::vector<std::string>& args)
+{
+    if (args.empty() || args.front().starts_with('-')) return;
+    const CLI::App* command = nullptr;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+        if (sub->get_name() == args.front()) command = sub;
+    if (!command) throw UsageError("unknown command " + args.front() + " (length, align or lookup)");
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg.front() != '-') continue;
+        const std::string name = arg.substr(0, arg.find('='));
+        const CLI::Option* option = command->get_option_no_throw(name);
+        if (!option) throw UsageError("option " + name + " does not apply to " + args.front());
+        if (option->get_type_size() > 0 && name.size() == arg.size()) ++i;  // its value
+    }
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-        out << kUsage;
-        return kExitOk;
-    }
+    CLI::App app{"velmora-cli: the comparison engine of Velmora for scripts and for studying the method.\n"
+                 "Each command prints one JSON object on one line. Positions and lengths count UTF-16 code units.\n"
+                 "'--' ends the options, for texts that begin with '-'.",
+                 "velmora-cli"};
+    app.set_version_flag("--version", "velmora-cli " VELMORA_VERSION);
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 success, 1 failure (such as an output that cannot be written), 2 usage error,\n"
+               "3 a limit of the method (a text over 32,766 characters, a count over 2,147,483,647).");
+
+    CommonOptions options;
+    LookupOptions lookup;
+    CLI::App* length = app.add_subcommand("length", "CommonLength of FIRST and SECOND, with its invocation count");
+    addEngine(*length, options);
+    addTexts(*length, options, "FIRST", "SECOND");
+
+    CLI::App* align = app.add_subcommand("align", "the whole computation of 计算1 or 计算2 on UPPER and LOWER");
+    addCompute(*align, options);
+    addEngine(*align, options);
+    addTexts(*align, options, "UPPER", "LOWER");
+
+    CLI::App* lookupCmd =
+        app.add_subcommand("lookup", "what a selection in one box selects in the others after a computation");
+    addCompute(*lookupCmd, options);
+    lookupCmd->add_option("--box", lookup.box, "the box selected in")->required()->check(
+        CLI::IsMember({"RT1", "RT2", "RT3"}));
+    lookupCmd->add_option("--start", lookup.start, "0-based start of the selection")
+        ->required()
+        ->check(CLI::Range(0, std::numeric_limits<std::int32_t>::max()));
+    lookupCmd->add_option("--length", lookup.length, "length of the selection (default 1)")
+        ->check(CLI::Range(0, std::numeric_limits<std::int32_t>::max()));
+    lookupCmd->add_option("--button", lookup.button, "the mouse button released (1 = left, the default)")
+        ->check(CLI::Range(0, 32767));
+    addEngine(*lookupCmd, options);
+    addTexts(*lookupCmd, options, "UPPER", "LOWER");
+
+    std::ostringstream buffered;  // nothing reaches out unless the command succeeds
     try {
-        const Arguments parsed = parse(args);
-        std::ostringstream buffered;  // nothing reaches stdout unless the command succeeds
-        int status;
-        if (parsed.command == "length")
-            status = lengthCommand(parsed, buffered);
-        else if (parsed.command == "align")
-            status = alignCommand(parsed, buffered);
-        else if (parsed.command == "lookup")
-            status = lookupCommand(parsed, buffered);
+        checkNames(app, args);
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+        if (length->parsed())
+            lengthCommand(options, buffered);
+        else if (align->parsed())
+            alignCommand(options, buffered);
         else
-            throw UsageError("unknown command " + parsed.command);
-        out << buffered.str();
-        return status;
+            lookupCommand(options, lookup, buffered);
+    } catch (const CLI::Success& e) {  // --help and --version: the subcommand's own page
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        return report(err, kExitUsage, e.what(), true);
     } catch (const UsageError& e) {
-        err << "velmora-cli: " << e.what() << "\n(velmora-cli --help shows the usage)\n";
-        return kExitUsage;
+        return report(err, kExitUsage, e.what());
+    } catch (const TextFileError& e) {
+        return report(err, e.kind() == TextFileError::Kind::TooLong ? kExitOverflow : kExitUsage, e.what());
     } catch (const OverflowError& e) {
-        err << "velmora-cli: " << overflowMessage(e) << "\n";
-        return kExitOverflow;
+        return report(err, kExitOverflow, overflowMessage(e));
     } catch (const std::exception& e) {
-        err << "velmora-cli: " << e.what() << "\n";
-        return kExitFailure;
+        return report(err, kExitFailure, e.what());
     }
+    out << buffered.str();
+    return kExitOk;
 }
 
 }  // namespace velmora

@@ -9,8 +9,8 @@ namespace velmora {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 2;     // bad arguments, unreadable files, invalid UTF-8
-inline constexpr int kExitOverflow = 3;  // a text or the call count past the method's limit
-inline constexpr int kExitFailure = 1;   // anything else, such as running out of memory
+inline constexpr int kExitOverflow = 3;  // a text (or a file) or the call count past the limit
+inline constexpr int kExitFailure = 1;   // anything else: an output that cannot be written, no memory
 
 // Runs one command (args without the program name); prints one JSON line to out, or a
 // message to err and nothing to out. Returns the exit status.

@@ -1,6 +1,8 @@
 #include "cli/json_writer.h"
 
+#include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 #include "cli/utf.h"
 
@@ -12,6 +14,15 @@ std::string escapeUnit(unsigned unit)
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "\\u%04x", unit);
     return buffer;
+}
+
+bool isDecimalInteger(std::string_view digits)
+{
+    if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+    if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) return false;
+    for (const char c : digits)
+        if (c < '0' || c > '9') return false;
+    return true;
 }
 
 }  // namespace
@@ -34,15 +45,20 @@ std::string jsonString(std::u16string_view text)
             appendUtf8(out, unit);
         }
     }
-    return out + "\"";
+    out += '"';
+    return out;
 }
 
-std::string jsonNumbers(const std::vector<std::int32_t>& numbers)
+JsonArray& JsonArray::add(std::string_view element)
 {
-    std::string out = "[";
-    for (std::size_t i = 0; i < numbers.size(); ++i) out += (i ? "," : "") + std::to_string(numbers[i]);
-    return out + "]";
+    if (elements_.size() > 1) elements_ += ',';
+    elements_ += element;
+    return *this;
 }
+
+JsonArray& JsonArray::text(std::u16string_view value) { return add(jsonString(value)); }
+JsonArray& JsonArray::integer(std::int64_t value) { return add(std::to_string(value)); }
+JsonArray& JsonArray::array(const JsonArray& value) { return add(value.json()); }
 
 JsonObject& JsonObject::add(std::string_view key, std::string_view json)
 {
@@ -54,14 +70,32 @@ JsonObject& JsonObject::add(std::string_view key, std::string_view json)
     return *this;
 }
 
-JsonObject& JsonObject::field(std::string_view key, std::u16string_view text) { return add(key, jsonString(text)); }
-JsonObject& JsonObject::field(std::string_view key, std::int64_t number) { return add(key, std::to_string(number)); }
-JsonObject& JsonObject::fieldUnsigned(std::string_view key, std::uint64_t number)
+JsonObject& JsonObject::text(std::string_view key, std::u16string_view value) { return add(key, jsonString(value)); }
+JsonObject& JsonObject::integer(std::string_view key, std::int64_t value) { return add(key, std::to_string(value)); }
+
+JsonObject& JsonObject::bigInteger(std::string_view key, std::string_view digits)
 {
-    return add(key, std::to_string(number));
+    if (!isDecimalInteger(digits)) throw std::invalid_argument("not a decimal integer");
+    return add(key, digits);
 }
-JsonObject& JsonObject::field(std::string_view key, bool value) { return add(key, value ? "true" : "false"); }
-JsonObject& JsonObject::fieldNull(std::string_view key) { return add(key, "null"); }
-JsonObject& JsonObject::fieldRaw(std::string_view key, std::string_view json) { return add(key, json); }
+
+JsonObject& JsonObject::number(std::string_view key, double value)
+{
+    if (!std::isfinite(value)) return null(key);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return add(key, buffer);
+}
+
+JsonObject& JsonObject::boolean(std::string_view key, bool value) { return add(key, value ? "true" : "false"); }
+JsonObject& JsonObject::null(std::string_view key) { return add(key, "null"); }
+JsonObject& JsonObject::array(std::string_view key, const JsonArray& value) { return add(key, value.json()); }
+
+JsonObject& JsonObject::integers(std::string_view key, const std::vector<std::int32_t>& values)
+{
+    JsonArray array;
+    for (const std::int32_t v : values) array.integer(v);
+    return add(key, array.json());
+}
 
 }  // namespace velmora
