@@ -11,7 +11,7 @@
 #include "engine/checked_arithmetic.h"
 #include "engine/common_length.h"
 #include "engine/comparison_session.h"
-#include "engine/fast_common_length.h"
+#include "engine/remainder_lengths.h"
 #include "engine/headless_window.h"
 #include "highlight/match_lookup.h"
 
@@ -93,11 +93,9 @@ void lengthCommand(const CommonOptions& options, std::ostream& out)
 {
     const std::u16string first = textArgument(options, 0), second = textArgument(options, 1);
     CallCounter counter(0, options.callLimit());
-    const std::int16_t length = options.engineKind() == EngineKind::Fast ? FastCommonLengthOf(first, second, counter)
-                                                                         : CommonLength(first, second, counter);
+    const std::int16_t length = CommonLengthOf(options.engineKind(), first, second, counter);
     JsonObject json;
-    json.integer("length", length).bigInteger("calls", std::to_string(counter.value()));
-    if (counter.saturated()) json.boolean("calls_saturated", true);
+    json.integer("length", length).bigInteger("calls", counter.decimal());
     out << json.str() << '\n';
 }
 
@@ -126,14 +124,13 @@ void alignCommand(const CommonOptions& options, std::ostream& out)
     JsonObject json;
     json.text("result", c.window.text(Box::RT3))
         .integer("length", s.ResultLength)
-        .bigInteger("calls", std::to_string(c.report.calls))
+        .bigInteger("calls", c.report.calls.get_str())
         .text("label4", c.window.caption(Label::Label4))
         .text("label5", c.window.caption(Label::Label5))
         .array("table", rowsOf(s.MatchTable, rowCount))
         .array("aux", rowsOf(s.MatchAux, rowCount))
         .integers("upper_gaps", c.window.gapPositions(Box::RT1))
         .integers("lower_gaps", c.window.gapPositions(Box::RT2));
-    if (c.report.callsSaturated) json.boolean("calls_saturated", true);
     if (s.RecordedEnd[kResultColumn] != kNoRecordedEnd)
         json.integers("recorded_end", {s.RecordedEnd.begin(), s.RecordedEnd.end()});
     out << json.str() << '\n';
@@ -147,7 +144,9 @@ void lookupCommand(const CommonOptions& options, const LookupOptions& lookup, st
 {
     Computed c;
     compute(options, c);
-    const auto plan = planClick(c.session.state(), boxNamed(lookup.box), lookup.start, lookup.length, lookup.button);
+    const Box box = boxNamed(lookup.box);
+    const auto boxLength = static_cast<std::int32_t>(c.window.text(box).size());
+    const auto plan = planClick(c.session.state(), box, lookup.start, lookup.length, lookup.button, boxLength);
     if (!plan) {
         out << JsonObject().boolean("ignored", true).str() << '\n';
         return;

@@ -31,7 +31,7 @@ public:
           box2_(direction == Direction::Compute1 ? Box::RT2 : Box::RT1),
           column1_(direction == Direction::Compute1 ? kUpperColumn : kLowerColumn),
           column2_(direction == Direction::Compute1 ? kLowerColumn : kUpperColumn),
-          counter_(static_cast<std::uint64_t>(std::max(state.CallCount, 0)), options.callLimit)
+          counter_(static_cast<std::uint64_t>(std::max(state.CallCount, 0)), options.callLimit, options.control)
     {
     }
 
@@ -41,12 +41,13 @@ public:
             start();
             while (s_.Pos1 <= s_.Len1 && s_.Pos2 <= s_.Len2) step();
             end();
+            lengths_->settle(counter_);
         } catch (const OverflowError&) {
             storeCallCount();
             throw;
         }
         publish();
-        return {counter_.value(), counter_.saturated()};
+        return {counter_.exact()};
     }
 
 private:
@@ -66,7 +67,7 @@ private:
         pendingSkips_ = 0;
         result_.clear();
         checkRestLength();
-        lengths_.emplace(options_.engine, s_.Text1, s_.Text2);
+        lengths_.emplace(options_.engine, s_.Text1, s_.Text2, options_.tuning);
         text1Index_.emplace(s_.Text1);
         text2Index_.emplace(s_.Text2);
     }
@@ -209,13 +210,14 @@ private:
         window_.yield();
         s_.ModeMark.clear();
         storeCallCount();
-        window_.setCaption(Label::Label5, decimalText(counter_.value()));
+        window_.setCaption(Label::Label5, decimalText(counter_.exact()));
         window_.setCaption(Label::Label4, lengthCaption(direction_, s_.ResultLength));
     }
 
     void storeCallCount()
     {
-        s_.CallCount = static_cast<int32_t>(std::min<std::uint64_t>(counter_.value(), CallCounter::kWindowLimit));
+        const auto calls = counter_.value64().value_or(CallCounter::kWindowLimit);
+        s_.CallCount = static_cast<int32_t>(std::min<std::uint64_t>(calls, CallCounter::kWindowLimit));
     }
 
     // A mismatch opens a gap unless passed-over characters keep one open.
@@ -299,11 +301,18 @@ std::u16string decimalText(std::uint64_t value)
     return digits;
 }
 
+std::u16string decimalText(const mpz_class& value)
+{
+    const std::string digits = value.get_str();
+    return {digits.begin(), digits.end()};
+}
+
 std::u16string lengthCaption(Direction direction, std::int16_t length)
 {
-    const std::u16string prefix = direction == Direction::Compute1 ? u"长度①：" : u"长度②：";
-    return prefix + (length < 0 ? u"-" + decimalText(static_cast<std::uint64_t>(-int32_t{length}))
-                                : decimalText(static_cast<std::uint64_t>(length)));
+    std::u16string caption = direction == Direction::Compute1 ? u"长度①：" : u"长度②：";
+    if (length < 0) caption += u'-';
+    caption += decimalText(static_cast<std::uint64_t>(length < 0 ? -int32_t{length} : int32_t{length}));
+    return caption;
 }
 
 }  // namespace velmora

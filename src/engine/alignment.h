@@ -19,16 +19,18 @@ enum class Direction { Compute1, Compute2 };
 struct AlignmentOptions {
     EngineKind engine = EngineKind::Fast;
     std::uint64_t callLimit = CallCounter::kWindowLimit;  // CallCounter::kNoLimit to study growth
+    ComputationControl* control = nullptr;                // cancel requests and progress
+    EngineTuning tuning{};
 };
 
 struct AlignmentReport {
-    std::uint64_t calls = 0;  // CallCount at the end, exact up to 64 bits
-    bool callsSaturated = false;
+    mpz_class calls;  // CallCount at the end, exact at any size
 };
 
 // Runs one computation on the captured Text1/Text2 (Len1/Len2 set by the caller).
-// Raises OverflowError for a text over 32,766 characters or a call count past the limit;
-// the window operations issued before that have taken effect.
+// Raises OverflowError for a text over 32,766 characters or a call count past the limit,
+// and CancelledError once the control asks for it; the window operations issued before
+// that have taken effect.
 AlignmentReport Align(ComparisonState& state, Direction direction, WindowOperations& window,
                       const AlignmentOptions& options = {});
 
@@ -38,6 +40,7 @@ inline void Command5_Click(ComparisonState& state, WindowOperations& window) { A
 
 // Plain decimal digits, as every number in a label is shown.
 std::u16string decimalText(std::uint64_t value);
+std::u16string decimalText(const mpz_class& value);
 
 // "长度①：" or "长度②：" followed by the length.
 std::u16string lengthCaption(Direction direction, std::int16_t length);

@@ -4,22 +4,55 @@
 
 namespace velmora {
 
-CallCounter::CallCounter(std::uint64_t start, std::uint64_t limit) : value_(start), limit_(limit) {}
-
-void CallCounter::add(std::uint64_t n)
+mpz_class toMpz(std::uint64_t value)
 {
-    std::uint64_t sum;
-    const bool wrapped = __builtin_add_overflow(value_, n, &sum);
-    if (limit_ != kNoLimit && (wrapped || sum > limit_)) {
+    mpz_class result;
+    mpz_import(result.get_mpz_t(), 1, 1, sizeof value, 0, 0, &value);
+    return result;
+}
+
+CallCounter::CallCounter(std::uint64_t start, std::uint64_t limit, ComputationControl* control)
+    : value_(start), limit_(limit), control_(control)
+{
+}
+
+void CallCounter::addPastLimit(std::uint64_t n)
+{
+    if (hasLimit()) {
         value_ = limit_;
         throw OverflowError(OverflowLimit::CallCount);
     }
-    if (wrapped) {
-        value_ = kNoLimit;
-        saturated_ = true;
-        return;
+    // No limit: the 64-bit part wrapped; carry 2^64 into the exact part.
+    value_ += n;
+    beyond_ += toMpz(std::numeric_limits<std::uint64_t>::max());
+    beyond_ += 1;
+    if (control_) check();
+}
+
+void CallCounter::add(const mpz_class& n)
+{
+    if (n.fits_ulong_p()) return add(static_cast<std::uint64_t>(n.get_ui()));
+    if (hasLimit()) {
+        value_ = limit_;
+        throw OverflowError(OverflowLimit::CallCount);
     }
-    value_ = sum;
+    beyond_ += n;
+    if (control_) check();
+}
+
+std::optional<std::uint64_t> CallCounter::value64() const
+{
+    if (beyond_ != 0) return std::nullopt;
+    return value_;
+}
+
+mpz_class CallCounter::exact() const { return beyond_ + toMpz(value_); }
+
+void CallCounter::check()
+{
+    sinceCheck_ = 0;
+    control_->reportCalls(beyond_ == 0 ? value_ : kNoLimit);
+    control_->throwIfCancelled();
 }
 
 }  // namespace velmora

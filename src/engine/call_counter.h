@@ -1,9 +1,15 @@
 #pragma once
-// The running number of invocations of the length function (CallCount), with the
-// window's 32-bit limit or, for studying growth, no limit and 64-bit saturation.
+// The running number of invocations of the length function (CallCount): with the
+// window's 32-bit limit, or without a limit and exact at any size (64-bit arithmetic
+// while the count fits, a GMP integer beyond).
 
 #include <cstdint>
+#include <gmpxx.h>
 #include <limits>
+#include <optional>
+#include <string>
+
+#include "engine/computation_control.h"
 
 namespace velmora {
 
@@ -12,21 +18,43 @@ public:
     static constexpr std::uint64_t kWindowLimit = std::numeric_limits<std::int32_t>::max();
     static constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
-    explicit CallCounter(std::uint64_t start = 0, std::uint64_t limit = kWindowLimit);
+    explicit CallCounter(std::uint64_t start = 0, std::uint64_t limit = kWindowLimit,
+                         ComputationControl* control = nullptr);
 
-    // Counts n more invocations. Past the limit this raises the call-count overflow,
-    // leaving the counter at the limit as the invocation-by-invocation count would.
-    void add(std::uint64_t n);
+    // Counts n more invocations. Past a limit this raises the call-count overflow, leaving
+    // the counter at the limit as the invocation-by-invocation count would. Checks for a
+    // cancel request now and then.
+    void add(std::uint64_t n)
+    {
+        std::uint64_t sum;
+        if (__builtin_add_overflow(value_, n, &sum) || sum > limit_) return addPastLimit(n);
+        value_ = sum;
+        if (control_ && ++sinceCheck_ >= kCheckEvery) check();
+    }
+    void add(const mpz_class& n);
 
-    std::uint64_t value() const noexcept { return value_; }
+    bool hasLimit() const noexcept { return limit_ != kNoLimit; }
     std::uint64_t limit() const noexcept { return limit_; }
-    // True once the count went beyond what 64 bits hold (only possible without a limit).
-    bool saturated() const noexcept { return saturated_; }
+    // The count while it fits in 64 bits.
+    std::optional<std::uint64_t> value64() const;
+    // The count, exactly.
+    mpz_class exact() const;
+    std::string decimal() const { return exact().get_str(); }
+    // The count as 64 bits hold it; only for counters with a limit, which never pass it.
+    std::uint64_t value() const noexcept { return value_; }
+
+    ComputationControl* control() const noexcept { return control_; }
 
 private:
+    static constexpr unsigned kCheckEvery = 4096;
+    void addPastLimit(std::uint64_t n);
+    void check();
+
     std::uint64_t value_;
     std::uint64_t limit_;
-    bool saturated_ = false;
+    mpz_class beyond_;  // without a limit: what has passed the 64-bit part
+    ComputationControl* control_;
+    unsigned sinceCheck_ = 0;
 };
 
 // Adds invocation counts, sticking at the largest 64-bit value instead of wrapping.
@@ -35,5 +63,8 @@ inline std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) noexcept
     std::uint64_t sum;
     return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<std::uint64_t>::max() : sum;
 }
+
+// The value of an exact count, for the 64-bit and the GMP sides.
+mpz_class toMpz(std::uint64_t value);
 
 }  // namespace velmora

@@ -57,14 +57,15 @@ FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std
     return advance;
 }
 
-FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second)
+FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
+                                   std::size_t mostDenseCells)
     : first_(first),
       second_(second),
       firstLength_(lengthOf(first)),
       secondLength_(lengthOf(second)),
       firstIndex_(first.substr(0, static_cast<std::size_t>(firstLength_))),
       secondIndex_(second.substr(0, static_cast<std::size_t>(secondLength_))),
-      memo_(firstLength_, secondLength_)
+      memo_(firstLength_, secondLength_, mostDenseCells)
 {
 }
 
@@ -104,8 +105,7 @@ bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, 
 }
 
 // Runs the top frame until it needs a value not yet known (it then pushes a frame and
-// returns) or until it is finished. A push may move the frame, so nothing touches
-// `frame` after request() has returned false.
+// returns) or until it is finished.
 bool FastCommonLength::step(Frame& frame, CallCounter& counter)
 {
     const std::int32_t i = frame.i, j = frame.j;
@@ -235,9 +235,10 @@ bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, 
     return request(i, j, false, counter);
 }
 
-std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter)
+std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                                std::size_t mostDenseCells)
 {
-    FastCommonLength engine(first, second);
+    FastCommonLength engine(first, second, mostDenseCells);
     return engine.invoke(1, 1, counter);
 }
 

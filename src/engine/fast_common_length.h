@@ -9,6 +9,7 @@
 // kept on an explicit stack, so no nesting depth can exhaust the thread's stack.
 
 #include <cstdint>
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -20,8 +21,10 @@ namespace velmora {
 
 class FastCommonLength {
 public:
-    // The texts must outlive this object.
-    FastCommonLength(std::u16string_view first, std::u16string_view second);
+    // The texts must outlive this object. Beyond mostDenseCells pairs the memo is a hash.
+    FastCommonLength(std::u16string_view first, std::u16string_view second,
+                     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+    bool memoHashed() const { return memo_.hashed(); }
 
     // CommonLength(first[i..], second[j..]) for 1-based i and j (one past the end is the
     // empty remainder), counting its invocations into counter.
@@ -65,11 +68,14 @@ private:
     std::int32_t firstLength_, secondLength_;
     OccurrenceIndex firstIndex_, secondIndex_;
     SuffixPairMemo memo_;
-    std::vector<Frame> stack_;
+    // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
+    // working on its frame by reference while it requests values that push new ones.
+    std::deque<Frame> stack_;
     ScanOutcome returned_;
 };
 
 // One call on two strings of their own, with the fast engine.
-std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
+std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                                std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
 
 }  // namespace velmora

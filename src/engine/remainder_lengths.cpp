@@ -1,20 +1,104 @@
 #include "engine/remainder_lengths.h"
 
+#include <algorithm>
+
+#include "engine/checked_arithmetic.h"
+#include "engine/column_sweep.h"
 #include "engine/common_length.h"
 
 namespace velmora {
+namespace {
 
-RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2)
-    : text1_(text1), text2_(text2)
+bool isCallCountOverflow(const OverflowError& error) { return error.limit() == OverflowLimit::CallCount; }
+
+}  // namespace
+
+// LCS(Text1[i..], Text2[j..]) for every pair, by the plain dynamic programme.
+class RemainderLengths::LengthTable {
+public:
+    LengthTable(std::u16string_view a, std::u16string_view b)
+        : rows_(a.size() + 2), columns_(b.size() + 2), cells_(rows_ * columns_, 0)
+    {
+        for (std::size_t i = a.size(); i >= 1; --i)
+            for (std::size_t j = b.size(); j >= 1; --j)
+                cells_[i * columns_ + j] = a[i - 1] == b[j - 1]
+                                               ? static_cast<std::int16_t>(cells_[(i + 1) * columns_ + j + 1] + 1)
+                                               : std::max(cells_[(i + 1) * columns_ + j], cells_[i * columns_ + j + 1]);
+    }
+    std::int16_t at(std::int32_t i, std::int32_t j) const
+    {
+        const auto row = std::min(static_cast<std::size_t>(i), rows_ - 1);
+        const auto column = std::min(static_cast<std::size_t>(j), columns_ - 1);
+        return cells_[row * columns_ + column];
+    }
+
+private:
+    std::size_t rows_, columns_;
+    std::vector<std::int16_t> cells_;
+};
+
+// The fast engine's counts are held in 64 bits and stick at the largest value; below
+// tuning.fastCountBound they are exact.
+RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2,
+                                   const EngineTuning& tuning)
+    : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning)
 {
-    if (kind == EngineKind::Fast) fast_ = std::make_unique<FastCommonLength>(text1, text2);
+    if (!literal_) fast_ = std::make_unique<FastCommonLength>(text1, text2, tuning.mostDenseCells);
 }
+
+RemainderLengths::~RemainderLengths() = default;
 
 std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
 {
-    if (fast_) return fast_->invoke(pos1, pos2, counter);
-    return CommonLength(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
-                        text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
+    if (literal_)
+        return CommonLength(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
+                            text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
+    if (counter.hasLimit()) return fast_->invoke(pos1, pos2, counter);
+    if (table_) return deferToSweep(pos1, pos2, counter);
+    CallCounter local(0, tuning_.fastCountBound, counter.control());
+    try {
+        const std::int16_t length = fast_->invoke(pos1, pos2, local);
+        counter.add(local.value());
+        return length;
+    } catch (const OverflowError& error) {
+        if (!isCallCountOverflow(error)) throw;
+    }
+    fast_.reset();  // its memory is better spent on the table
+    table_ = std::make_unique<LengthTable>(text1_, text2_);
+    return deferToSweep(pos1, pos2, counter);
+}
+
+std::int16_t RemainderLengths::deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
+{
+    if (counter.control()) counter.control()->throwIfCancelled();
+    deferred_.emplace_back(pos1, pos2);
+    return table_->at(pos1, pos2);
+}
+
+void RemainderLengths::settle(CallCounter& counter)
+{
+    if (deferred_.empty()) return;
+    std::vector<ColumnSweep::Pair> pairs;
+    pairs.reserve(deferred_.size());
+    for (const auto& [i, j] : deferred_) pairs.push_back({i, j});
+    deferred_.clear();
+    counter.add(ColumnSweep(text1_, text2_).countCalls(pairs, counter.control()));
+}
+
+std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16string_view second,
+                            CallCounter& counter, const EngineTuning& tuning)
+{
+    if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
+    if (counter.hasLimit()) return FastCommonLengthOf(first, second, counter, tuning.mostDenseCells);
+    CallCounter local(0, tuning.fastCountBound, counter.control());
+    try {
+        const std::int16_t length = FastCommonLengthOf(first, second, local, tuning.mostDenseCells);
+        counter.add(local.value());
+        return length;
+    } catch (const OverflowError& error) {
+        if (!isCallCountOverflow(error)) throw;
+    }
+    return SweptCommonLength(first, second, counter);
 }
 
 }  // namespace velmora

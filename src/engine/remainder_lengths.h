@@ -1,9 +1,15 @@
 #pragma once
-// CommonLength on remainders of the two captured texts, by the engine of the caller's choice.
+// CommonLength on remainders of the two captured texts, by the engine of the caller's
+// choice. Without a count limit the fast engine counts in 64 bits while it can; once a
+// count would pass that, the lengths come from a longest-common-subsequence table (which
+// they equal) and the counts of every later call are summed exactly by one column sweep
+// when the computation settles.
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/call_counter.h"
 #include "engine/fast_common_length.h"
@@ -12,16 +18,38 @@ namespace velmora {
 
 enum class EngineKind { Literal, Fast };
 
+// Where the fast engine changes its layout or hands over; tests move these to reach
+// every path at small sizes.
+struct EngineTuning {
+    std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells;  // the memo is a hash beyond
+    std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;       // the sweep takes over beyond
+};
+
 class RemainderLengths {
 public:
-    RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2);
+    RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2,
+                     const EngineTuning& tuning = {});
+    ~RemainderLengths();
 
     // CommonLength(Text1[pos1..], Text2[pos2..]) with 1-based positions.
     std::int16_t operator()(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
+    // Adds the counts left to the sweep; call once, after the last call.
+    void settle(CallCounter& counter);
 
 private:
+    class LengthTable;
+    std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
+
     std::u16string_view text1_, text2_;
-    std::unique_ptr<FastCommonLength> fast_;  // null for the literal engine
+    bool literal_;
+    EngineTuning tuning_;
+    std::unique_ptr<FastCommonLength> fast_;  // null for the literal engine and once swept
+    std::unique_ptr<LengthTable> table_;      // once the counts have passed 64 bits
+    std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };
+
+// One call on two strings of their own, by the chosen engine; exact without a limit.
+std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16string_view second,
+                            CallCounter& counter, const EngineTuning& tuning = {});
 
 }  // namespace velmora

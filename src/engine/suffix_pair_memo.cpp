@@ -7,10 +7,6 @@
 namespace velmora {
 namespace {
 
-// Up to 16 Mi pairs (texts of about 4,000 characters each) the table costs at most 160 MiB
-// of address space, and only the pages written are ever backed by memory.
-constexpr std::size_t kMostDenseCells = std::size_t{1} << 24;
-
 template <class T>
 T* zeroedArray(std::size_t count)
 {
@@ -23,11 +19,11 @@ T* zeroedArray(std::size_t count)
 
 void SuffixPairMemo::Free::operator()(void* p) const noexcept { std::free(p); }
 
-SuffixPairMemo::SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength)
+SuffixPairMemo::SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength, std::size_t mostDenseCells)
     : secondLength_(static_cast<std::size_t>(std::max(secondLength, 0)))
 {
     const std::size_t cells = static_cast<std::size_t>(std::max(firstLength, 0)) * secondLength_;
-    if (cells <= kMostDenseCells) {
+    if (cells <= mostDenseCells) {
         lengths_.reset(zeroedArray<std::uint16_t>(cells + 1));
         calls_.reset(zeroedArray<std::uint64_t>(cells + 1));
     } else {

@@ -19,8 +19,14 @@ struct ScanOutcome {
 
 class SuffixPairMemo {
 public:
-    // Pairs have 1 <= i <= firstLength and 1 <= j <= secondLength.
-    SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength);
+    // Up to 16 Mi pairs (texts of about 4,000 characters each) the table costs at most
+    // 160 MiB of address space, and only the pages written are ever backed by memory.
+    static constexpr std::size_t kMostDenseCells = std::size_t{1} << 24;
+
+    // Pairs have 1 <= i <= firstLength and 1 <= j <= secondLength. More pairs than
+    // mostDenseCells are kept in the hash.
+    SuffixPairMemo(std::int32_t firstLength, std::int32_t secondLength, std::size_t mostDenseCells = kMostDenseCells);
+    bool hashed() const { return !lengths_; }
     std::optional<ScanOutcome> find(std::int32_t i, std::int32_t j) const;
     void insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome);
 

@@ -96,9 +96,11 @@ std::int16_t findRow(const ComparisonState& state, int column, std::int32_t posi
 }
 
 std::optional<LookupPlan> planClick(const ComparisonState& state, Box box, std::int32_t selStart,
-                                    std::int32_t selLength, int button)
+                                    std::int32_t selLength, int button, std::int32_t boxLength)
 {
-    if (!state.resultOnDisplay() || selLength <= 0 || selStart < 0) return std::nullopt;
+    // SelText is empty unless the selection holds a character of the box: then also
+    // selStart + 1 cannot overflow.
+    if (!state.resultOnDisplay() || selLength <= 0 || selStart < 0 || selStart >= boxLength) return std::nullopt;
     if (box == Box::RT3 && button != kLeftButton) return std::nullopt;
     if (state.MatchTable.size() <= static_cast<std::size_t>(state.RowCount)) return std::nullopt;
     const std::int32_t p = selStart + 1;

@@ -30,12 +30,13 @@ inline constexpr int kLeftButton = 1;
 // The last gap row that starts at or before position p in the given column (0 if none).
 std::int16_t findRow(const ComparisonState& state, int column, std::int32_t position);
 
-// What the MouseUp handler of `box` does for a selection of selLength characters from the
-// 0-based selStart, released with `button` (1 = left). nullopt: the handler does nothing
-// (no result on display, nothing selected, not the left button in RT3, or a character
-// beyond the region that the gap table describes).
+// What the MouseUp handler of `box`, which holds boxLength characters, does for a
+// selection of selLength characters from the 0-based selStart, released with `button`
+// (1 = left). nullopt: the handler does nothing (no result on display, nothing selected,
+// which includes a selection that starts at or past the end of the box's text, not the
+// left button in RT3, or a character beyond the region that the gap table describes).
 std::optional<LookupPlan> planClick(const ComparisonState& state, Box box, std::int32_t selStart,
-                                    std::int32_t selLength, int button);
+                                    std::int32_t selLength, int button, std::int32_t boxLength);
 
 // Carries a plan out: CurrentRow takes the plan's row, then every step runs in order. The
 // plan holds its own positions, so a click answered at one of its yields cannot send the

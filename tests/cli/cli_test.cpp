@@ -13,6 +13,14 @@
 
 namespace {
 
+// Table rows print as their names when a case fails.
+template <class Row>
+    requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 using velmora::runCli;
 
 struct Outcome {
@@ -44,6 +52,15 @@ private:
 const std::string kWorked =
     R"({"result":"BDAB","length":4,"calls":22,"label4":"长度①：4","label5":"22","table":[[1,1,1],[3,2,2],[6,3,3],[8,6,5]],)"
     R"("aux":[[1,0,0],[2,0,0],[0,1,0],[0,1,0]],"upper_gaps":[1,3,4],"lower_gaps":[3,6]})";
+
+// x a x a ... against a a ...: every x skipped doubles the invocations.
+std::string alternating(int n)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "xa";
+    return text;
+}
+const std::string kAlternating70 = alternating(70);
 
 struct SuccessCase {
     const char* name;
@@ -103,6 +120,18 @@ INSTANTIATE_TEST_SUITE_P(
         SuccessCase{"RightButtonInTheResultIsIgnored",
                     {"lookup", "--compute", "1", "--box", "RT3", "--start", "3", "--button", "2", "ABCBDAB", "BDCABA"},
                     R"({"ignored":true})"},
+        SuccessCase{"SelectionPastTheEndOfTheResultIsIgnored",
+                    {"lookup", "--compute", "1", "--box", "RT3", "--start", "0", "--", "abc", "xyz"},
+                    R"({"ignored":true})"},
+        SuccessCase{"LargestStartIsIgnoredWithoutOverflow",
+                    {"lookup", "--compute", "1", "--box", "RT1", "--start", "2147483647", "abc", "abc"},
+                    R"({"ignored":true})"},
+        SuccessCase{"SelectionOfTheLastCharacter",
+                    {"lookup", "--compute", "1", "--box", "RT1", "--start", "2", "--length", "2147483647", "abc", "abc"},
+                    R"({"row":0,"selections":[["RT1",2,1],["RT2",2,1],["RT3",2,1]],"focus":null})"},
+        SuccessCase{"ExactCountPastSixtyFourBits",
+                    {"length", "--no-count-limit", kAlternating70, std::string(70, 'a')},
+                    R"({"length":70,"calls":1180591620717411303424})"},  // 2^70
         SuccessCase{"EmptySelectionIsIgnored",
                     {"lookup", "--compute", "2", "--box", "RT2", "--start", "0", "--length", "0", "ABCBDAB", "BDCABA"},
                     R"({"ignored":true})"}),

@@ -2,27 +2,15 @@
 # Drives the built velmora binary on its own Xvfb server, as a person would: keyboard,
 # mouse, screenshots read back pixel by pixel. Usage: desktop_run.sh VELMORA PIXEL_PROBE SHOTS_DIR
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/xvfb-session.sh"
 velmora=$1 probe=$2 shots=$3
 rm -rf "$shots" && mkdir -p "$shots"
-export XDG_RUNTIME_DIR=$(mktemp -d)
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-
 fail() { echo "end-to-end: $*" >&2; echo "end-to-end: screenshots kept in $shots" >&2; exit 1; }
-
-exec 3< <(Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>&1 2>/dev/null & echo "pid $!")
-read -r _ xvfb <&3
-read -r display <&3 || fail "Xvfb did not start"
-export DISPLAY=:$display
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  rm -rf "$XDG_RUNTIME_DIR"
-}
-trap cleanup EXIT
+start_private_x 1280x800 || fail "Xvfb did not start"
 
 "$velmora" 2>"$shots/stderr.txt" &
 app=$!
+kill_on_exit "$app"
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -1) || fail "no window captioned Velmora"
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$WIDTH" = 755 ] && [ "$HEIGHT" = 317 ] || fail "window is ${WIDTH}x${HEIGHT}, not 755x317"

@@ -3,8 +3,10 @@
 #include <functional>
 
 #include "engine/checked_arithmetic.h"
+#include "engine/column_sweep.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
+#include "engine/remainder_lengths.h"
 
 namespace velmora {
 namespace {
@@ -16,7 +18,18 @@ struct Engine {
     LengthFunction run;
 };
 
-const Engine kEngines[] = {{"literal", CommonLength}, {"fast", FastCommonLengthOf}};
+std::int16_t fast(std::u16string_view a, std::u16string_view b, CallCounter& counter)
+{
+    return FastCommonLengthOf(a, b, counter);
+}
+const Engine kEngines[] = {{"literal", CommonLength}, {"fast", fast}};
+
+// The exact paths: the sweep alone, and the fast engine that hands over to it past 64 bits.
+std::int16_t exactFast(std::u16string_view a, std::u16string_view b, CallCounter& counter)
+{
+    return CommonLengthOf(EngineKind::Fast, a, b, counter);
+}
+const Engine kExactEngines[] = {{"sweep", SweptCommonLength}, {"fast then sweep", exactFast}};
 
 struct LengthCase {
     std::u16string first, second;
@@ -56,6 +69,13 @@ TEST(CommonLength, ResultsAndInvocationCountsOfBothEngines)
             CallCounter counter;
             EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << " " << c.calls;
             EXPECT_EQ(counter.value(), c.calls) << engine.name << " " << c.calls;
+        }
+    }
+    for (const Engine& engine : kExactEngines) {
+        for (const LengthCase& c : kLengthCases) {
+            CallCounter counter(0, CallCounter::kNoLimit);
+            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << " " << c.calls;
+            EXPECT_EQ(counter.value64(), c.calls) << engine.name << " " << c.calls;
         }
     }
 }
@@ -114,20 +134,40 @@ TEST(CommonLength, CallCountOverflowsExactlyPastTheLimit)
     }
 }
 
-TEST(CommonLength, FastEngineBeyondTheWindowLimit)
+// Without a limit the count is exact past 64 bits: on x^n a^n... against a^n every
+// skipped character doubles the work, and the sweep must agree with the literal search
+// wherever that can still be run.
+TEST(CommonLength, ExactCountsPastSixtyFourBits)
 {
+    const auto alternating = [](int n) {
+        std::u16string text;
+        for (int i = 0; i < n; ++i) text += u"xa";
+        return text;
+    };
+    for (const int n : {1, 2, 3, 5, 8, 12}) {
+        CallCounter literal(0, CallCounter::kNoLimit), swept(0, CallCounter::kNoLimit);
+        const std::u16string first = alternating(n), second(static_cast<std::size_t>(n), u'a');
+        EXPECT_EQ(CommonLength(first, second, literal), SweptCommonLength(first, second, swept));
+        EXPECT_EQ(literal.exact(), swept.exact()) << n;
+    }
+    for (const Engine& engine : kExactEngines) {
+        CallCounter counter(0, CallCounter::kNoLimit);
+        EXPECT_EQ(engine.run(alternating(200), std::u16string(200, u'a'), counter), 200);
+        EXPECT_GT(counter.exact(), mpz_class(1) << 128) << engine.name;
+        EXPECT_FALSE(counter.value64()) << engine.name;
+        CallCounter swept(0, CallCounter::kNoLimit);
+        SweptCommonLength(alternating(200), std::u16string(200, u'a'), swept);
+        EXPECT_EQ(counter.exact(), swept.exact()) << engine.name;
+    }
+    // A 64-bit count that the fast engine keeps: exactly where it wraps.
     const LengthCase& largest = kLengthCases[18];
-    CallCounter counter(CallCounter::kNoLimit - largest.calls, CallCounter::kNoLimit);
+    CallCounter counter(CallCounter::kNoLimit - largest.calls + 1, CallCounter::kNoLimit);
     EXPECT_EQ(FastCommonLengthOf(largest.first, largest.second, counter), largest.length);
-    EXPECT_EQ(counter.value(), CallCounter::kNoLimit);
-    EXPECT_FALSE(counter.saturated());
-    CallCounter past(CallCounter::kNoLimit - largest.calls + 1, CallCounter::kNoLimit);
-    FastCommonLengthOf(largest.first, largest.second, past);
-    EXPECT_TRUE(past.saturated());
+    EXPECT_EQ(counter.exact(), (mpz_class(1) << 64));
 }
 
 // Long texts, and nesting tens of thousands of invocations deep, must not exhaust any
-// stack; past the window's limit the count saturates instead of wrapping.
+// stack.
 TEST(CommonLength, LongAndDeepCasesFinish)
 {
     std::u16string ab, xa;
@@ -138,14 +178,12 @@ TEST(CommonLength, LongAndDeepCasesFinish)
         std::uint64_t limit;
         std::int16_t length;
         std::uint64_t calls;  // 0: the count overflows the limit
-        bool saturated;
     };
     const DeepCase cases[] = {
-        {ab, u"b", CallCounter::kWindowLimit, 1, 2, false},
-        {skipAll, u"b", CallCounter::kWindowLimit, 1, 32766, false},
-        {u"b", skipAll, CallCounter::kWindowLimit, 1, 1, false},
-        {xa, as, CallCounter::kNoLimit, 16383, CallCounter::kNoLimit, true},  // 2^16383 invocations
-        {xa, as, CallCounter::kWindowLimit, 0, 0, false},
+        {ab, u"b", CallCounter::kWindowLimit, 1, 2},
+        {skipAll, u"b", CallCounter::kWindowLimit, 1, 32766},
+        {u"b", skipAll, CallCounter::kWindowLimit, 1, 1},
+        {xa, as, CallCounter::kWindowLimit, 0, 0},
     };
     for (const DeepCase& c : cases) {
         CallCounter counter(0, c.limit);
@@ -155,7 +193,6 @@ TEST(CommonLength, LongAndDeepCasesFinish)
         }
         EXPECT_EQ(FastCommonLengthOf(c.first, c.second, counter), c.length) << c.first.size();
         EXPECT_EQ(counter.value(), c.calls) << c.first.size();
-        EXPECT_EQ(counter.saturated(), c.saturated) << c.first.size();
     }
     CallCounter literalCount;
     EXPECT_EQ(CommonLength(skipAll, u"b", literalCount), 1);

@@ -6,6 +6,13 @@
 namespace velmora {
 namespace {
 
+// The lookup as the window asks it, with the length of the box's own text.
+std::optional<LookupPlan> planIn(const test::Computation& run, Box box, std::int32_t start, std::int32_t length,
+                                 int button)
+{
+    return planClick(run.state, box, start, length, button, static_cast<std::int32_t>(run.window.text(box).size()));
+}
+
 using Kind = LookupStep::Kind;
 using Steps = std::vector<LookupStep>;
 
@@ -68,7 +75,7 @@ TEST(MatchLookup, ClickAnswers)
     for (const ClickCase& c : kClicks) {
         const auto name = ::testing::Message() << "click " << (&c - kClicks);
         const auto run = test::compute(c.upper, c.lower, c.direction);
-        const auto plan = planClick(run.state, c.box, c.selStart, c.selLength, c.button);
+        const auto plan = planIn(run, c.box, c.selStart, c.selLength, c.button);
         ASSERT_EQ(plan.has_value(), c.answered) << name;
         if (!plan) continue;
         EXPECT_EQ(plan->row, c.row) << name;
@@ -80,11 +87,11 @@ TEST(MatchLookup, IgnoredWithoutAResultOnDisplay)
 {
     auto run = test::compute(kUpper, kLower, C1);
     run.state.ModeMark = kNoResultMark;
-    for (const Box box : {RT1, RT2, RT3}) EXPECT_FALSE(planClick(run.state, box, 0, 1, 1)) << int(box);
+    for (const Box box : {RT1, RT2, RT3}) EXPECT_FALSE(planIn(run, box, 0, 1, 1)) << int(box);
     ComparisonState fresh;
     fresh.ModeMark = kNoResultMark;
     fresh.CurrentRow = -1;
-    EXPECT_FALSE(planClick(fresh, RT1, 0, 1, 1));
+    EXPECT_FALSE(planClick(fresh, RT1, 0, 1, 1, 1));
 }
 
 TEST(MatchLookup, CarryingOutLeavesTheRowAndRunsEveryStep)
@@ -93,7 +100,7 @@ TEST(MatchLookup, CarryingOutLeavesTheRowAndRunsEveryStep)
     HeadlessWindow window;
     window.type(kUpper, kLower);
     window.setText(RT3, u"BDAB");
-    carryOut(*planClick(run.state, RT1, 3, 1, 1), run.state, window);
+    carryOut(*planIn(run, RT1, 3, 1, 1), run.state, window);
     EXPECT_EQ(run.state.CurrentRow, 2);
     EXPECT_EQ(window.selection(RT1), (HeadlessWindow::Selection{2, 2}));
     EXPECT_EQ(window.selection(RT3), (HeadlessWindow::Selection{1, 0}));
@@ -113,11 +120,11 @@ TEST(MatchLookup, ReentrantClickKeepsEachHandlersRow)
         {
             HeadlessWindow::yield();
             if (std::exchange(clicked, true)) return;
-            carryOut(*planClick(*state, Box::RT2, 5, 1, 1), *state, *this);  // row 4
+            carryOut(*planClick(*state, Box::RT2, 5, 1, 1, 6), *state, *this);  // row 4
         }
     } window;
     window.state = &run.state;
-    carryOut(*planClick(run.state, RT1, 1, 1, 1), run.state, window);  // row 1: B, B, B
+    carryOut(*planIn(run, RT1, 1, 1, 1), run.state, window);  // row 1: B, B, B
     EXPECT_EQ(window.selection(RT1), (HeadlessWindow::Selection{7, 0}));  // left by the second click
     EXPECT_EQ(window.selection(RT2), (HeadlessWindow::Selection{0, 1}));
     EXPECT_EQ(window.selection(RT3), (HeadlessWindow::Selection{0, 1}));
@@ -135,10 +142,10 @@ TEST(MatchLookup, ClicksBeyondTheRecordedRegionAreIgnored)
     const Edge edges[] = {{RT2, 599, true}, {RT2, 600, false}, {RT2, 799, false}, {RT1, 299, true},
                           {RT1, 300, false}, {RT3, 299, true}, {RT3, 300, false}};
     for (const Edge& e : edges)
-        EXPECT_EQ(planClick(run.state, e.box, e.selStart, 1, 1).has_value(), e.answered)
+        EXPECT_EQ(planIn(run, e.box, e.selStart, 1, 1).has_value(), e.answered)
             << int(e.box) << " " << e.selStart;
     // The last recorded character still maps to its partners exactly.
-    const auto last = planClick(run.state, RT2, 599, 1, 1);
+    const auto last = planIn(run, RT2, 599, 1, 1);
     EXPECT_EQ(last->steps, (Steps{sel(RT2, 599, 1), yield, sel(RT1, 299, 1), yield, sel(RT3, 299, 1), yield}));
 }
 
@@ -154,7 +161,7 @@ TEST(MatchLookup, BlackCharactersMapToEqualCharacters)
             const auto gaps = box == RT3 ? std::vector<std::int32_t>{} : run.window.gapPositions(box);
             for (std::int32_t p = 1; p <= static_cast<std::int32_t>(text.size()); ++p) {
                 if (std::find(gaps.begin(), gaps.end(), p) != gaps.end()) continue;
-                const auto plan = planClick(run.state, box, p - 1, 1, 1);
+                const auto plan = planIn(run, box, p - 1, 1, 1);
                 ASSERT_TRUE(plan) << round;
                 for (const LookupStep& step : plan->steps) {
                     if (step.kind != Kind::Select) continue;

@@ -5,15 +5,21 @@ namespace velmora::test {
 Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction, EngineKind engine,
                     std::int32_t startCount)
 {
+    AlignmentOptions options;
+    options.engine = engine;
+    return compute(upper, lower, direction, options, startCount);
+}
+
+Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction,
+                    const AlignmentOptions& options, std::int32_t startCount)
+{
     Computation c;
     c.window.type(upper, lower);
-    c.state.ModeMark = kNoResultMark;
-    c.state.CallCount = startCount;
-    c.state.Text1 = direction == Direction::Compute1 ? upper : lower;
-    c.state.Text2 = direction == Direction::Compute1 ? lower : upper;
-    c.state.Len1 = static_cast<std::int32_t>(c.state.Text1.size());
-    c.state.Len2 = static_cast<std::int32_t>(c.state.Text2.size());
-    c.report = Align(c.state, direction, c.window, {engine, CallCounter::kWindowLimit});
+    ComparisonSession session;
+    session.start();
+    session.state().CallCount = startCount;
+    c.report = session.compute(direction, upper, lower, c.window, options);
+    c.state = session.state();
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/alignment.h"
+#include "engine/comparison_session.h"
 #include "engine/comparison_state.h"
 #include "engine/headless_window.h"
 
@@ -21,6 +22,8 @@ struct Computation {
 // Captures upper/lower for the direction, as the compute buttons do, and aligns.
 Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction,
                     EngineKind engine = EngineKind::Fast, std::int32_t startCount = 0);
+Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction,
+                    const AlignmentOptions& options, std::int32_t startCount = 0);
 
 // Rows 1 to RowCount of a table.
 std::vector<GapRow> rowsOf(const GapTable& table, std::int16_t rowCount);

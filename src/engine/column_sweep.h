@@ -1,0 +1,70 @@
+#pragma once
+// Exact invocation counts of CommonLength on every remainder pair of two texts, evaluated
+// bottom-up, one column of the second text at a time (from its end to its start), in
+// O(length of the first text) values per column and small work per pair.
+//
+// Why this works: the result of CommonLength is the length of a longest common
+// subsequence, so along the candidates of one scan the take values never rise, and either
+// the nearest candidate is accepted or every candidate is rejected. A pair's length and
+// count then depend only on pairs further down its column and on the column to its right.
+// The rejection point of each candidate is the first skipped character whose skip value
+// beats its take value; the running maxima of the skip values form a stack, and the
+// candidates rejected at each stack entry form a contiguous run, so the sum of all the
+// rejected candidates' calls is kept up to date as the stack changes.
+
+#include <cstdint>
+#include <atomic>
+#include <memory>
+#include <gmpxx.h>
+#include <string_view>
+#include <vector>
+
+#include "engine/call_counter.h"
+#include "engine/computation_control.h"
+
+namespace velmora {
+
+class ColumnSweep {
+public:
+    // The texts must outlive this object; each at most 32,766 characters.
+    ColumnSweep(std::u16string_view first, std::u16string_view second);
+    ~ColumnSweep();
+
+    // A remainder pair (1-based; one past the end is an empty remainder) whose
+    // invocation the caller wants counted.
+    struct Pair {
+        std::int32_t i, j;
+    };
+
+    // Sweeps the columns from the last to the first and returns the invocations of one
+    // call on each of the pairs (a pair listed twice counts twice), and in *firstLength
+    // CommonLength(first, second). Two threads work on neighbouring columns, the second a
+    // block of rows behind the first. Checks the control's cancel request and reports the
+    // fraction done.
+    mpz_class countCalls(const std::vector<Pair>& pairs, ComputationControl* control = nullptr,
+                         std::int16_t* firstLength = nullptr);
+
+private:
+    struct Column;
+    class Worker;
+    void sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker, ComputationControl* control);
+
+    std::u16string_view first_, second_;
+    std::int32_t a_, b_;
+    std::vector<std::unique_ptr<Column>> columns_;  // three in flight: j + 1, j, j - 1
+    // Per position q of the first text: the skip value of first[q] matched with its
+    // partner at or after the column being swept (-1 without one), and the invocations of
+    // that call.
+    std::vector<std::int16_t> skipValue_;
+    std::vector<mpz_class> skipCalls_;
+    // The rows to count, per column, from the bottom up.
+    std::vector<std::vector<std::int32_t>> queries_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::int32_t> columnsDone_{0};
+    std::int16_t firstLength_ = 0;
+};
+
+// CommonLength(first, second) counted exactly by the sweep (no limit on the count).
+std::int16_t SweptCommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter);
+
+}  // namespace velmora

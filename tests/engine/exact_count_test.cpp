@@ -1,0 +1,157 @@
+// The exact paths against the literal search, against each other, and against a plain
+// longest-common-subsequence programme, at the sizes where each of them really runs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/row_name.h"
+#include "engine/column_sweep.h"
+#include "engine/common_length.h"
+#include "engine/fast_common_length.h"
+#include "engine/remainder_lengths.h"
+#include "test_texts.h"
+
+namespace velmora {
+namespace {
+
+// Table rows print as their names when a case fails.
+template <class Row>
+    requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+std::int16_t plainLcs(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::int16_t> row(b.size() + 1, 0), next(b.size() + 1, 0);
+    for (std::size_t i = a.size(); i-- > 0;) {
+        for (std::size_t j = b.size(); j-- > 0;)
+            row[j] = a[i] == b[j] ? static_cast<std::int16_t>(next[j + 1] + 1) : std::max(next[j], row[j + 1]);
+        row.swap(next);
+    }
+    return next[0];
+}
+
+mpz_class sweptCount(std::u16string_view a, std::u16string_view b, std::int16_t* length = nullptr)
+{
+    CallCounter counter(0, CallCounter::kNoLimit);
+    const std::int16_t l = SweptCommonLength(a, b, counter);
+    if (length) *length = l;
+    return counter.exact();
+}
+
+TEST(ExactCount, SweepEqualsTheLiteralSearchOnRandomPairs)
+{
+    test::forRandomPairs(11, 4000, 13, [](const auto& upper, const auto& lower, int round) {
+        CallCounter literal(0, CallCounter::kNoLimit);
+        std::int16_t sweptLength = 0;
+        const mpz_class swept = sweptCount(upper, lower, &sweptLength);
+        ASSERT_EQ(CommonLength(upper, lower, literal), sweptLength) << "round " << round;
+        ASSERT_EQ(literal.exact(), swept) << "round " << round;
+    });
+}
+
+// Fact behind the sweep and the length table: the method always finds a longest common
+// subsequence.
+TEST(ExactCount, LengthIsALongestCommonSubsequence)
+{
+    test::forRandomPairs(12, 200, 250, [](const auto& upper, const auto& lower, int round) {
+        const std::int16_t lcs = plainLcs(upper, lower);
+        std::int16_t swept = 0;
+        sweptCount(upper, lower, &swept);
+        CallCounter counter(0, CallCounter::kNoLimit);
+        ASSERT_EQ(swept, lcs) << "round " << round;
+        ASSERT_EQ(CommonLengthOf(EngineKind::Fast, upper, lower, counter), lcs) << "round " << round;
+    });
+}
+
+// Pairs long enough for the memo's hash and for a sweep of thousands of columns, whose
+// counts still fit in 64 bits, so the fast engine's exact count can be compared.
+struct LongCase {
+    const char* name;
+    std::u16string first, second;
+};
+
+// A copy with two characters changed near its end.
+std::u16string editedNearTheEnd(std::u16string text)
+{
+    text[text.size() - 20] = u'X';
+    text[text.size() - 10] = u'Y';
+    return text;
+}
+
+std::u16string blocks(std::u16string_view letters, std::size_t length)
+{
+    std::u16string text;
+    for (const char16_t c : letters) text += std::u16string(length, c);
+    return text;
+}
+
+std::u16string randomLetters(unsigned seed, std::size_t length)
+{
+    std::mt19937 random(seed);
+    return test::randomText(random, test::Alphabet::FourLetters, length);
+}
+
+class LongPairs : public testing::TestWithParam<LongCase> {};
+
+TEST_P(LongPairs, FastEngineInBothLayoutsAgreesWithTheSweep)
+{
+    const LongCase& c = GetParam();
+    const mpz_class swept = sweptCount(c.first, c.second);
+    for (const std::size_t mostDenseCells : {SuffixPairMemo::kMostDenseCells, std::size_t{0}}) {
+        FastCommonLength engine(c.first, c.second, mostDenseCells);
+        if (mostDenseCells == 0) {
+            EXPECT_TRUE(engine.memoHashed());
+        }
+        CallCounter counter(0, CallCounter::kNoLimit - 1);
+        EXPECT_EQ(engine.invoke(1, 1, counter), plainLcs(c.first, c.second));
+        EXPECT_EQ(toMpz(counter.value()), swept) << "dense cells " << mostDenseCells;
+    }
+}
+
+const std::u16string kThreeThousand = randomLetters(2, 3000);
+INSTANTIATE_TEST_SUITE_P(
+    ExactCount, LongPairs,
+    testing::Values(LongCase{"ThreeThousandLettersAndACopyEditedNearTheEnd", kThreeThousand,
+                             editedNearTheEnd(kThreeThousand)},
+                    LongCase{"TwoRunsExchanged", blocks(u"ab", 1500), blocks(u"ba", 1500)},
+                    LongCase{"TenRunsReversed", blocks(u"abcdefghij", 100), blocks(u"jihgfedcba", 100)},
+                    LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
+    test::RowName());
+
+// Without a limit the alignment hands its calls to the sweep once a count passes the
+// bound; with the bound at 0 every call is swept, with the default bound most are fast.
+TEST(ExactCount, AlignmentCountsAgreeOnEveryPath)
+{
+    AlignmentOptions literal, fast, swept, hashed;
+    literal.engine = EngineKind::Literal;
+    for (AlignmentOptions* options : {&literal, &fast, &swept, &hashed}) options->callLimit = CallCounter::kNoLimit;
+    swept.tuning.fastCountBound = 0;
+    hashed.tuning.mostDenseCells = 0;
+    test::forRandomPairs(13, 600, 12, [&](const auto& upper, const auto& lower, int round) {
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+            const auto reference = test::compute(upper, lower, direction, literal);
+            for (const AlignmentOptions* options : {&fast, &swept, &hashed}) {
+                const auto other = test::compute(upper, lower, direction, *options);
+                ASSERT_EQ(reference.report.calls, other.report.calls) << "round " << round;
+                ASSERT_EQ(reference.window.log(), other.window.log()) << "round " << round;
+            }
+        }
+    });
+    // Counts far past 64 bits: the swept alignment against the fast one that hands over.
+    const std::u16string upper = randomLetters(6, 400), lower = randomLetters(7, 400);
+    for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+        const auto handedOver = test::compute(upper, lower, direction, fast);
+        const auto allSwept = test::compute(upper, lower, direction, swept);
+        EXPECT_GT(handedOver.report.calls, mpz_class(1) << 64);
+        EXPECT_EQ(handedOver.report.calls, allSwept.report.calls);
+        EXPECT_EQ(handedOver.window.log(), allSwept.window.log());
+        EXPECT_EQ(handedOver.window.caption(Label::Label5), decimalText(allSwept.report.calls));
+    }
+}
+
+}  // namespace
+}  // namespace velmora
