@@ -7,14 +7,19 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
+#include <vector>
 #include <string>
 
 #include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
+#include "engine/comparison_session.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
+#include "engine/remainder_lengths.h"
 
 namespace {
 
@@ -51,15 +56,14 @@ void alignRow(benchmark::State& state, const std::u16string& upper, const std::u
 {
     bool overflowed = false;
     for (auto _ : state) {
-        ComparisonState s;
+        ComparisonSession session;
         HeadlessWindow window;
         window.type(upper, lower);
-        s.Text1 = direction == Direction::Compute1 ? upper : lower;
-        s.Text2 = direction == Direction::Compute1 ? lower : upper;
-        s.Len1 = static_cast<std::int32_t>(s.Text1.size());
-        s.Len2 = static_cast<std::int32_t>(s.Text2.size());
+        session.start();
+        AlignmentOptions options;
+        options.engine = engine;
         try {
-            Align(s, direction, window, {engine, CallCounter::kWindowLimit});
+            session.compute(direction, upper, lower, window, options);
         } catch (const OverflowError&) {
             overflowed = true;
         }
@@ -86,6 +90,18 @@ std::u16string withEdits(std::u16string text, unsigned seed, int edits)
         c = static_cast<char16_t>(u'A' + (c - u'A' + 1 + random() % 3) % 4);
     }
     return text;
+}
+
+// The textbook O(nm) longest-common-subsequence programme, two rows of 16-bit lengths.
+std::int16_t plainLcs(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::int16_t> row(b.size() + 1, 0), next(b.size() + 1, 0);
+    for (std::size_t i = a.size(); i-- > 0;) {
+        for (std::size_t j = b.size(); j-- > 0;)
+            row[j] = a[i] == b[j] ? static_cast<std::int16_t>(next[j + 1] + 1) : std::max(next[j], row[j + 1]);
+        row.swap(next);
+    }
+    return next[0];
 }
 
 void registerAll()
@@ -121,6 +137,34 @@ void registerAll()
     big("align/fast/32766 random CJK of 3000 (overflow)", cjkA, cjkB);
     big("align/fast/32766 identical", dnaA, dnaA);
     big("align/fast/32766 with 10 edits", dnaA, edited);
+
+    // Without a limit: the exact count of random ACGT texts, beside a plain LCS programme
+    // on the same texts for scale.
+    for (const std::size_t length : {1000, 3000, 5000}) {
+        const auto a = std::make_shared<std::u16string>(randomText(11, length, u'A', 4));
+        const auto b = std::make_shared<std::u16string>(randomText(12, length, u'A', 4));
+        const std::string n = std::to_string(length);
+        benchmark::RegisterBenchmark(("exact/fast then sweep/random ACGT " + n).c_str(),
+                                     [a, b](benchmark::State& s) {
+                                         std::size_t bits = 0;
+                                         for (auto _ : s) {
+                                             CallCounter counter(0, CallCounter::kNoLimit);
+                                             benchmark::DoNotOptimize(CommonLengthOf(EngineKind::Fast, *a, *b, counter));
+                                             bits = mpz_sizeinbase(counter.exact().get_mpz_t(), 2);
+                                         }
+                                         s.counters["count_bits"] = static_cast<double>(bits);
+                                         rusage usage{};
+                                         getrusage(RUSAGE_SELF, &usage);
+                                         s.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+        benchmark::RegisterBenchmark(("exact/plain LCS programme/random ACGT " + n).c_str(),
+                                     [a, b](benchmark::State& s) {
+                                         for (auto _ : s) benchmark::DoNotOptimize(plainLcs(*a, *b));
+                                     })
+            ->Unit(benchmark::kMillisecond);
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "engine/comparison_state.h"
+#include "engine/comparison_session.h"
 #include "window/text_boxes.h"
 
 namespace velmora {
@@ -48,7 +48,8 @@ public:
     ~MainWindow() override;
 
     const Controls& controls() const { return controls_; }
-    ComparisonState& state() { return state_; }
+    ComparisonSession& session() { return session_; }
+    ComparisonState& state() { return session_.state(); }
     Workflow& workflow() { return *workflow_; }
 
     // The Load action: shows the window centred on its screen.
@@ -61,7 +62,7 @@ private:
     void buildControls();
     void setTabOrder();
 
-    ComparisonState state_;
+    ComparisonSession session_;
     Controls controls_{};
     std::unique_ptr<Workflow> workflow_;
 };

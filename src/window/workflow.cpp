@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "engine/checked_arithmetic.h"
+#include "engine/text_limits.h"
 #include "highlight/match_lookup.h"
 #include "window/main_window.h"
 #include "window/window_operations.h"
@@ -55,8 +56,7 @@ void Workflow::connectControls()
 void Workflow::load()
 {
     window_.showCentred();
-    window_.state().CurrentRow = -1;
-    window_.state().ModeMark = kNoResultMark;
+    window_.session().start();
     c_.RT1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -69,8 +69,8 @@ void Workflow::edit()
 
 void Workflow::returnToEditing()
 {
-    ComparisonState& s = window_.state();
-    s.CallCount = 0;
+    ComparisonSession& session = window_.session();
+    session.clear();  // CallCount first, as the edit action does
     setAutoSizeCaption(c_.Label5, QString());
     setAutoSizeCaption(c_.Label2, QStringLiteral("可以编辑"));
     c_.Command1->setEnabled(false);
@@ -81,9 +81,7 @@ void Workflow::returnToEditing()
     c_.RT2->setLocked(false);
     c_.RT3->setText(QString());
     recolourBlack();
-    s.Text1.clear();
-    s.Text2.clear();
-    s.ModeMark = kNoResultMark;
+    session.edit();
     c_.Label4->setVisible(false);
 }
 
@@ -109,16 +107,16 @@ void Workflow::compute(Direction direction)
 
 void Workflow::lockForComputation(Direction direction)
 {
-    ComparisonState& s = window_.state();
-    const bool upperLeads = direction == Direction::Compute1;
+    ComparisonSession& session = window_.session();
+    const bool upperLeads = ComparisonSession::upperLeads(direction);
     c_.Cmd_dz->setEnabled(false);
     c_.Command6->setEnabled(false);
     c_.Command4->setEnabled(false);
     setAutoSizeCaption(c_.Label2, QStringLiteral("文本锁定"));
     c_.Command1->setEnabled(true);
-    s.Text1 = captured((upperLeads ? c_.RT1 : c_.RT2)->text());
+    session.captureText1(captured((upperLeads ? c_.RT1 : c_.RT2)->text()));
     operations_->yield();
-    s.Text2 = captured((upperLeads ? c_.RT2 : c_.RT1)->text());
+    session.captureText2(captured((upperLeads ? c_.RT2 : c_.RT1)->text()));
     operations_->yield();
     c_.RT1->setLocked(true);
     operations_->yield();
@@ -126,8 +124,7 @@ void Workflow::lockForComputation(Direction direction)
     operations_->yield();
     c_.RT3->setLocked(true);
     operations_->yield();
-    s.Len1 = static_cast<std::int32_t>(s.Text1.size());
-    s.Len2 = static_cast<std::int32_t>(s.Text2.size());
+    session.takeLengths();
     c_.RT3->setText(QString());
     c_.Label4->setVisible(true);
 }
@@ -152,7 +149,8 @@ QString Workflow::failureMessage(const std::exception& error) const
     const auto* overflow = dynamic_cast<const OverflowError*>(&error);
     const QString kept = QStringLiteral("\n两段文本已原样保留，可以修改后重新计算。");
     if (overflow && overflow->limit() == OverflowLimit::TextLength)
-        return QStringLiteral("文本过长：每段文本最多 32766 个字符（上方文本 %1 个，下方文本 %2 个）。")
+        return QStringLiteral("文本过长：每段文本最多 %1 个字符（上方文本 %2 个，下方文本 %3 个）。")
+                   .arg(kLongestText)
                    .arg(c_.RT1->text().size())
                    .arg(c_.RT2->text().size()) +
                kept;
@@ -169,7 +167,7 @@ void Workflow::clear()
     QtWindowOperations::colourRange(c_.RT1, static_cast<std::int32_t>(selection.selectionStart()),
                                     static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart()),
                                     false);
-    window_.state().CallCount = 0;
+    window_.session().clear();
     setAutoSizeCaption(c_.Label5, QString());
     c_.RT1->setText(QString());
     operations_->yield();

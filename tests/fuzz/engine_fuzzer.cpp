@@ -8,6 +8,8 @@
 
 #include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
+#include "engine/comparison_session.h"
+#include "engine/column_sweep.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
@@ -16,7 +18,7 @@ namespace {
 
 using namespace velmora;
 
-constexpr std::size_t kLongestText = 12;  // the literal engine is exponential
+constexpr std::size_t kLongestFuzzText = 12;  // the literal engine is exponential
 
 char16_t characterOf(std::uint8_t byte, std::uint8_t alphabet)
 {
@@ -38,16 +40,18 @@ struct Outcome {
 Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine)
 {
     Outcome o;
-    o.state.ModeMark = u"DZ";
-    o.state.Text1 = text1;
-    o.state.Text2 = text2;
-    o.state.Len1 = static_cast<std::int32_t>(text1.size());
-    o.state.Len2 = static_cast<std::int32_t>(text2.size());
+    ComparisonSession session;
+    session.start();
+    AlignmentOptions options;
+    options.engine = engine;
+    // Text1 leads: as the upper text for compute 1, as the lower one for compute 2.
+    const bool upperLeads = ComparisonSession::upperLeads(direction);
     try {
-        Align(o.state, direction, o.window, {engine, CallCounter::kWindowLimit});
+        session.compute(direction, upperLeads ? text1 : text2, upperLeads ? text2 : text1, o.window, options);
     } catch (const OverflowError&) {
         o.overflowed = true;
     }
+    o.state = session.state();
     return o;
 }
 
@@ -70,12 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string first, second;
     for (std::size_t i = 0; i < characters; ++i) {
         std::u16string& text = i < split ? first : second;
-        if (text.size() < kLongestText) text += characterOf(data[2 + i], alphabet);
+        if (text.size() < kLongestFuzzText) text += characterOf(data[2 + i], alphabet);
     }
 
     CallCounter literalCount, fastCount;
     require(CommonLength(first, second, literalCount) == FastCommonLengthOf(first, second, fastCount), "length");
     require(literalCount.value() == fastCount.value(), "call count");
+    CallCounter sweptCount(0, CallCounter::kNoLimit);
+    require(SweptCommonLength(first, second, sweptCount) == CommonLength(first, second, literalCount), "swept length");
+    require(sweptCount.exact() == toMpz(fastCount.value()), "swept call count");
 
     const Outcome literal = align(first, second, direction, EngineKind::Literal);
     const Outcome fast = align(first, second, direction, EngineKind::Fast);
