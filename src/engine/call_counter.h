@@ -29,7 +29,9 @@ public:
         std::uint64_t sum;
         if (__builtin_add_overflow(value_, n, &sum) || sum > limit_) return addPastLimit(n);
         value_ = sum;
-        if (control_ && ++sinceCheck_ >= kCheckEvery) check();
+        // A relaxed load each time: an add can stand for long work, and a cancel request
+        // must take effect within milliseconds.
+        if (control_ && (control_->cancelRequested() || ++sinceCheck_ >= kCheckEvery)) check();
     }
     void add(const mpz_class& n);
 

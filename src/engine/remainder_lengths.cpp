@@ -16,14 +16,16 @@ bool isCallCountOverflow(const OverflowError& error) { return error.limit() == O
 // LCS(Text1[i..], Text2[j..]) for every pair, by the plain dynamic programme.
 class RemainderLengths::LengthTable {
 public:
-    LengthTable(std::u16string_view a, std::u16string_view b)
+    LengthTable(std::u16string_view a, std::u16string_view b, const ComputationControl* control)
         : rows_(a.size() + 2), columns_(b.size() + 2), cells_(rows_ * columns_, 0)
     {
-        for (std::size_t i = a.size(); i >= 1; --i)
+        for (std::size_t i = a.size(); i >= 1; --i) {
+            if (control) control->throwIfCancelled();
             for (std::size_t j = b.size(); j >= 1; --j)
                 cells_[i * columns_ + j] = a[i - 1] == b[j - 1]
                                                ? static_cast<std::int16_t>(cells_[(i + 1) * columns_ + j + 1] + 1)
                                                : std::max(cells_[(i + 1) * columns_ + j], cells_[i * columns_ + j + 1]);
+        }
     }
     std::int16_t at(std::int32_t i, std::int32_t j) const
     {
@@ -64,7 +66,7 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
         if (!isCallCountOverflow(error)) throw;
     }
     fast_.reset();  // its memory is better spent on the table
-    table_ = std::make_unique<LengthTable>(text1_, text2_);
+    table_ = std::make_unique<LengthTable>(text1_, text2_, counter.control());
     return deferToSweep(pos1, pos2, counter);
 }
 

@@ -1,0 +1,179 @@
+// Searches structured families of 32,766-character pairs for the slowest alignment under
+// the window's count limit, as a whole computation (result or overflow). Each pair gets
+// at most --cap seconds (default 2); a pair still running then is cancelled and reported
+// as slower than the cap.
+//
+//   slow_pair_search [--cap SECONDS] [--length N]
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/checked_arithmetic.h"
+#include "engine/comparison_session.h"
+#include "engine/headless_window.h"
+#include "engine/text_limits.h"
+
+namespace {
+
+using namespace velmora;
+
+struct Pair {
+    std::string family;
+    std::u16string upper, lower;
+};
+
+std::u16string runs(const std::vector<std::pair<char16_t, std::size_t>>& spec)
+{
+    std::u16string text;
+    for (const auto& [c, n] : spec) text.append(n, c);
+    return text;
+}
+
+std::u16string periodic(std::u16string_view unit, std::size_t length)
+{
+    std::u16string text;
+    while (text.size() < length) text += unit;
+    text.resize(length);
+    return text;
+}
+
+std::u16string staircase(std::u16string_view letters, std::size_t length, bool rising)
+{
+    std::u16string text;
+    for (std::size_t step = 1; text.size() < length; ++step)
+        text.append(rising ? step : std::max<std::size_t>(1, 200 - step % 200), letters[step % letters.size()]);
+    text.resize(length);
+    return text;
+}
+
+std::u16string randomRuns(unsigned seed, std::size_t length, unsigned letters, std::size_t longest)
+{
+    std::mt19937 random(seed);
+    std::u16string text;
+    while (text.size() < length) text.append(1 + random() % longest, static_cast<char16_t>(u'a' + random() % letters));
+    text.resize(length);
+    return text;
+}
+
+std::vector<Pair> families(std::size_t n)
+{
+    std::vector<Pair> pairs;
+    const std::size_t h = n / 2, t = n / 3;
+    // A few long runs in every arrangement.
+    const char16_t abc[] = {u'a', u'b', u'c'};
+    for (const std::size_t split : {n / 2, n / 4, n / 8, n - 100, std::size_t{100}}) {
+        pairs.push_back({"two runs exchanged, split " + std::to_string(split),
+                         runs({{u'a', split}, {u'b', n - split}}), runs({{u'b', n - split}, {u'a', split}})});
+        pairs.push_back({"two runs against one, split " + std::to_string(split),
+                         runs({{u'a', split}, {u'b', n - split}}), runs({{u'b', n}})});
+    }
+    std::vector<int> order = {0, 1, 2};
+    do {
+        pairs.push_back({"three runs abc against " + std::string{char('a' + order[0]), char('a' + order[1]), char('a' + order[2])},
+                         runs({{u'a', t}, {u'b', t}, {u'c', n - 2 * t}}),
+                         runs({{abc[order[0]], t}, {abc[order[1]], t}, {abc[order[2]], n - 2 * t}})});
+    } while (std::next_permutation(order.begin(), order.end()));
+    for (const std::size_t k : {std::size_t{4}, std::size_t{8}, std::size_t{16}}) {
+        std::u16string up, down;
+        for (std::size_t r = 0; r < k; ++r) up.append(n / k, static_cast<char16_t>(u'a' + r % 2));
+        for (std::size_t r = 0; r < k; ++r) down.append(n / k, static_cast<char16_t>(u'a' + (r + 1) % 2));
+        pairs.push_back({std::to_string(k) + " alternating runs against their shift", up, down});
+    }
+    // Runs against alternations.
+    pairs.push_back({"two runs against (ab)*", runs({{u'a', h}, {u'b', n - h}}), periodic(u"ab", n)});
+    pairs.push_back({"(ab)* against two runs", periodic(u"ab", n), runs({{u'a', h}, {u'b', n - h}})});
+    pairs.push_back({"one run against (ab)*", runs({{u'a', n}}), periodic(u"ab", n)});
+    pairs.push_back({"(xa)* against one run", periodic(u"xa", n), runs({{u'a', h}})});
+    // Staircases.
+    pairs.push_back({"rising staircase against falling", staircase(u"ab", n, true), staircase(u"ab", n, false)});
+    pairs.push_back({"staircase against its reversal", staircase(u"abc", n, true),
+                     std::u16string(staircase(u"abc", n, true).rbegin(), staircase(u"abc", n, true).rend())});
+    // Periodic texts against their reversals and shifts.
+    for (const std::u16string unit : {u"ab", u"abc", u"abcd", u"aab", u"abcabd"}) {
+        const std::u16string text = periodic(unit, n);
+        const std::string name(unit.begin(), unit.end());
+        pairs.push_back({"(" + name + ")* against its reversal", text, std::u16string(text.rbegin(), text.rend())});
+        pairs.push_back({"(" + name + ")* against its shift by 1", text, text.substr(1) + text.substr(0, 1)});
+    }
+    // Random runs.
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        for (const std::size_t longest : {std::size_t{10}, std::size_t{1000}})
+            pairs.push_back({"random runs, longest " + std::to_string(longest) + ", seed " + std::to_string(seed),
+                             randomRuns(seed, n, 2 + seed % 3, longest), randomRuns(seed + 100, n, 2 + seed % 3, longest)});
+    return pairs;
+}
+
+struct Timing {
+    std::string name;
+    double seconds;
+    bool cancelled, overflowed;
+};
+
+Timing timeOne(const Pair& pair, Direction direction, double cap)
+{
+    ComputationControl control;
+    std::mutex m;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(m);
+        if (!done.wait_for(lock, std::chrono::duration<double>(cap), [&] { return finished; })) control.cancel();
+    });
+    ComparisonSession session;
+    HeadlessWindow window;
+    window.type(pair.upper, pair.lower);
+    session.start();
+    AlignmentOptions options;
+    options.control = &control;
+    Timing timing{pair.family + (direction == Direction::Compute1 ? ", compute 1" : ", compute 2"), 0, false, false};
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        session.compute(direction, pair.upper, pair.lower, window, options);
+    } catch (const OverflowError&) {
+        timing.overflowed = true;
+    } catch (const CancelledError&) {
+        timing.cancelled = true;
+    }
+    timing.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    {
+        const std::lock_guard lock(m);
+        finished = true;
+    }
+    done.notify_one();
+    watchdog.join();
+    return timing;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    double cap = 2;
+    std::size_t length = kLongestText;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--cap") == 0) cap = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--length") == 0) length = static_cast<std::size_t>(std::atol(argv[i + 1]));
+    }
+    std::vector<Timing> timings;
+    for (const Pair& pair : families(length))
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2})
+            timings.push_back(timeOne(pair, direction, cap));
+    std::sort(timings.begin(), timings.end(), [](const Timing& x, const Timing& y) { return x.seconds > y.seconds; });
+    std::size_t over = 0;
+    for (const Timing& t : timings) over += t.seconds >= 0.3;
+    std::printf("%zu pairs of %zu characters, %zu at or over 0.3 s; the slowest:\n", timings.size(), length, over);
+    for (std::size_t i = 0; i < timings.size() && i < 15; ++i)
+        std::printf("  %8.3f s%s  %s%s\n", timings[i].seconds, timings[i].cancelled ? "+" : " ", timings[i].name.c_str(),
+                    timings[i].overflowed ? " (overflow)" : "");
+    std::printf("  (+: cancelled at the cap of %.1f s)\n", cap);
+    return 0;
+}
