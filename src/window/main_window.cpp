@@ -32,7 +32,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
     auto* b = place<QPushButton>(parent, name, geometry);
     b->setText(caption);
     if (ownFont) b->setFont(makeFont(kSongti, 10.5));
-    b->setAutoDefault(false);
+    // Return and keypad Enter press a focused button, as Space does.
+    b->setAutoDefault(true);
     return b;
 }
 

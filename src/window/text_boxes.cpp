@@ -30,6 +30,19 @@ void lockBox(TextWidget* box, bool locked)
                                         : Qt::TextEditorInteraction);
     // A right-click in a locked box answers a selection; while editing it opens the menu.
     box->setContextMenuPolicy(locked ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+    // Nothing can be dropped into a locked box.
+    box->setAcceptDrops(!locked);
+}
+
+// A press in a locked box starts a new selection where it lands, never a drag of the
+// selection the click lookup made: the caret moves there first, so nothing selected
+// lies under the pointer when the text control decides between selecting and dragging.
+template <class TextWidget>
+void placeCaretForLockedPress(TextWidget* box, QMouseEvent* event)
+{
+    if (!box->isReadOnly() || event->button() != Qt::LeftButton) return;
+    if (event->modifiers() & Qt::ShiftModifier) return;  // Shift-click extends, as usual
+    box->setTextCursor(box->cursorForPosition(event->position().toPoint()));
 }
 
 }  // namespace
@@ -213,6 +226,12 @@ void RichTextBox::keyPressEvent(QKeyEvent* event)
     QTextEdit::keyPressEvent(event);
 }
 
+void RichTextBox::mousePressEvent(QMouseEvent* event)
+{
+    placeCaretForLockedPress(this, event);
+    QTextEdit::mousePressEvent(event);
+}
+
 void RichTextBox::mouseReleaseEvent(QMouseEvent* event)
 {
     QTextEdit::mouseReleaseEvent(event);
@@ -230,6 +249,12 @@ QString ResultBox::text() const { return rawText(document()); }
 void ResultBox::setText(const QString& text) { setPlainText(text); }
 
 void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
+
+void ResultBox::mousePressEvent(QMouseEvent* event)
+{
+    placeCaretForLockedPress(this, event);
+    QPlainTextEdit::mousePressEvent(event);
+}
 
 void ResultBox::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -139,6 +139,10 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
     }
     operations_->flush();
     if (failure.isEmpty()) return;
+    // Clicks queued while the engine ran reach the window before the message makes it
+    // modal: a press of "退出" or of the close box among them is kept and carried out
+    // once the compute action has returned.
+    QCoreApplication::processEvents();
     busy.release();
     QMessageBox::warning(&window_, QStringLiteral("Velmora"), failure);
     returnToEditing();

@@ -21,7 +21,7 @@ lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
 grep -E '^[EW]:' "$work/lintian.log" && fail "lintian reports problems"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6gui6 libqt6core6 qt6-translations-l10n fonts-arphic-uming fonts-arphic-ukai; do
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 libgmp qt6-translations-l10n fonts-arphic-uming fonts-arphic-ukai; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 

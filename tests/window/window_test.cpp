@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -11,6 +14,7 @@
 #include "window/fonts.h"
 #include "window/main_window.h"
 #include "window/window_operations.h"
+#include "window/translations.h"
 #include "window/workflow.h"
 
 using namespace velmora;
@@ -131,7 +135,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { installFontSubstitutions(); }
+    void initTestCase()
+    {
+        QVERIFY(installChineseQtTranslation(*QCoreApplication::instance()));
+        installFontSubstitutions();
+    }
 
     void init()
     {
@@ -468,6 +476,75 @@ private slots:
         if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().RT2)), rt2);
         QTEST(text(selectionOf(c().RT3)), "rt3");
         QTEST(QApplication::focusWidget()->objectName(), "focus");
+    }
+
+    void qtsOwnTextsAreChinese()
+    {
+        const std::unique_ptr<QMenu> menu(c().RT1->createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator()) texts << action->text();
+        const QString all = texts.join(QLatin1Char('|'));
+        for (const char* chinese : {"撤消", "重做", "剪切", "复制", "粘贴", "删除", "全选"})
+            QVERIFY2(all.contains(QString::fromUtf8(chinese)), qPrintable(all));
+        for (const char* english : {"Undo", "Copy", "Paste", "Select All"})
+            QVERIFY2(!all.contains(QString::fromLatin1(english)), qPrintable(all));
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Velmora"), QStringLiteral("x"), QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    }
+
+    void enterPressesAFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        for (const char* name : {"Cmd_dz", "Command6", "Command4", "Cmd_exit", "Command1"}) {
+            QTest::newRow((std::string(name) + " with Return").c_str()) << QString::fromLatin1(name) << int(Qt::Key_Return);
+            QTest::newRow((std::string(name) + " with keypad Enter").c_str()) << QString::fromLatin1(name) << int(Qt::Key_Enter);
+        }
+    }
+    void enterPressesAFocusedButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        if (button == QStringLiteral("Command1")) c().Cmd_dz->click();  // 编辑文本 is enabled only then
+        auto* target = window->findChild<QPushButton*>(button);
+        QVERIFY(target && target->isEnabled());
+        QSignalSpy clicks(target, &QPushButton::clicked);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, static_cast<Qt::Key>(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    void typeEnterTypeEnterEnterComputes()
+    {
+        c().RT1->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(c().RT1, QStringLiteral("AB"));
+        QTest::keyClick(c().RT1, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), c().RT2);
+        QTest::keyClicks(c().RT2, QStringLiteral("BAB"));
+        QTest::keyClick(c().RT2, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), c().Cmd_dz);
+        QTest::keyClick(c().Cmd_dz, Qt::Key_Return);
+        expectLockedState();
+        QVERIFY(state().ModeMark.empty());
+    }
+
+    void aDragInALockedBoxSelectsAnew()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().Cmd_dz->click();
+        dragSelect(c().RT1, 2, 1);  // C: its gap C B is selected
+        QCOMPARE(selectionOf(c().RT1), qMakePair(2, 2));
+        // From inside that highlight back to the first character: a new selection, in
+        // gap 1 (the A), not a drag of C B.
+        QWidget* viewport = c().RT1->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(c().RT1, 3));
+        QTest::mouseMove(viewport, pointOf(c().RT1, 0));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(c().RT1, 0));
+        QCOMPARE(selectionOf(c().RT1), qMakePair(0, 1));
+        QCOMPARE(state().CurrentRow, std::int16_t{1});
+        QVERIFY(!c().RT1->acceptDrops());
+        QVERIFY(!c().RT2->acceptDrops());
     }
 
     void clicksAreIgnoredWithoutAResult()
