@@ -20,6 +20,7 @@
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
 #include "engine/remainder_lengths.h"
+#include "engine/longest_common_subsequence.h"
 
 namespace {
 
@@ -92,18 +93,6 @@ std::u16string withEdits(std::u16string text, unsigned seed, int edits)
     return text;
 }
 
-// The textbook O(nm) longest-common-subsequence programme, two rows of 16-bit lengths.
-std::int16_t plainLcs(std::u16string_view a, std::u16string_view b)
-{
-    std::vector<std::int16_t> row(b.size() + 1, 0), next(b.size() + 1, 0);
-    for (std::size_t i = a.size(); i-- > 0;) {
-        for (std::size_t j = b.size(); j-- > 0;)
-            row[j] = a[i] == b[j] ? static_cast<std::int16_t>(next[j + 1] + 1) : std::max(next[j], row[j + 1]);
-        row.swap(next);
-    }
-    return next[0];
-}
-
 void registerAll()
 {
     for (const Pair& row : kLengthRows) {
@@ -161,7 +150,7 @@ void registerAll()
             ->Iterations(1);
         benchmark::RegisterBenchmark(("exact/plain LCS programme/random ACGT " + n).c_str(),
                                      [a, b](benchmark::State& s) {
-                                         for (auto _ : s) benchmark::DoNotOptimize(plainLcs(*a, *b));
+                                         for (auto _ : s) benchmark::DoNotOptimize(longestCommonSubsequence(*a, *b));
                                      })
             ->Unit(benchmark::kMillisecond);
     }

@@ -5,11 +5,10 @@
 #include <cstring>
 
 #include "engine/checked_arithmetic.h"
+#include "engine/text_limits.h"
 
 namespace velmora {
 namespace {
-
-constexpr std::int32_t kLongestText = 32766;
 
 std::int32_t lengthOf(std::u16string_view text)
 {

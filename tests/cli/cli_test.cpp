@@ -13,13 +13,7 @@
 
 namespace {
 
-// Table rows print as their names when a case fails.
-template <class Row>
-    requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
+using velmora::test::PrintTo;  // rows print as their names
 
 using velmora::runCli;
 

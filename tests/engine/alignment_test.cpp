@@ -10,6 +10,7 @@ using test::compute;
 using test::rowsOf;
 
 struct AlignmentCase {
+    const char* name;
     std::u16string upper, lower;
     Direction direction;
     std::u16string result;
@@ -23,39 +24,39 @@ constexpr auto C1 = Direction::Compute1;
 constexpr auto C2 = Direction::Compute2;
 
 const AlignmentCase kCases[] = {
-    {u"", u"", C1, u"", 0, u"0", {{1, 1, 1}}, {{0, 0, 0}}, {}, {}},
-    {u"abc", u"abc", C1, u"abc", 3, u"0", {{4, 4, 4}}, {{0, 0, 0}}, {}, {}},
-    {u"abc", u"xyz", C1, u"", 0, u"0", {{1, 1, 1}}, {{3, 3, 0}}, {1, 2, 3}, {1, 2, 3}},
-    {u"abc", u"", C1, u"", 0, u"0", {{1, 1, 1}}, {{3, 0, 0}}, {1, 2, 3}, {}},
-    {u"", u"abc", C1, u"", 0, u"0", {{1, 1, 1}}, {{0, 3, 0}}, {}, {1, 2, 3}},
-    {u"", u"abc", C2, u"", 0, u"0", {{1, 1, 1}}, {{0, 3, 0}}, {}, {1, 2, 3}},
-    {u"ab", u"ax", C1, u"a", 1, u"0", {{2, 2, 2}}, {{1, 1, 0}}, {2}, {2}},
-    {u"axbc", u"abc", C1, u"abc", 3, u"1", {{2, 2, 2}, {5, 4, 4}}, {{1, 0, 0}, {0, 0, 0}}, {2}, {}},
-    {u"axbc", u"abc", C2, u"abc", 3, u"0", {{2, 2, 2}, {5, 4, 4}}, {{1, 0, 0}, {0, 0, 0}}, {2}, {}},
-    {u"ABC", u"CAB", C1, u"AB", 2, u"2", {{1, 1, 1}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {1}},
-    {u"ABC", u"CAB", C2, u"AB", 2, u"2", {{1, 1, 1}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {1}},
-    {u"ABC", u"ACB", C1, u"AC", 2, u"2", {{2, 2, 2}, {4, 3, 3}}, {{1, 0, 0}, {0, 1, 0}}, {2}, {3}},
-    {u"ABC", u"ACB", C2, u"AB", 2, u"2", {{2, 2, 2}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {2}},
-    {u"abc", u"ca", C1, u"c", 1, u"3", {{1, 1, 1}, {4, 2, 2}}, {{2, 0, 0}, {0, 1, 0}}, {1, 2}, {2}},
-    {u"abc", u"ca", C2, u"a", 1, u"2", {{1, 1, 1}, {2, 3, 2}}, {{0, 1, 0}, {2, 0, 0}}, {2, 3}, {1}},
-    {u"程序设计", u"设计程序", C1, u"设计", 2, u"3", {{1, 1, 1}, {5, 3, 3}}, {{2, 0, 0}, {0, 2, 0}}, {1, 2}, {3, 4}},
-    {u"程序设计", u"设计程序", C2, u"程序", 2, u"3", {{1, 1, 1}, {3, 5, 3}}, {{0, 2, 0}, {2, 0, 0}}, {3, 4}, {1, 2}},
-    {u"ABCBDAB", u"BDCABA", C1, u"BDAB", 4, u"22",
+    {"empty against empty, compute 1", u"", u"", C1, u"", 0, u"0", {{1, 1, 1}}, {{0, 0, 0}}, {}, {}},
+    {"abc against abc, compute 1", u"abc", u"abc", C1, u"abc", 3, u"0", {{4, 4, 4}}, {{0, 0, 0}}, {}, {}},
+    {"abc against xyz, compute 1", u"abc", u"xyz", C1, u"", 0, u"0", {{1, 1, 1}}, {{3, 3, 0}}, {1, 2, 3}, {1, 2, 3}},
+    {"abc against empty, compute 1", u"abc", u"", C1, u"", 0, u"0", {{1, 1, 1}}, {{3, 0, 0}}, {1, 2, 3}, {}},
+    {"empty against abc, compute 1", u"", u"abc", C1, u"", 0, u"0", {{1, 1, 1}}, {{0, 3, 0}}, {}, {1, 2, 3}},
+    {"empty against abc, compute 2", u"", u"abc", C2, u"", 0, u"0", {{1, 1, 1}}, {{0, 3, 0}}, {}, {1, 2, 3}},
+    {"ab against ax, compute 1", u"ab", u"ax", C1, u"a", 1, u"0", {{2, 2, 2}}, {{1, 1, 0}}, {2}, {2}},
+    {"axbc against abc, compute 1", u"axbc", u"abc", C1, u"abc", 3, u"1", {{2, 2, 2}, {5, 4, 4}}, {{1, 0, 0}, {0, 0, 0}}, {2}, {}},
+    {"axbc against abc, compute 2", u"axbc", u"abc", C2, u"abc", 3, u"0", {{2, 2, 2}, {5, 4, 4}}, {{1, 0, 0}, {0, 0, 0}}, {2}, {}},
+    {"ABC against CAB, compute 1", u"ABC", u"CAB", C1, u"AB", 2, u"2", {{1, 1, 1}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {1}},
+    {"ABC against CAB, compute 2", u"ABC", u"CAB", C2, u"AB", 2, u"2", {{1, 1, 1}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {1}},
+    {"ABC against ACB, compute 1", u"ABC", u"ACB", C1, u"AC", 2, u"2", {{2, 2, 2}, {4, 3, 3}}, {{1, 0, 0}, {0, 1, 0}}, {2}, {3}},
+    {"ABC against ACB, compute 2", u"ABC", u"ACB", C2, u"AB", 2, u"2", {{2, 2, 2}, {3, 4, 3}}, {{0, 1, 0}, {1, 0, 0}}, {3}, {2}},
+    {"abc against ca, compute 1", u"abc", u"ca", C1, u"c", 1, u"3", {{1, 1, 1}, {4, 2, 2}}, {{2, 0, 0}, {0, 1, 0}}, {1, 2}, {2}},
+    {"abc against ca, compute 2", u"abc", u"ca", C2, u"a", 1, u"2", {{1, 1, 1}, {2, 3, 2}}, {{0, 1, 0}, {2, 0, 0}}, {2, 3}, {1}},
+    {"程序设计 against 设计程序, compute 1", u"程序设计", u"设计程序", C1, u"设计", 2, u"3", {{1, 1, 1}, {5, 3, 3}}, {{2, 0, 0}, {0, 2, 0}}, {1, 2}, {3, 4}},
+    {"程序设计 against 设计程序, compute 2", u"程序设计", u"设计程序", C2, u"程序", 2, u"3", {{1, 1, 1}, {3, 5, 3}}, {{0, 2, 0}, {2, 0, 0}}, {3, 4}, {1, 2}},
+    {"ABCBDAB against BDCABA, compute 1", u"ABCBDAB", u"BDCABA", C1, u"BDAB", 4, u"22",
      {{1, 1, 1}, {3, 2, 2}, {6, 3, 3}, {8, 6, 5}}, {{1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {0, 1, 0}}, {1, 3, 4}, {3, 6}},
-    {u"ABCBDAB", u"BDCABA", C2, u"BCBA", 4, u"25",
+    {"ABCBDAB against BDCABA, compute 2", u"ABCBDAB", u"BDCABA", C2, u"BCBA", 4, u"25",
      {{1, 1, 1}, {3, 2, 2}, {4, 4, 3}, {5, 6, 4}, {7, 7, 5}},
      {{1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {1, 0, 0}}, {1, 5, 7}, {2, 4}},
     // A character outside the BMP is two positions; only its high halves match here.
-    {u"😀b", u"😁b", C1, u"\xd83d" u"b", 2, u"1", {{2, 2, 2}, {4, 4, 3}}, {{1, 1, 0}, {0, 0, 0}}, {2}, {2}},
+    {"😀b against 😁b, compute 1", u"😀b", u"😁b", C1, u"\xd83d" u"b", 2, u"1", {{2, 2, 2}, {4, 4, 3}}, {{1, 1, 0}, {0, 0, 0}}, {2}, {2}},
     // A line break and a non-breaking space are one character each.
-    {u"a\nb\u00a0c", u"a b\u00a0c", C1, u"ab\u00a0c", 4, u"1", {{2, 2, 2}, {6, 6, 5}}, {{1, 1, 0}, {0, 0, 0}}, {2}, {2}},
+    {"a\nb\u00a0c against a b\u00a0c, compute 1", u"a\nb\u00a0c", u"a b\u00a0c", C1, u"ab\u00a0c", 4, u"1", {{2, 2, 2}, {6, 6, 5}}, {{1, 1, 0}, {0, 0, 0}}, {2}, {2}},
 };
 
 TEST(Alignment, WholeComputationsOfBothEngines)
 {
     for (const EngineKind engine : {EngineKind::Literal, EngineKind::Fast}) {
         for (const AlignmentCase& c : kCases) {
-            const auto name = ::testing::Message() << "case " << (&c - kCases) << " engine " << int(engine);
+            const auto name = ::testing::Message() << c.name << ", engine " << int(engine);
             auto run = compute(c.upper, c.lower, c.direction, engine);
             EXPECT_EQ(run.window.text(Box::RT3), c.result) << name;
             EXPECT_EQ(run.state.ResultLength, c.length) << name;

@@ -15,12 +15,7 @@
 namespace velmora {
 namespace {
 
-template <class Row>
-    requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
+using velmora::test::PrintTo;  // rows print as their names
 
 struct SlowCase {
     const char* name;

@@ -32,34 +32,35 @@ std::int16_t exactFast(std::u16string_view a, std::u16string_view b, CallCounter
 const Engine kExactEngines[] = {{"sweep", SweptCommonLength}, {"fast then sweep", exactFast}};
 
 struct LengthCase {
+    const char* name;
     std::u16string first, second;
     std::int16_t length;
     std::uint64_t calls;
 };
 
 const LengthCase kLengthCases[] = {
-    {u"", u"", 0, 1},
-    {u"ABC", u"", 0, 1},
-    {u"", u"ABC", 0, 1},
-    {u"ABC", u"ABC", 3, 1},
-    {u"ABC", u"XYZ", 0, 1},
-    {u"AAAA", u"BAAAA", 4, 1},
-    {u"AB", u"B", 1, 2},
-    {u"BAAAA", u"AAAA", 4, 2},
-    {u"AB", u"BAB", 2, 3},
-    {u"ABB", u"BABB", 3, 5},
-    {u"XYBZ", u"BZXY", 2, 5},
-    {u"程序设计", u"设计程序", 2, 5},
-    {u"ABCDEFG", u"GFEDCBA", 1, 13},
-    {u"ABCBDAB", u"BDCABA", 4, 24},
-    {u"BDCABA", u"ABCBDAB", 4, 26},
-    {u"BACACDADCDADAB", u"BABDCCCDACCADA", 10, 409},
-    {u"BDABDCBADCBDBDDCDCCD", u"DBADBDCBADCCACACCCDC", 13, 7278},
-    {u"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA", u"GTCGTTCGGAATGCCGTTGCTCTGTAAA", 20, 532682},
-    {u"DBADDCDABBCACDCDACACACCCCBDDCD", u"BBDDBBACADACBCDDDBDCDDDBCCDCDA", 17, 212060770},
-    {u"abc", u"ABC", 0, 1},          // case counts
-    {u"😀", u"😁", 1, 1},              // outside the BMP: two units, the high ones match
-    {u"\u00a0x", u" x", 1, 2},       // a non-breaking space is not a space
+    {"empty against empty", u"", u"", 0, 1},
+    {"ABC against empty", u"ABC", u"", 0, 1},
+    {"empty against ABC", u"", u"ABC", 0, 1},
+    {"ABC against ABC", u"ABC", u"ABC", 3, 1},
+    {"ABC against XYZ", u"ABC", u"XYZ", 0, 1},
+    {"AAAA against BAAAA", u"AAAA", u"BAAAA", 4, 1},
+    {"AB against B", u"AB", u"B", 1, 2},
+    {"BAAAA against AAAA", u"BAAAA", u"AAAA", 4, 2},
+    {"AB against BAB", u"AB", u"BAB", 2, 3},
+    {"ABB against BABB", u"ABB", u"BABB", 3, 5},
+    {"XYBZ against BZXY", u"XYBZ", u"BZXY", 2, 5},
+    {"程序设计 against 设计程序", u"程序设计", u"设计程序", 2, 5},
+    {"ABCDEFG against GFEDCBA", u"ABCDEFG", u"GFEDCBA", 1, 13},
+    {"ABCBDAB against BDCABA", u"ABCBDAB", u"BDCABA", 4, 24},
+    {"BDCABA against ABCBDAB", u"BDCABA", u"ABCBDAB", 4, 26},
+    {"BACACDADCDADAB against BABDCCCDACCADA", u"BACACDADCDADAB", u"BABDCCCDACCADA", 10, 409},
+    {"BDABDCBADCBDBDDCDCCD against DBADBDCBADCCACACCCDC", u"BDABDCBADCBDBDDCDCCD", u"DBADBDCBADCCACACCCDC", 13, 7278},
+    {"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA against GTCGTTCGGAATGCCGTTGCTCTGTAAA", u"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA", u"GTCGTTCGGAATGCCGTTGCTCTGTAAA", 20, 532682},
+    {"DBADDCDABBCACDCDACACACCCCBDDCD against BBDDBBACADACBCDDDBDCDDDBCCDCDA", u"DBADDCDABBCACDCDACACACCCCBDDCD", u"BBDDBBACADACBCDDDBDCDDDBCCDCDA", 17, 212060770},
+    {"case counts", u"abc", u"ABC", 0, 1},          // case counts
+    {"outside the BMP: two units, the high ones match", u"😀", u"😁", 1, 1},              // outside the BMP: two units, the high ones match
+    {"a non-breaking space is not a space", u"\u00a0x", u" x", 1, 2},       // a non-breaking space is not a space
 };
 
 TEST(CommonLength, ResultsAndInvocationCountsOfBothEngines)
@@ -67,15 +68,15 @@ TEST(CommonLength, ResultsAndInvocationCountsOfBothEngines)
     for (const Engine& engine : kEngines) {
         for (const LengthCase& c : kLengthCases) {
             CallCounter counter;
-            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << " " << c.calls;
-            EXPECT_EQ(counter.value(), c.calls) << engine.name << " " << c.calls;
+            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << ": " << c.name;
+            EXPECT_EQ(counter.value(), c.calls) << engine.name << ": " << c.name;
         }
     }
     for (const Engine& engine : kExactEngines) {
         for (const LengthCase& c : kLengthCases) {
             CallCounter counter(0, CallCounter::kNoLimit);
-            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << " " << c.calls;
-            EXPECT_EQ(counter.value64(), c.calls) << engine.name << " " << c.calls;
+            EXPECT_EQ(engine.run(c.first, c.second, counter), c.length) << engine.name << ": " << c.name;
+            EXPECT_EQ(counter.value64(), c.calls) << engine.name << ": " << c.name;
         }
     }
 }

@@ -10,29 +10,13 @@
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/remainder_lengths.h"
+#include "engine/longest_common_subsequence.h"
 #include "test_texts.h"
 
 namespace velmora {
 namespace {
 
-// Table rows print as their names when a case fails.
-template <class Row>
-    requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
-std::int16_t plainLcs(std::u16string_view a, std::u16string_view b)
-{
-    std::vector<std::int16_t> row(b.size() + 1, 0), next(b.size() + 1, 0);
-    for (std::size_t i = a.size(); i-- > 0;) {
-        for (std::size_t j = b.size(); j-- > 0;)
-            row[j] = a[i] == b[j] ? static_cast<std::int16_t>(next[j + 1] + 1) : std::max(next[j], row[j + 1]);
-        row.swap(next);
-    }
-    return next[0];
-}
+using velmora::test::PrintTo;  // rows print as their names
 
 mpz_class sweptCount(std::u16string_view a, std::u16string_view b, std::int16_t* length = nullptr)
 {
@@ -58,7 +42,7 @@ TEST(ExactCount, SweepEqualsTheLiteralSearchOnRandomPairs)
 TEST(ExactCount, LengthIsALongestCommonSubsequence)
 {
     test::forRandomPairs(12, 200, 250, [](const auto& upper, const auto& lower, int round) {
-        const std::int16_t lcs = plainLcs(upper, lower);
+        const std::int16_t lcs = longestCommonSubsequence(upper, lower);
         std::int16_t swept = 0;
         sweptCount(upper, lower, &swept);
         CallCounter counter(0, CallCounter::kNoLimit);
@@ -107,7 +91,7 @@ TEST_P(LongPairs, FastEngineInBothLayoutsAgreesWithTheSweep)
             EXPECT_TRUE(engine.memoHashed());
         }
         CallCounter counter(0, CallCounter::kNoLimit - 1);
-        EXPECT_EQ(engine.invoke(1, 1, counter), plainLcs(c.first, c.second));
+        EXPECT_EQ(engine.invoke(1, 1, counter), longestCommonSubsequence(c.first, c.second));
         EXPECT_EQ(toMpz(counter.value()), swept) << "dense cells " << mostDenseCells;
     }
 }
