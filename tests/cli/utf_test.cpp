@@ -52,6 +52,16 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase{"FiveByteLead", "\xF8\x88\x80\x80\x80", std::nullopt, 0}),
     velmora::test::RowName());
 
+// Each JSON type has its own function, and only its own C++ type goes in: a string
+// literal can no longer become true, nor a pointer or a flag a number.
+template <class Value>
+concept BooleanWritable = requires(JsonObject json, Value value) { json.boolean("k", value); };
+template <class Value>
+concept IntegerWritable = requires(JsonObject json, Value value) { json.integer("k", value); };
+static_assert(BooleanWritable<bool> && !BooleanWritable<const char*> && !BooleanWritable<int>);
+static_assert(IntegerWritable<int> && IntegerWritable<std::int16_t> && IntegerWritable<std::int64_t>);
+static_assert(!IntegerWritable<const char*> && !IntegerWritable<bool> && !IntegerWritable<double>);
+
 TEST(JsonWriter, WritesEachTypeAsItself)
 {
     JsonArray row;
