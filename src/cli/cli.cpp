@@ -5,6 +5,8 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/command_options.h"
+#include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/text_files.h"
 #include "cli/utf.h"
@@ -21,65 +23,6 @@
 
 namespace velmora {
 namespace {
-
-// A fault in what the caller asked for, as opposed to a limit of the method.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// What the subcommands share: the two texts and how to read them, and the engine.
-struct CommonOptions {
-    std::vector<std::string> texts;
-    bool files = false;
-    std::string engine = "fast";
-    bool noCountLimit = false;
-    int compute = 0;
-
-    EngineKind engineKind() const { return engine == "literal" ? EngineKind::Literal : EngineKind::Fast; }
-    Direction direction() const { return compute == 2 ? Direction::Compute2 : Direction::Compute1; }
-    std::uint64_t callLimit() const { return noCountLimit ? CallCounter::kNoLimit : CallCounter::kWindowLimit; }
-};
-
-struct LookupOptions {
-    std::string box;
-    std::int32_t start = 0;
-    std::int32_t length = 1;
-    int button = kLeftButton;
-};
-
-void addTexts(CLI::App& command, CommonOptions& options, const char* first, const char* second)
-{
-    command.add_flag("--files", options.files, "read the two texts from UTF-8 files");
-    command.add_option("texts", options.texts, std::string(first) + " and " + second + " (UTF-8)")
-        ->expected(2)
-        ->required();
-}
-
-void addEngine(CLI::App& command, CommonOptions& options)
-{
-    command.add_option("--engine", options.engine, "literal: every invocation one by one; fast (default)")
-        ->check(CLI::IsMember({"literal", "fast"}));
-    command.add_flag("--no-count-limit", options.noCountLimit, "count exactly past 2,147,483,647 invocations");
-}
-
-void addCompute(CLI::App& command, CommonOptions& options)
-{
-    command.add_option("--compute", options.compute, "1: the upper text leads (计算1); 2: the lower one (计算2)")
-        ->required()
-        ->check(CLI::IsMember({1, 2}));
-}
-
-std::u16string textArgument(const CommonOptions& options, std::size_t which)
-{
-    const std::string& raw = options.texts[which];
-    if (options.files) return readTextFile(raw);
-    std::size_t fault = 0;
-    auto text = utf8ToUtf16(raw, &fault);
-    if (!text)
-        throw UsageError(std::string(which == 0 ? "the first" : "the second") + " text is not valid UTF-8 (byte " +
-                         std::to_string(fault) + ")");
-    return std::move(*text);
-}
 
 JsonArray rowsOf(const GapTable& table, std::size_t rowCount)
 {
@@ -111,8 +54,7 @@ void compute(const CommonOptions& options, Computed& c)
     const std::u16string upper = textArgument(options, 0), lower = textArgument(options, 1);
     c.window.type(upper, lower);
     c.session.start();
-    c.report = c.session.compute(options.direction(), upper, lower, c.window,
-                                 {options.engineKind(), options.callLimit()});
+    c.report = c.session.compute(options.direction(), upper, lower, c.window, options.alignmentOptions());
 }
 
 void alignCommand(const CommonOptions& options, std::ostream& out)
@@ -186,6 +128,57 @@ int report(std::ostream& err, int status, const std::string& message, bool showH
     return status;
 }
 
+void addTexts(CLI::App& command, CommonOptions& options, const char* first, const char* second)
+{
+    command.add_flag("--files", options.files, "read the two texts from UTF-8 files");
+    command.add_option("texts", options.texts, std::string(first) + " and " + second + " (UTF-8)")
+        ->expected(2)
+        ->required();
+}
+
+void addEngine(CLI::App& command, CommonOptions& options)
+{
+    command.add_option("--engine", options.engine, "literal: every invocation one by one; fast (default)")
+        ->check(CLI::IsMember({"literal", "fast"}));
+    command.add_flag("--no-count-limit", options.noCountLimit, "count exactly past 2,147,483,647 invocations");
+}
+
+void addCompute(CLI::App& command, CommonOptions& options)
+{
+    command.add_option("--compute", options.compute, "1: the upper text leads (计算1); 2: the lower one (计算2)")
+        ->required()
+        ->check(CLI::IsMember({1, 2}));
+}
+
+void addTraceOptions(CLI::App& command, CommonOptions& common, TraceOptions& trace)
+{
+    command.add_option("--compute", common.compute,
+                       "trace the calls of the whole computation of 计算1 (1) or 计算2 (2) instead")
+        ->check(CLI::IsMember({1, 2}));
+    command.add_option("--from", trace.from, "the first invocation to list, by its number (default 1)");
+    command.add_option("--limit", trace.limit, "how many invocations to list (default 1000)")
+        ->check(CLI::Range(std::size_t{0}, std::size_t{10000000}));
+    command.add_option("--engine", common.engine, "the engine that computes the summary's length and count")
+        ->check(CLI::IsMember({"literal", "fast"}));
+    addTexts(command, common, "FIRST (or UPPER)", "SECOND (or LOWER)");
+}
+
+void addGrowthOptions(CLI::App& command, GrowthOptions& growth)
+{
+    command.add_option("--alphabet", growth.alphabets, "characters to draw from, literally or as a range such as a-z")
+        ->required();
+    command.add_option("--lengths", growth.lengths, "FROM:TO:STEP, the lengths n of both texts")->required();
+    command.add_option("--samples", growth.samples, "pairs per alphabet and length (default 10)")
+        ->check(CLI::Range(std::size_t{1}, std::size_t{100000}));
+    command.add_option("--seed", growth.seed, "seed of the random texts (default 1)");
+    command.add_option("--compute", growth.compute, "count the whole computation of 计算1 (1) or 计算2 (2)")
+        ->check(CLI::IsMember({1, 2}));
+    command.add_option("--svg", growth.svg, "also write a chart of log2(count) against n to this file");
+}
+
+
+
+
 // CLI11 hands an option it does not know in a subcommand on to the texts; say plainly
 // which command or option is wrong instead.
 void checkNames(const CLI::App& app, const std::vector<std::string>& args)
@@ -194,7 +187,7 @@ void checkNames(const CLI::App& app, const std::vector<std::string>& args)
     const CLI::App* command = nullptr;
     for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
         if (sub->get_name() == args.front()) command = sub;
-    if (!command) throw UsageError("unknown command " + args.front() + " (length, align or lookup)");
+    if (!command) throw UsageError("unknown command " + args.front() + " (length, align, lookup, trace or growth)");
     for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg.front() != '-') continue;
@@ -244,6 +237,15 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     addEngine(*lookupCmd, options);
     addTexts(*lookupCmd, options, "UPPER", "LOWER");
 
+    TraceOptions trace;
+    CLI::App* traceCmd =
+        app.add_subcommand("trace", "the invocation tree, one JSON line per invocation in the order they start");
+    addTraceOptions(*traceCmd, options, trace);
+
+    GrowthOptions growth;
+    CLI::App* growthCmd = app.add_subcommand("growth", "how the exact count grows with the length of random texts");
+    addGrowthOptions(*growthCmd, growth);
+
     std::ostringstream buffered;  // nothing reaches out unless the command succeeds
     try {
         checkNames(app, args);
@@ -253,8 +255,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             lengthCommand(options, buffered);
         else if (align->parsed())
             alignCommand(options, buffered);
-        else
+        else if (lookupCmd->parsed())
             lookupCommand(options, lookup, buffered);
+        else if (traceCmd->parsed())
+            traceCommand(options, trace, buffered);
+        else
+            growthCommand(growth, buffered, err);
     } catch (const CLI::Success& e) {  // --help and --version: the subcommand's own page
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {

@@ -138,6 +138,8 @@ private:
         const int32_t candidate = plus(s_.Pos1, offset_);
         s_.TakeLength = (*lengths_)(candidate, s_.Pos2, counter_);
         s_.SkipLength = 0;
+        AlignmentCall last{AlignmentCall::Role::Take, candidate, s_.Pos2, offset_, 0, s_.TakeLength,
+                           AlignmentCall::Verdict::Standing};
         std::optional<int32_t> partnerRemainder;
         for (int16_t k = 1; k <= offset_; k = plus<int16_t>(k, 1)) {
             const int32_t skippedAt = plus(s_.Pos1, int32_t{k} - 1);
@@ -145,12 +147,24 @@ private:
                 partnerRemainder = partner;
             if (!partnerRemainder) continue;
             s_.SkipLength = (*lengths_)(skippedAt, *partnerRemainder, counter_);
+            tell(last);
+            last = {AlignmentCall::Role::Skip, skippedAt, *partnerRemainder, offset_, k, s_.SkipLength,
+                    AlignmentCall::Verdict::Standing};
             if (s_.SkipLength > s_.TakeLength) {
                 s_.Verdict = kNoCandidateStands;
+                last.verdict = AlignmentCall::Verdict::Rejected;
+                tell(last);
                 return false;
             }
         }
+        last.verdict = AlignmentCall::Verdict::Accepted;
+        tell(last);
         return true;
+    }
+
+    void tell(const AlignmentCall& call) const
+    {
+        if (options_.onCall) options_.onCall(call);
     }
 
     void accept()

@@ -4,6 +4,7 @@
 // result, its length and the call count through the window operations.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/call_counter.h"
@@ -16,11 +17,25 @@ namespace velmora {
 // Compute1: Text1 is the upper text (RT1); Compute2: Text1 is the lower text (RT2).
 enum class Direction { Compute1, Compute2 };
 
+// One call of CommonLength made by the alignment itself, as a study tool sees it.
+struct AlignmentCall {
+    enum class Role { Take, Skip };
+    enum class Verdict { Standing, Accepted, Rejected };
+    Role role;
+    std::int32_t pos1, pos2;  // the remainders Text1[pos1..] and Text2[pos2..]
+    std::int32_t offset;      // the candidate lies at Pos1 + offset
+    std::int16_t skipped;     // k, the skipped character weighed (skip calls only)
+    std::int16_t result;
+    Verdict verdict;  // what the candidate was after this call
+};
+
 struct AlignmentOptions {
     EngineKind engine = EngineKind::Fast;
     std::uint64_t callLimit = CallCounter::kWindowLimit;  // CallCounter::kNoLimit to study growth
     ComputationControl* control = nullptr;                // cancel requests and progress
     EngineTuning tuning{};
+    // Told of every call the alignment makes, in order, once its verdict is known.
+    std::function<void(const AlignmentCall&)> onCall;
 };
 
 struct AlignmentReport {

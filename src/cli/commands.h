@@ -1,0 +1,49 @@
+#pragma once
+// The study commands of velmora-cli: the invocation tree, and the growth of the count.
+
+#include <cstdint>
+#include <gmpxx.h>
+#include <ostream>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/command_options.h"
+
+namespace velmora {
+
+struct TraceOptions {
+    std::string from = "1";
+    std::size_t limit = 1000;
+};
+void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::ostream& out);
+
+struct GrowthOptions {
+    std::vector<std::string> alphabets;
+    std::string lengths;
+    std::size_t samples = 10;
+    std::uint64_t seed = 1;
+    int compute = 0;  // 0: CommonLength alone
+    std::string svg;
+};
+void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream& err);
+
+// An alphabet as --alphabet gives it: the characters literally, with a-z standing for a range.
+std::u16string expandAlphabet(const std::string& spec);
+// The pairs of random texts that growth measures for one alphabet and length; the same
+// generator state gives the same texts on every machine.
+std::vector<std::pair<std::u16string, std::u16string>> randomPairs(std::mt19937_64& random, const std::u16string& alphabet,
+                                                                   std::size_t length, std::size_t samples);
+
+// One row of the growth data.
+struct GrowthRow {
+    std::u16string alphabet;
+    std::size_t length;
+    mpz_class min, median, max;
+    double log2Min, log2Median, log2Max;
+};
+// The chart of log2(count) against the length: per alphabet a median line and a min-max band.
+std::string growthChartSvg(const std::vector<GrowthRow>& rows);
+
+}  // namespace velmora

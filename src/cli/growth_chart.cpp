@@ -1,0 +1,128 @@
+// A small SVG writer for the growth chart: axes with plain-digit ticks, a band from the
+// smallest to the largest count and a line through the medians, one colour per alphabet.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/utf.h"
+
+namespace velmora {
+namespace {
+
+constexpr double kWidth = 760, kHeight = 440;
+constexpr double kLeft = 70, kRight = 190, kTop = 48, kBottom = 56;
+const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b"};
+
+std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string number(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", value);
+    return buffer;
+}
+
+// A step of 1, 2 or 5 times a power of ten that gives at most about `count` ticks.
+double tickStep(double span, int count)
+{
+    const double raw = std::max(span / count, 1e-9);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= raw) return m * power;
+    return 10 * power;
+}
+
+std::string alphabetLabel(const std::u16string& alphabet)
+{
+    const std::u16string shown =
+        alphabet.size() <= 8 ? alphabet : alphabet.substr(0, 3) + u"…" + alphabet.substr(alphabet.size() - 1);
+    return "字母表 " + utf16ToUtf8Lossy(shown) + "（" + std::to_string(alphabet.size()) + " 个字符）";
+}
+
+}  // namespace
+
+std::string growthChartSvg(const std::vector<GrowthRow>& rows)
+{
+    std::vector<std::u16string> order;  // alphabets in the order they came
+    std::map<std::u16string, std::vector<const GrowthRow*>> byAlphabet;
+    double nMin = 1e300, nMax = -1e300, yMax = 1;
+    for (const GrowthRow& row : rows) {
+        if (!byAlphabet.count(row.alphabet)) order.push_back(row.alphabet);
+        byAlphabet[row.alphabet].push_back(&row);
+        nMin = std::min(nMin, static_cast<double>(row.length));
+        nMax = std::max(nMax, static_cast<double>(row.length));
+        yMax = std::max(yMax, row.log2Max);
+    }
+    if (rows.empty()) nMin = 0, nMax = 1;
+    if (nMax <= nMin) nMax = nMin + 1;
+    const double yStep = tickStep(yMax, 6), xStep = tickStep(nMax - nMin, 8);
+    yMax = std::ceil(yMax / yStep) * yStep;
+    const double plotW = kWidth - kLeft - kRight, plotH = kHeight - kTop - kBottom;
+    const auto x = [&](double n) { return kLeft + (n - nMin) / (nMax - nMin) * plotW; };
+    const auto y = [&](double v) { return kTop + plotH - v / yMax * plotH; };
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(kWidth) + "\" height=\"" + number(kHeight) +
+           "\" viewBox=\"0 0 " + number(kWidth) + " " + number(kHeight) +
+           "\" font-family=\"Noto Sans CJK SC, Noto Sans SC, WenQuanYi Micro Hei, sans-serif\" font-size=\"13\">\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    svg += "<text x=\"" + number(kLeft) + "\" y=\"28\" font-size=\"16\">函数调用次数随文本长度的增长（中位数，及最小到最大的范围）</text>\n";
+    // Grid and ticks.
+    for (double v = 0; v <= yMax + 1e-9; v += yStep) {
+        svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotW) + "\" y1=\"" + number(y(v)) +
+               "\" y2=\"" + number(y(v)) + "\" stroke=\"#dddddd\"/>\n";
+        svg += "<text x=\"" + number(kLeft - 8) + "\" y=\"" + number(y(v) + 4) + "\" text-anchor=\"end\">" +
+               std::to_string(static_cast<long long>(std::llround(v))) + "</text>\n";
+    }
+    for (double n = std::ceil(nMin / xStep) * xStep; n <= nMax + 1e-9; n += xStep) {
+        svg += "<line x1=\"" + number(x(n)) + "\" x2=\"" + number(x(n)) + "\" y1=\"" + number(kTop + plotH) +
+               "\" y2=\"" + number(kTop + plotH + 5) + "\" stroke=\"black\"/>\n";
+        svg += "<text x=\"" + number(x(n)) + "\" y=\"" + number(kTop + plotH + 20) + "\" text-anchor=\"middle\">" +
+               std::to_string(static_cast<long long>(std::llround(n))) + "</text>\n";
+    }
+    svg += "<rect x=\"" + number(kLeft) + "\" y=\"" + number(kTop) + "\" width=\"" + number(plotW) + "\" height=\"" +
+           number(plotH) + "\" fill=\"none\" stroke=\"black\"/>\n";
+    svg += "<text x=\"" + number(kLeft + plotW / 2) + "\" y=\"" + number(kHeight - 12) +
+           "\" text-anchor=\"middle\">文本长度 n（两段文本等长）</text>\n";
+    svg += "<text transform=\"translate(18 " + number(kTop + plotH / 2) +
+           ") rotate(-90)\" text-anchor=\"middle\">log₂（函数调用次数）</text>\n";
+    // One band and one median line per alphabet, and its legend entry.
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto& series = byAlphabet[order[k]];
+        const std::string colour = kColours[k % std::size(kColours)];
+        std::string band, line;
+        for (const GrowthRow* row : series) band += number(x(double(row->length))) + "," + number(y(row->log2Max)) + " ";
+        for (auto it = series.rbegin(); it != series.rend(); ++it)
+            band += number(x(double((*it)->length))) + "," + number(y((*it)->log2Min)) + " ";
+        for (const GrowthRow* row : series)
+            line += number(x(double(row->length))) + "," + number(y(row->log2Median)) + " ";
+        svg += "<polygon class=\"band\" points=\"" + band + "\" fill=\"" + colour + "\" fill-opacity=\"0.18\" stroke=\"none\"/>\n";
+        svg += "<polyline class=\"median\" points=\"" + line + "\" fill=\"none\" stroke=\"" + colour +
+               "\" stroke-width=\"2\"/>\n";
+        const double ly = kTop + 12 + 22 * static_cast<double>(k);
+        svg += "<line x1=\"" + number(kWidth - kRight + 14) + "\" x2=\"" + number(kWidth - kRight + 38) + "\" y1=\"" +
+               number(ly) + "\" y2=\"" + number(ly) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
+        svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 4) + "\">" +
+               escaped(alphabetLabel(order[k])) + "</text>\n";
+    }
+    svg += "</svg>\n";
+    return svg;
+}
+
+}  // namespace velmora

@@ -1,0 +1,220 @@
+// trace and growth: the invocation tree against the listings of the method's examples,
+// its counts against each other and against paging, and the growth data against the
+// length command.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "cli/utf.h"
+#include "common/row_name.h"
+
+#ifdef VELMORA_HAVE_QT_XML
+#include <QXmlStreamReader>
+#endif
+
+namespace {
+
+using namespace velmora;
+using velmora::test::PrintTo;  // rows print as their names
+
+std::vector<std::string> linesOf(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    const int status = runCli(args, out, err);
+    EXPECT_EQ(status, 0) << err.str();
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The value of a key in one of our one-line objects (numbers, strings without escapes, booleans).
+std::string field(const std::string& line, const std::string& key)
+{
+    const std::regex pattern("\"" + key + "\":(\"[^\"]*\"|[-0-9a-z]+)");
+    std::smatch match;
+    if (!std::regex_search(line, match, pattern)) return "";
+    std::string value = match[1];
+    if (value.front() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+struct ListedCall {
+    int depth;
+    std::string i, j, role, result;
+};
+
+struct ListingCase {
+    const char* name;
+    std::string first, second;
+    std::vector<ListedCall> calls;
+};
+
+class TraceListing : public testing::TestWithParam<ListingCase> {};
+
+TEST_P(TraceListing, ReproducesTheNestedListing)
+{
+    const ListingCase& c = GetParam();
+    const auto lines = linesOf({"trace", c.first, c.second});
+    ASSERT_EQ(lines.size(), c.calls.size() + 1);
+    for (std::size_t n = 0; n < c.calls.size(); ++n) {
+        const ListedCall& call = c.calls[n];
+        EXPECT_EQ(field(lines[n], "call"), std::to_string(n + 1));
+        EXPECT_EQ(field(lines[n], "depth"), std::to_string(call.depth)) << n;
+        EXPECT_EQ(field(lines[n], "i"), call.i) << n;
+        EXPECT_EQ(field(lines[n], "j"), call.j) << n;
+        EXPECT_EQ(field(lines[n], "role"), call.role) << n;
+        EXPECT_EQ(field(lines[n], "result"), call.result) << n;
+    }
+    EXPECT_EQ(field(lines.back(), "calls"), std::to_string(c.calls.size()));
+    EXPECT_EQ(field(lines.back(), "truncated"), "false");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, TraceListing,
+    testing::Values(
+        // A = AB, B = BAB: the look-ahead rejects the nearest candidate.
+        ListingCase{"WorkedExample", "AB", "BAB",
+                    {{0, "1", "1", "top", "2"}, {1, "2", "1", "take", "1"}, {1, "1", "2", "skip", "2"}}},
+        // BZ against BZXY twice, with XYBZ/XY and YBZ/Y: neither skipped character beats it.
+        ListingCase{"CandidateTakenAfterTwoSkips", "XYBZ", "BZXY",
+                    {{0, "1", "1", "top", "2"},
+                     {1, "3", "1", "take", "2"},
+                     {1, "1", "3", "skip", "2"},
+                     {1, "3", "1", "take", "2"},
+                     {1, "2", "4", "skip", "1"}}},
+        // Both candidates for B are rejected, then B is passed over.
+        ListingCase{"BothCandidatesRejected", "ABB", "BABB",
+                    {{0, "1", "1", "top", "3"},
+                     {1, "2", "1", "take", "2"},
+                     {1, "1", "2", "skip", "3"},
+                     {1, "3", "1", "take", "1"},
+                     {1, "1", "2", "skip", "3"}}}),
+    velmora::test::RowName());
+
+std::string randomText(std::mt19937& random, std::size_t length)
+{
+    std::string text;
+    for (std::size_t k = 0; k < length; ++k) text += static_cast<char>('A' + random() % 3);
+    return text;
+}
+
+// Every invocation causes itself and what its children cause; a page from anywhere is the
+// same as that stretch of one long listing; and the counts are those of length.
+TEST(Trace, CountsAddUpAndPagesAgreeWithTheWholeListing)
+{
+    std::mt19937 random(5);
+    for (int round = 0; round < 40; ++round) {
+        const std::string first = randomText(random, 1 + random() % 8), second = randomText(random, 1 + random() % 8);
+        const bool compute = round % 2 == 1;
+        std::vector<std::string> args = {"trace", "--limit", "100000"};
+        if (compute) args.insert(args.end(), {"--compute", "1"});
+        args.insert(args.end(), {first, second});
+        auto lines = linesOf(args);
+        const std::string summary = lines.back();
+        lines.pop_back();
+        ASSERT_EQ(std::to_string(lines.size()), field(summary, "calls")) << first << " " << second;
+
+        std::vector<int> depths;
+        std::vector<mpz_class> calls;
+        for (const std::string& line : lines) {
+            depths.push_back(std::stoi(field(line, "depth")));
+            calls.emplace_back(field(line, "calls"));
+        }
+        mpz_class total = 0;
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            if (depths[n] == 0) total += calls[n];
+            mpz_class children = 0;
+            for (std::size_t m = n + 1; m < lines.size() && depths[m] > depths[n]; ++m)
+                if (depths[m] == depths[n] + 1) children += calls[m];
+            ASSERT_EQ(calls[n], children + 1) << first << " " << second << " line " << n;
+        }
+        ASSERT_EQ(total, mpz_class(field(summary, "calls")));
+        if (lines.empty()) continue;  // an alignment that made no call
+
+        const std::size_t from = 1 + random() % lines.size(), limit = 1 + random() % 5;
+        std::vector<std::string> page = {"trace", "--from", std::to_string(from), "--limit", std::to_string(limit)};
+        if (compute) page.insert(page.end(), {"--compute", "1"});
+        page.insert(page.end(), {first, second});
+        auto paged = linesOf(page);
+        const std::string pagedSummary = paged.back();
+        paged.pop_back();
+        const std::vector<std::string> expected(lines.begin() + static_cast<std::ptrdiff_t>(from - 1),
+                                                lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from - 1 + limit)));
+        ASSERT_EQ(paged, expected) << first << " " << second << " from " << from;
+        ASSERT_EQ(field(pagedSummary, "truncated"), from - 1 + limit < lines.size() ? "true" : "false");
+        if (!compute) {
+            const auto length = linesOf({"length", "--no-count-limit", first, second});
+            ASSERT_EQ(field(length[0], "calls"), field(summary, "calls"));
+        }
+    }
+}
+
+// x a x a ... against a a ...: 2^133 invocations, and a page deep inside answers at once.
+TEST(Trace, JumpsDeepIntoAHugeTree)
+{
+    std::string first, second(133, 'a');
+    for (int k = 0; k < 133; ++k) first += "xa";
+    const mpz_class deep = (mpz_class(1) << 132) + 12345;
+    const auto lines = linesOf({"trace", "--from", deep.get_str(), "--limit", "3", first, second});
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(field(lines[0], "call"), deep.get_str());
+    EXPECT_EQ(field(lines[1], "call"), mpz_class(deep + 1).get_str());
+    EXPECT_EQ(field(lines[3], "calls"), mpz_class(mpz_class(1) << 133).get_str());
+    EXPECT_EQ(field(lines[3], "truncated"), "true");
+}
+
+TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
+{
+    const std::vector<std::string> args = {"growth", "--alphabet", "AB", "--alphabet", "x-z", "--lengths", "5:25:10",
+                                           "--samples", "3", "--seed", "42"};
+    auto once = linesOf(args), again = linesOf(args);
+    ASSERT_EQ(once.size(), 6u);
+    for (auto* lines : {&once, &again})
+        for (auto& line : *lines) line = std::regex_replace(line, std::regex("\"seconds\":[-0-9.e]+"), "");
+    EXPECT_EQ(once, again);
+    EXPECT_EQ(field(once[3], "alphabet"), "xyz");
+
+    std::mt19937_64 random(42);
+    std::size_t row = 0;
+    for (const std::u16string alphabet : {u"AB", u"xyz"}) {
+        for (const std::size_t n : {5, 15, 25}) {
+            std::vector<mpz_class> counts;
+            for (const auto& [a, b] : randomPairs(random, alphabet, n, 3))
+                counts.emplace_back(field(linesOf({"length", "--no-count-limit", utf16ToUtf8Lossy(a), utf16ToUtf8Lossy(b)})[0], "calls"));
+            std::sort(counts.begin(), counts.end());
+            EXPECT_EQ(field(once[row], "min"), counts[0].get_str());
+            EXPECT_EQ(field(once[row], "median"), counts[1].get_str());
+            EXPECT_EQ(field(once[row], "max"), counts[2].get_str());
+            ++row;
+        }
+    }
+}
+
+TEST(Growth, ChartHoldsOneLineAndOneBandPerAlphabet)
+{
+    std::vector<GrowthRow> rows;
+    for (const std::u16string alphabet : {u"AB", u"ACGT", u"abcdefghijklmnopqrstuvwxyz"})
+        for (const std::size_t n : {10, 100, 1000})
+            rows.push_back({alphabet, n, 1, 2, 3, 0.5 * double(n), 1.0 * double(n), 1.5 * double(n)});
+    const std::string svg = growthChartSvg(rows);
+    EXPECT_NE(svg.find("文本长度 n"), std::string::npos);
+    EXPECT_NE(svg.find("字母表 ACGT（4 个字符）"), std::string::npos);
+#ifdef VELMORA_HAVE_QT_XML
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    std::map<QString, int> elements;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement) ++elements[xml.name().toString()];
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(elements[QStringLiteral("polyline")], 3);
+    EXPECT_EQ(elements[QStringLiteral("polygon")], 3);
+#endif
+}
+
+}  // namespace
