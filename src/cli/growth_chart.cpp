@@ -13,7 +13,7 @@ namespace velmora {
 namespace {
 
 constexpr double kWidth = 760, kHeight = 440;
-constexpr double kLeft = 70, kRight = 190, kTop = 48, kBottom = 56;
+constexpr double kLeft = 70, kRight = 210, kTop = 48, kBottom = 56;
 const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b"};
 
 std::string escaped(const std::string& text)
@@ -51,8 +51,8 @@ double tickStep(double span, int count)
 std::string alphabetLabel(const std::u16string& alphabet)
 {
     const std::u16string shown =
-        alphabet.size() <= 8 ? alphabet : alphabet.substr(0, 3) + u"…" + alphabet.substr(alphabet.size() - 1);
-    return "字母表 " + utf16ToUtf8Lossy(shown) + "（" + std::to_string(alphabet.size()) + " 个字符）";
+        alphabet.size() <= 6 ? alphabet : alphabet.substr(0, 3) + u"…" + alphabet.substr(alphabet.size() - 1);
+    return utf16ToUtf8Lossy(shown) + "（" + std::to_string(alphabet.size()) + " 个字符）";
 }
 
 }  // namespace
@@ -121,6 +121,8 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
         svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 4) + "\">" +
                escaped(alphabetLabel(order[k])) + "</text>\n";
     }
+    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(kTop + 12 + 22 * double(order.size()) + 8) +
+           "\" font-size=\"11\" fill=\"#555555\">线：中位数　带：最小到最大</text>\n";
     svg += "</svg>\n";
     return svg;
 }
