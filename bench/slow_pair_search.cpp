@@ -31,10 +31,10 @@ struct Pair {
     std::u16string upper, lower;
 };
 
-std::u16string runs(const std::vector<std::pair<char16_t, std::size_t>>& spec)
+std::u16string runs(const std::vector<std::pair<char16_t, std::size_t>>& blocks)
 {
     std::u16string text;
-    for (const auto& [c, n] : spec) text.append(n, c);
+    for (const auto& [c, n] : blocks) text.append(n, c);
     return text;
 }
 

@@ -30,7 +30,7 @@ struct GrowthOptions {
 void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream& err);
 
 // An alphabet as --alphabet gives it: the characters literally, with a-z standing for a range.
-std::u16string expandAlphabet(const std::string& spec);
+std::u16string expandAlphabet(const std::string& argument);
 // The pairs of random texts that growth measures for one alphabet and length; the same
 // generator state gives the same texts on every machine.
 std::vector<std::pair<std::u16string, std::u16string>> randomPairs(std::mt19937_64& random, const std::u16string& alphabet,

@@ -23,12 +23,12 @@ struct LengthRange {
     std::size_t from, to, step;
 };
 
-LengthRange lengthRange(const std::string& spec)
+LengthRange lengthRange(const std::string& argument)
 {
     LengthRange range{};
     std::size_t* parts[] = {&range.from, &range.to, &range.step};
-    const char* at = spec.data();
-    const char* const end = spec.data() + spec.size();
+    const char* at = argument.data();
+    const char* const end = argument.data() + argument.size();
     bool ok = true;
     for (std::size_t k = 0; k < 3 && ok; ++k) {
         const auto [next, error] = std::from_chars(at, end, *parts[k]);
@@ -66,11 +66,11 @@ mpz_class countOf(const std::u16string& a, const std::u16string& b, int compute)
 
 }  // namespace
 
-std::u16string expandAlphabet(const std::string& spec)
+std::u16string expandAlphabet(const std::string& argument)
 {
     std::size_t fault = 0;
-    const auto units = utf8ToUtf16(spec, &fault);
-    if (!units) throw UsageError("--alphabet " + spec + " is not valid UTF-8");
+    const auto units = utf8ToUtf16(argument, &fault);
+    if (!units) throw UsageError("--alphabet " + argument + " is not valid UTF-8");
     std::u16string alphabet;
     for (std::size_t k = 0; k < units->size(); ++k) {
         const char16_t c = (*units)[k];
@@ -110,7 +110,7 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
 {
     const LengthRange range = lengthRange(growth.lengths);
     std::vector<std::u16string> alphabets;
-    for (const std::string& spec : growth.alphabets) alphabets.push_back(expandAlphabet(spec));
+    for (const std::string& argument : growth.alphabets) alphabets.push_back(expandAlphabet(argument));
     const bool showProgress = ::isatty(STDERR_FILENO) == 1;
     const std::size_t steps = (range.to - range.from) / range.step + 1;
 

@@ -201,9 +201,8 @@ void Workflow::mouseReleasedIn(Box box, int button)
     const QTextCursor selection = textCursorOf(boxWidget(c_, box));
     const auto start = static_cast<std::int32_t>(selection.selectionStart());
     const auto length = static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart());
-    const auto boxLength = static_cast<std::int32_t>(box == Box::RT1   ? c_.RT1->text().size()
-                                                     : box == Box::RT2 ? c_.RT2->text().size()
-                                                                       : c_.RT3->text().size());
+    // The document's characters, less its closing paragraph mark: the box's text length.
+    const auto boxLength = static_cast<std::int32_t>(selection.document()->characterCount() - 1);
     if (const auto plan = planClick(window_.state(), box, start, length, button, boxLength))
         carryOut(*plan, window_.state(), *operations_);
 }
