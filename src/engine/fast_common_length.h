@@ -15,6 +15,7 @@
 
 #include "engine/call_counter.h"
 #include "engine/occurrence_index.h"
+#include "engine/pass_over_index.h"
 #include "engine/suffix_pair_memo.h"
 
 namespace velmora {
@@ -67,6 +68,8 @@ private:
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
     OccurrenceIndex firstIndex_, secondIndex_;
+    PassOverIndex passOver_;
+    std::vector<std::int32_t> firstRuns_, secondRuns_;
     SuffixPairMemo memo_;
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
     // working on its frame by reference while it requests values that push new ones.

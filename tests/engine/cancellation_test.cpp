@@ -70,8 +70,10 @@ std::u16string letters(unsigned seed, std::size_t length)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, Cancelling,
-    testing::Values(SlowCase{"FastEngineOnTwoRunsExchanged", test::repeated(u"a", 16383) + test::repeated(u"b", 16383),
-                             test::repeated(u"b", 16383) + test::repeated(u"a", 16383), EngineKind::Fast,
+    testing::Values(SlowCase{"FastEngineOnThreeRunsRotated",
+                             test::repeated(u"a", 10922) + test::repeated(u"b", 10922) + test::repeated(u"c", 10922),
+                             test::repeated(u"c", 10922) + test::repeated(u"a", 10922) + test::repeated(u"b", 10922),
+                             EngineKind::Fast,
                              CallCounter::kWindowLimit, false},
                     SlowCase{"LiteralEngine", letters(1, 60), letters(2, 60), EngineKind::Literal,
                              CallCounter::kNoLimit, false},

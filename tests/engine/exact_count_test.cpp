@@ -79,6 +79,17 @@ std::u16string randomLetters(unsigned seed, std::size_t length)
     return test::randomText(random, test::Alphabet::FourLetters, length);
 }
 
+// Runs of one letter, of random lengths up to `longest`: long equal runs are matched in
+// one step and long stretches passed over by blocks.
+std::u16string randomRuns(unsigned seed, std::size_t length, std::size_t longest)
+{
+    std::mt19937 random(seed);
+    std::u16string text;
+    while (text.size() < length) text.append(1 + random() % longest, static_cast<char16_t>(u'a' + random() % 3));
+    text.resize(length);
+    return text;
+}
+
 class LongPairs : public testing::TestWithParam<LongCase> {};
 
 TEST_P(LongPairs, FastEngineInBothLayoutsAgreesWithTheSweep)
@@ -103,6 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
                              editedNearTheEnd(kThreeThousand)},
                     LongCase{"TwoRunsExchanged", blocks(u"ab", 1500), blocks(u"ba", 1500)},
                     LongCase{"TenRunsReversed", blocks(u"abcdefghij", 100), blocks(u"jihgfedcba", 100)},
+                    LongCase{"RandomRunsOfUpToFortyLetters", randomRuns(3, 250, 40), randomRuns(4, 250, 40)},
+                    LongCase{"RandomRunsAgainstAnEditedCopy", randomRuns(5, 2000, 300),
+                             editedNearTheEnd(randomRuns(5, 2000, 300))},
                     LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
     test::RowName());
 

@@ -1,0 +1,36 @@
+#include "engine/pass_over_index.h"
+
+#include <algorithm>
+#include <array>
+
+namespace velmora {
+
+PassOverIndex::PassOverIndex(std::u16string_view first, std::u16string_view second)
+    : secondLength_(static_cast<std::int32_t>(second.size()))
+{
+    std::vector<std::int16_t> last(0x10000, 0);
+    for (std::size_t p = 0; p < first.size(); ++p) last[first[p]] = static_cast<std::int16_t>(p + 1);
+    std::vector<std::int16_t> level(second.size());
+    for (std::size_t p = 0; p < second.size(); ++p) level[p] = last[second[p]];
+    reach_.push_back(std::move(level));
+    for (std::size_t width = 1; 2 * width <= second.size(); width *= 2) {
+        const std::vector<std::int16_t>& below = reach_.back();
+        std::vector<std::int16_t> above(below.size() - width);
+        for (std::size_t p = 0; p < above.size(); ++p) above[p] = std::max(below[p], below[p + width]);
+        reach_.push_back(std::move(above));
+    }
+}
+
+std::int32_t PassOverIndex::stop(std::int32_t i, std::int32_t j) const
+{
+    // Skip the widest blocks of characters that all end before i, widest first.
+    auto p = static_cast<std::size_t>(j - 1);
+    if (p >= reach_[0].size() || reach_[0][p] >= i) return j;
+    for (std::size_t k = reach_.size(); k-- > 0;) {
+        const std::vector<std::int16_t>& level = reach_[k];
+        if (p < level.size() && level[p] < i) p += std::size_t{1} << k;
+    }
+    return static_cast<std::int32_t>(std::min<std::size_t>(p, static_cast<std::size_t>(secondLength_))) + 1;
+}
+
+}  // namespace velmora
