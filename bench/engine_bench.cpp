@@ -16,6 +16,7 @@
 #include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
 #include "engine/comparison_session.h"
+#include "engine/column_sweep.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
@@ -127,18 +128,39 @@ void registerAll()
     big("align/fast/32766 identical", dnaA, dnaA);
     big("align/fast/32766 with 10 edits", dnaA, edited);
 
-    // Without a limit: the exact count of random ACGT texts, beside a plain LCS programme
-    // on the same texts for scale.
-    for (const std::size_t length : {1000, 3000, 5000}) {
-        const auto a = std::make_shared<std::u16string>(randomText(11, length, u'A', 4));
-        const auto b = std::make_shared<std::u16string>(randomText(12, length, u'A', 4));
-        const std::string n = std::to_string(length);
-        benchmark::RegisterBenchmark(("exact/fast then sweep/random ACGT " + n).c_str(),
-                                     [a, b](benchmark::State& s) {
+    // Without a limit: exact counts, beside a plain LCS programme on the same texts for
+    // scale. Random texts have counts of thousands of bits; the structured pairs and the
+    // edited copy have counts that fit in 64 bits.
+    struct ExactPair {
+        std::string name;
+        std::u16string a, b;
+    };
+    const auto blocks = [](std::u16string_view letters, std::size_t length) {
+        std::u16string text;
+        for (const char16_t c : letters) text.append(length, c);
+        return text;
+    };
+    std::vector<ExactPair> exactPairs;
+    for (const std::size_t length : {1000, 3000, 5000})
+        exactPairs.push_back({"random ACGT " + std::to_string(length), randomText(11, length, u'A', 4),
+                              randomText(12, length, u'A', 4)});
+    exactPairs.push_back({"3000 ACGT and a copy with 10 edits", randomText(11, 3000, u'A', 4),
+                          withEdits(randomText(11, 3000, u'A', 4), 5, 10)});
+    std::u16string editedAtTheEnd = randomText(11, 3000, u'A', 4);
+    editedAtTheEnd[2980] = u'X';
+    editedAtTheEnd[2990] = u'Y';
+    exactPairs.push_back({"3000 ACGT and a copy with 2 edits near its end", randomText(11, 3000, u'A', 4), editedAtTheEnd});
+    exactPairs.push_back({"three runs rotated 6000", blocks(u"abc", 2000), blocks(u"cab", 2000)});
+    exactPairs.push_back({"two runs exchanged 6000", blocks(u"ab", 3000), blocks(u"ba", 3000)});
+    for (const ExactPair& pair : exactPairs) {
+        const auto texts = std::make_shared<ExactPair>(pair);
+        benchmark::RegisterBenchmark(("exact/no limit/" + pair.name).c_str(),
+                                     [texts](benchmark::State& s) {
                                          std::size_t bits = 0;
                                          for (auto _ : s) {
                                              CallCounter counter(0, CallCounter::kNoLimit);
-                                             benchmark::DoNotOptimize(CommonLengthOf(EngineKind::Fast, *a, *b, counter));
+                                             benchmark::DoNotOptimize(
+                                                 CommonLengthOf(EngineKind::Fast, texts->a, texts->b, counter));
                                              bits = mpz_sizeinbase(counter.exact().get_mpz_t(), 2);
                                          }
                                          s.counters["count_bits"] = static_cast<double>(bits);
@@ -148,9 +170,17 @@ void registerAll()
                                      })
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
-        benchmark::RegisterBenchmark(("exact/plain LCS programme/random ACGT " + n).c_str(),
-                                     [a, b](benchmark::State& s) {
-                                         for (auto _ : s) benchmark::DoNotOptimize(longestCommonSubsequence(*a, *b));
+        benchmark::RegisterBenchmark(("exact/sweep alone/" + pair.name).c_str(),
+                                     [texts](benchmark::State& s) {
+                                         for (auto _ : s)
+                                             benchmark::DoNotOptimize(ColumnSweep(texts->a, texts->b).countCalls({{1, 1}}));
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+        benchmark::RegisterBenchmark(("exact/plain LCS programme/" + pair.name).c_str(),
+                                     [texts](benchmark::State& s) {
+                                         for (auto _ : s)
+                                             benchmark::DoNotOptimize(longestCommonSubsequence(texts->a, texts->b));
                                      })
             ->Unit(benchmark::kMillisecond);
     }

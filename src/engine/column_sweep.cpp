@@ -3,41 +3,124 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <limits>
 #include <functional>
+#include <limits>
+#include <memory>
 #include <thread>
 
 #include "engine/checked_arithmetic.h"
 #include "engine/text_limits.h"
 
 namespace velmora {
-
-// One column's values, and how far down it is finished: every row from `done` to the end
-// is final. The column to its left reads it from there.
-struct ColumnSweep::Column {
-    explicit Column(std::size_t rows) : length(rows), nested(rows) {}
-    std::vector<std::int16_t> length;
-    std::vector<mpz_class> nested;
-    alignas(64) std::atomic<std::int32_t> column{0};  // the column held now
-    std::atomic<std::int32_t> done{0};
-    char padding[64 - 2 * sizeof(std::atomic<std::int32_t>)];
-};
-
 namespace {
+
+// Counts of single pairs are kept below 2^64; the sums and products the sweep forms from
+// them (at most 32,767 terms, times positions below 2^15) stay far below 2^127.
+using Wide = __int128;
+constexpr Wide kLargestWordCount = std::numeric_limits<std::uint64_t>::max();
+
+struct NeedsExactIntegers {};  // a pair's count passed 64 bits
+struct PartnerStopped {};      // the other thread has failed or been cancelled
+
+// The arithmetic of the sweep, in the forms it uses, for both count types.
+inline void setSum(mpz_class& r, const mpz_class& a, const mpz_class& b) { mpz_add(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t()); }
+inline void setSum(Wide& r, Wide a, Wide b) { r = a + b; }
+inline void setDifference(mpz_class& r, const mpz_class& a, const mpz_class& b) { mpz_sub(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t()); }
+inline void setDifference(Wide& r, Wide a, Wide b) { r = a - b; }
+inline void addTo(mpz_class& r, const mpz_class& a) { mpz_add(r.get_mpz_t(), r.get_mpz_t(), a.get_mpz_t()); }
+inline void addTo(Wide& r, Wide a) { r += a; }
+inline void subtractFrom(mpz_class& r, const mpz_class& a) { mpz_sub(r.get_mpz_t(), r.get_mpz_t(), a.get_mpz_t()); }
+inline void subtractFrom(Wide& r, Wide a) { r -= a; }
+inline void addOne(mpz_class& r, const mpz_class& a) { mpz_add_ui(r.get_mpz_t(), a.get_mpz_t(), 1); }
+inline void addOne(Wide& r, Wide a) { r = a + 1; }
+inline void setProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_mul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void setProduct(Wide& r, Wide a, unsigned long m) { r = a * static_cast<Wide>(m); }
+inline void addProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_addmul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void addProduct(Wide& r, Wide a, unsigned long m) { r += a * static_cast<Wide>(m); }
+inline void subtractProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_submul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void subtractProduct(Wide& r, Wide a, unsigned long m) { r -= a * static_cast<Wide>(m); }
+// r takes a's value; a is left with any value.
+inline void moveFrom(mpz_class& r, mpz_class& a) { mpz_swap(r.get_mpz_t(), a.get_mpz_t()); }
+inline void moveFrom(Wide& r, const Wide& a) { r = a; }
+inline void requireFits(const mpz_class&) {}
+inline void requireFits(Wide value)
+{
+    if (value > kLargestWordCount) throw NeedsExactIntegers{};
+}
+inline mpz_class toExact(const mpz_class& value) { return value; }
+inline mpz_class toExact(Wide value)
+{
+    mpz_class exact = toMpz(static_cast<std::uint64_t>(value >> 64));
+    exact <<= 64;
+    return exact + toMpz(static_cast<std::uint64_t>(value));
+}
+
 // Progress is published, and waited for, in blocks of rows: a row at a time would keep
 // the two threads trading one cache line.
 constexpr std::int32_t kRowsPerStep = 64;
-}  // namespace
+
+using Queries = std::vector<std::vector<std::int32_t>>;  // rows to count per column, bottom first
+
+// One sweep over all the columns with one count type.
+template <class Count>
+class Sweep {
+public:
+    Sweep(std::u16string_view first, std::u16string_view second, const Queries& queries)
+        : first_(first),
+          second_(second),
+          a_(static_cast<std::int32_t>(first.size())),
+          b_(static_cast<std::int32_t>(second.size())),
+          queries_(queries),
+          skipValue_(static_cast<std::size_t>(a_) + 2, -1),
+          skipCalls_(static_cast<std::size_t>(a_) + 2)
+    {
+        for (auto& column : columns_) column = std::make_unique<Column>(static_cast<std::size_t>(a_) + 2);
+    }
+
+    // The invocations nested in the queried pairs, and CommonLength(first, second).
+    std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
+
+private:
+    // One column's values, and how far down it is finished: every row from `done` to the
+    // end is final. The column to its left reads it from there.
+    struct Column {
+        explicit Column(std::size_t rows) : length(rows), nested(rows) {}
+        std::vector<std::int16_t> length;
+        std::vector<Count> nested;
+        alignas(64) std::atomic<std::int32_t> column{0};  // the column held now
+        std::atomic<std::int32_t> done{0};
+        char padding[64 - 2 * sizeof(std::atomic<std::int32_t>)];
+    };
+    class Worker;
+
+    void sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker, ComputationControl* control);
+    Column& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j % 3)]; }
+
+    std::u16string_view first_, second_;
+    std::int32_t a_, b_;
+    const Queries& queries_;
+    std::unique_ptr<Column> columns_[3];  // three in flight: j + 1, j, j - 1
+    // Per position q of the first text: the skip value of first[q] matched with its
+    // partner at or after the column being swept (-1 without one), and the invocations of
+    // that call.
+    std::vector<std::int16_t> skipValue_;
+    std::vector<Count> skipCalls_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::int32_t> columnsDone_{0};
+    std::int16_t firstLength_ = 0;
+};
 
 // The working state of one thread: the candidates of the current segment and the stack
 // of running maxima of its skip values.
-class ColumnSweep::Worker {
+template <class Count>
+class Sweep<Count>::Worker {
 public:
-    explicit Worker(ColumnSweep& sweep) : s_(sweep)
+    explicit Worker(Sweep& sweep) : s_(sweep)
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 1;
         takeValue_.reserve(rows);
         takeCallsBefore_.resize(rows);
+        suffixFrom_.resize(rows + 1);
         stack_.resize(rows);
     }
 
@@ -45,114 +128,96 @@ public:
     // come; a value of `right` that nothing reads any more is moved instead of copied.
     void sweep(std::int32_t j, Column& out, Column& right);
     // The invocations of the queried pairs that this worker's columns hold.
-    const mpz_class& counted() const { return counted_; }
+    const Count& counted() const { return counted_; }
 
 private:
     struct StackEntry {
         std::int32_t position = 0;
         std::int16_t skipValue = 0;
         std::int32_t candidatesBelow = 0;  // candidates rejected here or nearer: [0, this)
-        mpz_class suffixAfter;             // skip calls from position + 1 to the segment's end
-        mpz_class weight;                  // this entry's share of the rejected candidates' calls
+        Count weight{};                    // this entry's share of the rejected candidates' calls
     };
 
     void waitFor(const Column& right, std::int32_t row);
-    void resetSegment();
+    void resetSegment(std::int32_t end);
     void pushSkipped(std::int32_t i);
     void weigh(StackEntry& entry, std::int32_t candidatesFrom);
+    // The skip calls of the segment from position + 1 to its end.
+    const Count& suffixAfter(std::int32_t position) const { return suffixFrom_[static_cast<std::size_t>(position) + 1]; }
+    const Count& suffix() const { return suffixFrom_[static_cast<std::size_t>(segmentTop_)]; }
 
-    ColumnSweep& s_;
-    mpz_class counted_;
+    Sweep& s_;
+    Count counted_{};
     std::int32_t column_ = 0;
     std::int32_t rightDone_ = 0;  // as far as the right-hand column was last seen finished
     // The candidates of the current segment in the order the sweep meets them (farthest
     // first, so the take values never fall), and the prefix sums of their take calls.
     std::vector<std::int16_t> takeValue_;
-    std::vector<mpz_class> takeCallsBefore_;
+    std::vector<Count> takeCallsBefore_;
+    // suffixFrom_[q]: the skip calls of the segment's skipped characters from q to its end.
+    std::vector<Count> suffixFrom_;
+    std::int32_t segmentTop_ = 0;  // the topmost skipped character so far (the segment's end + 1: none)
     std::vector<StackEntry> stack_;  // bottom first: entry 0 holds the largest skip value
     std::size_t stackSize_ = 0;
-    mpz_class suffix_, weights_, scratch_;
+    Count weights_{}, scratch_{};
 };
 
-ColumnSweep::ColumnSweep(std::u16string_view first, std::u16string_view second)
-    : first_(first),
-      second_(second),
-      a_(static_cast<std::int32_t>(first.size())),
-      b_(static_cast<std::int32_t>(second.size())),
-      skipValue_(static_cast<std::size_t>(a_) + 2, -1),
-      skipCalls_(static_cast<std::size_t>(a_) + 2)
+template <class Count>
+std::pair<mpz_class, std::int16_t> Sweep<Count>::run(ComputationControl* control)
 {
-    for (int c = 0; c < 3; ++c) columns_.push_back(std::make_unique<Column>(static_cast<std::size_t>(a_) + 2));
-}
+    // Column b + 1 is the empty remainder: all zeros, all finished.
+    Column& beyond = column(b_ + 1);
+    std::fill(beyond.length.begin(), beyond.length.end(), std::int16_t{0});
+    for (auto& n : beyond.nested) n = 0;
+    beyond.done.store(1);
+    beyond.column.store(b_ + 1, std::memory_order_release);
 
-ColumnSweep::~ColumnSweep() = default;
-
-mpz_class ColumnSweep::countCalls(const std::vector<Pair>& pairs, ComputationControl* control,
-                                  std::int16_t* firstLength)
-{
-    mpz_class total;
-    queries_.assign(static_cast<std::size_t>(b_) + 1, {});
-    for (const Pair& pair : pairs) {
-        total += 1;  // the invocation itself
-        if (pair.i >= 1 && pair.i <= a_ && pair.j >= 1 && pair.j <= b_)
-            queries_[static_cast<std::size_t>(pair.j)].push_back(pair.i);
-    }
-    for (auto& rows : queries_) std::sort(rows.begin(), rows.end(), std::greater<>());
-    firstLength_ = 0;
-    if (a_ > 0 && b_ > 0) {
-        // Column b + 1 is the empty remainder: all zeros, all finished.
-        Column& beyond = *columns_[static_cast<std::size_t>((b_ + 1) % 3)];
-        std::fill(beyond.length.begin(), beyond.length.end(), std::int16_t{0});
-        for (auto& n : beyond.nested) n = 0;
-        beyond.done.store(1);
-        beyond.column.store(b_ + 1, std::memory_order_release);
-        stop_.store(false);
-        columnsDone_.store(0);
-
-        Worker leader(*this), follower(*this);
-        std::exception_ptr failure;
-        // A second thread pays off only where the columns are long enough to overlap.
-        if (b_ >= 2 && a_ >= 256 && std::thread::hardware_concurrency() > 1) {
-            std::thread second([&] {
-                try {
-                    sweepColumns(b_ - 1, 2, follower, control);
-                } catch (...) {
-                    failure = std::current_exception();
-                    stop_.store(true);
-                }
-            });
+    Worker leader(*this), follower(*this);
+    // A second thread pays off only where the columns are long enough to overlap.
+    if (b_ >= 2 && a_ >= 256 && std::thread::hardware_concurrency() > 1) {
+        std::exception_ptr failures[2];
+        auto work = [&](std::int32_t firstColumn, Worker& worker, std::exception_ptr& failure) {
             try {
-                sweepColumns(b_, 2, leader, control);
+                sweepColumns(firstColumn, 2, worker, control);
             } catch (...) {
+                failure = std::current_exception();
                 stop_.store(true);
-                second.join();
-                throw;
             }
-            second.join();
-            if (failure) std::rethrow_exception(failure);
-        } else {
-            sweepColumns(b_, 1, leader, control);
+        };
+        std::thread second(work, b_ - 1, std::ref(follower), std::ref(failures[1]));
+        work(b_, leader, failures[0]);
+        second.join();
+        // The failure that stopped the sweep, not the partner's reaction to it.
+        for (const std::exception_ptr& failure : failures) {
+            if (!failure) continue;
+            try {
+                std::rethrow_exception(failure);
+            } catch (const PartnerStopped&) {
+            }
         }
-        total += leader.counted();
-        total += follower.counted();
+    } else {
+        sweepColumns(b_, 1, leader, control);
     }
-    if (firstLength) *firstLength = firstLength_;
-    return total;
+    Count nested = leader.counted();
+    addTo(nested, follower.counted());
+    return {toExact(nested), firstLength_};
 }
 
-void ColumnSweep::sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker,
-                               ComputationControl* control)
+template <class Count>
+void Sweep<Count>::sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker,
+                                ComputationControl* control)
 {
     for (std::int32_t j = firstColumn; j >= 1; j -= step) {
-        if (stop_.load(std::memory_order_relaxed)) throw CancelledError();
+        if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         if (control) control->throwIfCancelled();
-        worker.sweep(j, *columns_[static_cast<std::size_t>(j % 3)], *columns_[static_cast<std::size_t>((j + 1) % 3)]);
+        worker.sweep(j, column(j), column(j + 1));
         const std::int32_t done = columnsDone_.fetch_add(1) + 1;
         if (control) control->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / b_));
     }
 }
 
-void ColumnSweep::Worker::waitFor(const Column& right, std::int32_t row)
+template <class Count>
+void Sweep<Count>::Worker::waitFor(const Column& right, std::int32_t row)
 {
     // Rows further down the right-hand column are what this row reads.
     if (rightDone_ <= row) return;
@@ -161,7 +226,7 @@ void ColumnSweep::Worker::waitFor(const Column& right, std::int32_t row)
             rightDone_ = right.done.load(std::memory_order_acquire);
             if (rightDone_ <= row) return;
         }
-        if (s_.stop_.load(std::memory_order_relaxed)) throw CancelledError();
+        if (s_.stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         // The other thread is a block of rows ahead: usually a short wait.
         if (spins < 2000) {
 #if defined(__x86_64__) || defined(__i386__)
@@ -173,14 +238,18 @@ void ColumnSweep::Worker::waitFor(const Column& right, std::int32_t row)
     }
 }
 
-void ColumnSweep::Worker::resetSegment()
+// A new segment of skipped characters begins above row `end`.
+template <class Count>
+void Sweep<Count>::Worker::resetSegment(std::int32_t end)
 {
     stackSize_ = 0;
-    suffix_ = 0;
+    segmentTop_ = end;
+    suffixFrom_[static_cast<std::size_t>(end)] = 0;
     weights_ = 0;
 }
 
-void ColumnSweep::Worker::sweep(std::int32_t j, Column& out, Column& right)
+template <class Count>
+void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
 {
     const std::vector<std::int32_t>& queried = s_.queries_[static_cast<std::size_t>(j)];
     auto nextQuery = queried.begin();
@@ -194,34 +263,35 @@ void ColumnSweep::Worker::sweep(std::int32_t j, Column& out, Column& right)
     out.nested[end] = 0;
     takeValue_.clear();
     takeCallsBefore_[0] = 0;
-    resetSegment();
+    resetSegment(s_.a_ + 1);
     std::int32_t nearest = 0;  // the nearest occurrence of c after i; 0: none
 
     for (std::int32_t i = s_.a_; i >= 1; --i) {
         waitFor(right, i);
         const auto at = static_cast<std::size_t>(i);
+        Count& result = out.nested[at];
         if (s_.first_[at - 1] == c) {
             // A match: the scan goes on at (i + 1, j + 1). For the positions above, i is
             // the nearest candidate, and a new segment of skipped characters begins.
             // Column j + 1 at row i + 1 is read here only, so it is moved, not copied.
             out.length[at] = static_cast<std::int16_t>(right.length[at + 1] + 1);
-            mpz_swap(out.nested[at].get_mpz_t(), right.nested[at + 1].get_mpz_t());
+            moveFrom(result, right.nested[at + 1]);
             takeValue_.push_back(out.length[at]);
-            const mpz_ptr sum = takeCallsBefore_[takeValue_.size()].get_mpz_t();
-            mpz_add(sum, takeCallsBefore_[takeValue_.size() - 1].get_mpz_t(), out.nested[at].get_mpz_t());
-            mpz_add_ui(sum, sum, 1);
+            Count& sum = takeCallsBefore_[takeValue_.size()];
+            setSum(sum, takeCallsBefore_[takeValue_.size() - 1], result);
+            addOne(sum, sum);
             // From now on first[i]'s partner is this column's character.
             s_.skipValue_[at] = out.length[at];
-            mpz_add_ui(s_.skipCalls_[at].get_mpz_t(), out.nested[at].get_mpz_t(), 1);
+            addOne(s_.skipCalls_[at], result);
             nearest = i;
-            resetSegment();
+            resetSegment(i);
         } else if (nearest == 0) {  // c does not occur later: passed over without a call
             out.length[at] = right.length[at];
-            out.nested[at] = right.nested[at];
+            result = right.nested[at];
         } else {
             pushSkipped(i);
             const auto nearestAt = static_cast<std::size_t>(nearest);
-            const mpz_ptr result = out.nested[at].get_mpz_t();
+            const std::size_t candidates = takeValue_.size();
             if (stack_[0].skipValue <= takeValue_.back()) {
                 // Accepted: every skipped character repeats the take call once, plus its own.
                 // The take calls T of the nearest candidate are 1 + the scan after its
@@ -229,25 +299,23 @@ void ColumnSweep::Worker::sweep(std::int32_t j, Column& out, Column& right)
                 // from the prefix sums: the next column may already be moving this
                 // column's values.
                 out.length[at] = static_cast<std::int16_t>(right.length[nearestAt + 1] + 1);
-                const std::size_t candidates = takeValue_.size();
-                mpz_sub(scratch_.get_mpz_t(), takeCallsBefore_[candidates].get_mpz_t(),
-                        takeCallsBefore_[candidates - 1].get_mpz_t());
-                mpz_mul_ui(result, scratch_.get_mpz_t(), static_cast<unsigned long>(nearest - i + 1));
-                mpz_add(result, result, suffix_.get_mpz_t());
-                mpz_sub_ui(result, result, 1);
+                setDifference(scratch_, takeCallsBefore_[candidates], takeCallsBefore_[candidates - 1]);
+                setProduct(result, scratch_, static_cast<unsigned long>(nearest - i + 1));
+                addTo(result, suffix());
+                result -= 1;
             } else {
                 // Every candidate is rejected, each at the first skipped character that
                 // beats it; then c is passed over.
                 out.length[at] = right.length[at];
-                const auto candidates = takeValue_.size();
-                mpz_set(result, weights_.get_mpz_t());
-                mpz_submul_ui(result, takeCallsBefore_[candidates].get_mpz_t(), static_cast<unsigned long>(i));
-                mpz_addmul_ui(result, suffix_.get_mpz_t(), static_cast<unsigned long>(candidates));
-                mpz_add(result, result, right.nested[at].get_mpz_t());
+                result = weights_;
+                subtractProduct(result, takeCallsBefore_[candidates], static_cast<unsigned long>(i));
+                addProduct(result, suffix(), static_cast<unsigned long>(candidates));
+                addTo(result, right.nested[at]);
             }
+            requireFits(result);
         }
         while (nextQuery != queried.end() && *nextQuery == i) {
-            counted_ += out.nested[at];
+            addTo(counted_, result);
             ++nextQuery;
         }
         if (i % kRowsPerStep == 0 || i == 1) out.done.store(i, std::memory_order_release);
@@ -257,13 +325,14 @@ void ColumnSweep::Worker::sweep(std::int32_t j, Column& out, Column& right)
 
 // Adds first[i] to the skipped characters of the segment, keeping the stack of running
 // maxima of the skip values (strictly rising from top to bottom).
-void ColumnSweep::Worker::pushSkipped(std::int32_t i)
+template <class Count>
+void Sweep<Count>::Worker::pushSkipped(std::int32_t i)
 {
     const auto at = static_cast<std::size_t>(i);
     const std::int16_t value = s_.skipValue_[at];
     std::int32_t movedFrom = 0;  // the popped entries' candidates all move to the new one
     while (stackSize_ > 0 && stack_[stackSize_ - 1].skipValue <= value) {
-        mpz_sub(weights_.get_mpz_t(), weights_.get_mpz_t(), stack_[stackSize_ - 1].weight.get_mpz_t());
+        subtractFrom(weights_, stack_[stackSize_ - 1].weight);
         movedFrom = stack_[stackSize_ - 1].candidatesBelow;
         --stackSize_;
     }
@@ -272,33 +341,69 @@ void ColumnSweep::Worker::pushSkipped(std::int32_t i)
     entry.skipValue = value;
     entry.candidatesBelow = static_cast<std::int32_t>(
         std::lower_bound(takeValue_.begin(), takeValue_.end(), value) - takeValue_.begin());
-    entry.suffixAfter = suffix_;
-    mpz_add(suffix_.get_mpz_t(), suffix_.get_mpz_t(), s_.skipCalls_[at].get_mpz_t());
+    setSum(suffixFrom_[at], suffixAfter(i), s_.skipCalls_[at]);
+    segmentTop_ = i;
     weigh(entry, 0);
     ++stackSize_;
     // The entry beneath now starts where this one ends; unless it gave some up, it keeps its weight.
     if (stackSize_ >= 2 && entry.candidatesBelow > movedFrom) {
         StackEntry& beneath = stack_[stackSize_ - 2];
-        mpz_sub(weights_.get_mpz_t(), weights_.get_mpz_t(), beneath.weight.get_mpz_t());
+        subtractFrom(weights_, beneath.weight);
         weigh(beneath, entry.candidatesBelow);
     }
 }
 
 // The calls of the candidates rejected at this entry, less the part that depends on the
 // scan's start i: sum over them of (position + 1) * take calls - skip calls after it.
-void ColumnSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
+template <class Count>
+void Sweep<Count>::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
 {
     const auto from = static_cast<std::size_t>(candidatesFrom);
     const auto to = static_cast<std::size_t>(std::max(entry.candidatesBelow, candidatesFrom));
-    const mpz_srcptr calls = takeCallsBefore_[to].get_mpz_t();
+    const auto factor = static_cast<unsigned long>(entry.position) + 1;
     if (from != 0) {
-        mpz_sub(scratch_.get_mpz_t(), calls, takeCallsBefore_[from].get_mpz_t());
-        mpz_mul_ui(entry.weight.get_mpz_t(), scratch_.get_mpz_t(), static_cast<unsigned long>(entry.position) + 1);
+        setDifference(scratch_, takeCallsBefore_[to], takeCallsBefore_[from]);
+        setProduct(entry.weight, scratch_, factor);
     } else {
-        mpz_mul_ui(entry.weight.get_mpz_t(), calls, static_cast<unsigned long>(entry.position) + 1);
+        setProduct(entry.weight, takeCallsBefore_[to], factor);
     }
-    mpz_submul_ui(entry.weight.get_mpz_t(), entry.suffixAfter.get_mpz_t(), static_cast<unsigned long>(to - from));
-    mpz_add(weights_.get_mpz_t(), weights_.get_mpz_t(), entry.weight.get_mpz_t());
+    subtractProduct(entry.weight, suffixAfter(entry.position), static_cast<unsigned long>(to - from));
+    addTo(weights_, entry.weight);
+}
+
+}  // namespace
+
+ColumnSweep::ColumnSweep(std::u16string_view first, std::u16string_view second, Arithmetic arithmetic)
+    : first_(first), second_(second), arithmetic_(arithmetic)
+{
+}
+
+mpz_class ColumnSweep::countCalls(const std::vector<Pair>& pairs, ComputationControl* control,
+                                  std::int16_t* firstLength)
+{
+    const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
+    mpz_class total;
+    Queries queries(static_cast<std::size_t>(b) + 1);
+    for (const Pair& pair : pairs) {
+        total += 1;  // the invocation itself
+        if (pair.i >= 1 && pair.i <= a && pair.j >= 1 && pair.j <= b)
+            queries[static_cast<std::size_t>(pair.j)].push_back(pair.i);
+    }
+    for (auto& rows : queries) std::sort(rows.begin(), rows.end(), std::greater<>());
+    usedExactIntegers_ = arithmetic_ == Arithmetic::ExactIntegers;
+    std::pair<mpz_class, std::int16_t> outcome{0, 0};
+    if (a > 0 && b > 0) {
+        if (!usedExactIntegers_) {
+            try {
+                outcome = Sweep<Wide>(first_, second_, queries).run(control);
+            } catch (const NeedsExactIntegers&) {
+                usedExactIntegers_ = true;
+            }
+        }
+        if (usedExactIntegers_) outcome = Sweep<mpz_class>(first_, second_, queries).run(control);
+    }
+    if (firstLength) *firstLength = outcome.second;
+    return total + outcome.first;
 }
 
 std::int16_t SweptCommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter)

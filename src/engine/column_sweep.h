@@ -11,10 +11,11 @@
 // beats its take value; the running maxima of the skip values form a stack, and the
 // candidates rejected at each stack entry form a contiguous run, so the sum of all the
 // rejected candidates' calls is kept up to date as the stack changes.
+//
+// The counts are held in machine words while every pair's count fits in 64 bits, and in
+// GMP integers from the first pair that does not (the sweep then starts again).
 
 #include <cstdint>
-#include <atomic>
-#include <memory>
 #include <gmpxx.h>
 #include <string_view>
 #include <vector>
@@ -26,9 +27,14 @@ namespace velmora {
 
 class ColumnSweep {
 public:
+    enum class Arithmetic {
+        MachineWordsFirst,  // 64-bit counts, GMP integers only once a count needs them
+        ExactIntegers,      // GMP integers throughout
+    };
+
     // The texts must outlive this object; each at most 32,766 characters.
-    ColumnSweep(std::u16string_view first, std::u16string_view second);
-    ~ColumnSweep();
+    ColumnSweep(std::u16string_view first, std::u16string_view second,
+                Arithmetic arithmetic = Arithmetic::MachineWordsFirst);
 
     // A remainder pair (1-based; one past the end is an empty remainder) whose
     // invocation the caller wants counted.
@@ -44,24 +50,13 @@ public:
     mpz_class countCalls(const std::vector<Pair>& pairs, ComputationControl* control = nullptr,
                          std::int16_t* firstLength = nullptr);
 
-private:
-    struct Column;
-    class Worker;
-    void sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker, ComputationControl* control);
+    // Whether the last countCalls needed GMP integers.
+    bool usedExactIntegers() const { return usedExactIntegers_; }
 
+private:
     std::u16string_view first_, second_;
-    std::int32_t a_, b_;
-    std::vector<std::unique_ptr<Column>> columns_;  // three in flight: j + 1, j, j - 1
-    // Per position q of the first text: the skip value of first[q] matched with its
-    // partner at or after the column being swept (-1 without one), and the invocations of
-    // that call.
-    std::vector<std::int16_t> skipValue_;
-    std::vector<mpz_class> skipCalls_;
-    // The rows to count, per column, from the bottom up.
-    std::vector<std::vector<std::int32_t>> queries_;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::int32_t> columnsDone_{0};
-    std::int16_t firstLength_ = 0;
+    Arithmetic arithmetic_;
+    bool usedExactIntegers_ = false;
 };
 
 // CommonLength(first, second) counted exactly by the sweep (no limit on the count).

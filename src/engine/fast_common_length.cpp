@@ -117,6 +117,8 @@ bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, 
         returned_ = *known;
         return true;
     }
+    if (workBudget_ == 0) throw WorkBudgetExceeded{};
+    --workBudget_;
     stack_.push_back(Frame{i, j});
     return false;
 }

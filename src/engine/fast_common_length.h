@@ -27,6 +27,11 @@ public:
                      std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
     bool memoHashed() const { return memo_.hashed(); }
 
+    // Thrown once more than the budget's pairs have been evaluated: on some texts a
+    // bottom-up sweep of every pair is cheaper, and the caller can turn to it.
+    struct WorkBudgetExceeded {};
+    void limitWork(std::uint64_t pairs) { workBudget_ = pairs; }
+
     // CommonLength(first[i..], second[j..]) for 1-based i and j (one past the end is the
     // empty remainder), counting its invocations into counter.
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
@@ -74,6 +79,7 @@ private:
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
     // working on its frame by reference while it requests values that push new ones.
     std::deque<Frame> stack_;
+    std::uint64_t workBudget_ = UINT64_MAX;
     ScanOutcome returned_;
 };
 

@@ -11,6 +11,29 @@ namespace {
 
 bool isCallCountOverflow(const OverflowError& error) { return error.limit() == OverflowLimit::CallCount; }
 
+// The fast engine evaluates only the pairs a call reaches, but on some texts (long runs
+// that each candidate weighs afresh) it reaches more pairs than a sweep of them all would
+// cost; past this many it hands over to the sweep.
+std::uint64_t fastWorkBudget(std::size_t a, std::size_t b) { return std::uint64_t{a} * b / 128 + 4096; }
+
+// Runs the fast engine with a 64-bit count below tuning.fastCountBound and the work
+// budget; false when either was passed and the sweep should take over.
+template <class Call>
+bool fastWithinBounds(Call call, CallCounter& counter, const EngineTuning& tuning, std::int16_t& length)
+{
+    CallCounter local(0, tuning.fastCountBound, counter.control());
+    try {
+        length = call(local);
+    } catch (const OverflowError& error) {
+        if (!isCallCountOverflow(error)) throw;
+        return false;
+    } catch (const FastCommonLength::WorkBudgetExceeded&) {
+        return false;
+    }
+    counter.add(local.value());
+    return true;
+}
+
 }  // namespace
 
 // LCS(Text1[i..], Text2[j..]) for every pair, by the plain dynamic programme.
@@ -57,14 +80,12 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
                             text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
     if (counter.hasLimit()) return fast_->invoke(pos1, pos2, counter);
     if (table_) return deferToSweep(pos1, pos2, counter);
-    CallCounter local(0, tuning_.fastCountBound, counter.control());
-    try {
-        const std::int16_t length = fast_->invoke(pos1, pos2, local);
-        counter.add(local.value());
+    if (!fastBudgeted_) fast_->limitWork(fastWorkBudget(text1_.size(), text2_.size()));
+    fastBudgeted_ = true;
+    std::int16_t length = 0;
+    if (fastWithinBounds([&](CallCounter& local) { return fast_->invoke(pos1, pos2, local); }, counter, tuning_,
+                         length))
         return length;
-    } catch (const OverflowError& error) {
-        if (!isCallCountOverflow(error)) throw;
-    }
     fast_.reset();  // its memory is better spent on the table
     table_ = std::make_unique<LengthTable>(text1_, text2_, counter.control());
     return deferToSweep(pos1, pos2, counter);
@@ -92,14 +113,13 @@ std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16
 {
     if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
     if (counter.hasLimit()) return FastCommonLengthOf(first, second, counter, tuning.mostDenseCells);
-    CallCounter local(0, tuning.fastCountBound, counter.control());
-    try {
-        const std::int16_t length = FastCommonLengthOf(first, second, local, tuning.mostDenseCells);
-        counter.add(local.value());
-        return length;
-    } catch (const OverflowError& error) {
-        if (!isCallCountOverflow(error)) throw;
-    }
+    std::int16_t length = 0;
+    const auto fast = [&](CallCounter& local) {
+        FastCommonLength engine(first, second, tuning.mostDenseCells);
+        engine.limitWork(fastWorkBudget(first.size(), second.size()));
+        return engine.invoke(1, 1, local);
+    };
+    if (fastWithinBounds(fast, counter, tuning, length)) return length;
     return SweptCommonLength(first, second, counter);
 }
 

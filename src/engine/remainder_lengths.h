@@ -1,7 +1,7 @@
 #pragma once
 // CommonLength on remainders of the two captured texts, by the engine of the caller's
-// choice. Without a count limit the fast engine counts in 64 bits while it can; once a
-// count would pass that, the lengths come from a longest-common-subsequence table (which
+// choice. Without a count limit the fast engine counts in 64 bits while it can, and while
+// it has evaluated fewer pairs than a sweep of them all would cost; past either, the lengths come from a longest-common-subsequence table (which
 // they equal) and the counts of every later call are summed exactly by one column sweep
 // when the computation settles.
 
@@ -44,6 +44,7 @@ private:
     bool literal_;
     EngineTuning tuning_;
     std::unique_ptr<FastCommonLength> fast_;  // null for the literal engine and once swept
+    bool fastBudgeted_ = false;               // its work is bounded once a call has no limit
     std::unique_ptr<LengthTable> table_;      // once the counts have passed 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };

@@ -120,6 +120,43 @@ INSTANTIATE_TEST_SUITE_P(
                     LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
     test::RowName());
 
+// The sweep counts in machine words until the count of some pair, invoked or not, passes
+// 64 bits, then starts again with GMP integers; both must give the same counts wherever
+// each is used.
+struct ArithmeticCase {
+    const char* name;
+    std::u16string first, second;
+    bool needsExactIntegers;
+};
+
+class SweepArithmetic : public testing::TestWithParam<ArithmeticCase> {};
+
+TEST_P(SweepArithmetic, MachineWordsAndExactIntegersAgree)
+{
+    const ArithmeticCase& c = GetParam();
+    const std::vector<ColumnSweep::Pair> pairs = {{1, 1}, {2, 1}, {1, 3}, {1, 1}};
+    ColumnSweep words(c.first, c.second), exact(c.first, c.second, ColumnSweep::Arithmetic::ExactIntegers);
+    std::int16_t wordsLength = 0, exactLength = 0;
+    const mpz_class wordsCount = words.countCalls(pairs, nullptr, &wordsLength);
+    EXPECT_EQ(wordsCount, exact.countCalls(pairs, nullptr, &exactLength));
+    EXPECT_EQ(wordsLength, exactLength);
+    EXPECT_EQ(words.usedExactIntegers(), c.needsExactIntegers);
+    if (!words.usedExactIntegers()) {
+        EXPECT_LT(wordsCount, mpz_class(1) << 64);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExactCount, SweepArithmetic,
+    testing::Values(ArithmeticCase{"EveryPairFitsInMachineWords", blocks(u"abc", 1000), blocks(u"cab", 1000), false},
+                    // The pairs far off the diagonal are random pairs with huge counts.
+                    ArithmeticCase{"TheTotalFitsButOtherPairsDoNot", randomLetters(12, 1000), editedNearTheEnd(randomLetters(12, 1000)),
+                                   true},
+                    // Counts near 2^64 at the first pairs only: the words run out at the last columns.
+                    ArithmeticCase{"PassesSixtyFourBitsAtTheEnd", randomLetters(8, 75), randomLetters(9, 75), true},
+                    ArithmeticCase{"FarPastSixtyFourBits", randomLetters(10, 1500), randomLetters(11, 1500), true}),
+    test::RowName());
+
 // Without a limit the alignment hands its calls to the sweep once a count passes the
 // bound; with the bound at 0 every call is swept, with the default bound most are fast.
 TEST(ExactCount, AlignmentCountsAgreeOnEveryPath)
