@@ -53,6 +53,22 @@ void HeadlessWindow::setFocus(Box box)
 
 void HeadlessWindow::yield() { log_.push_back({Op::Yield, 0, 0, 0, {}}); }
 
+void HeadlessWindow::replay(WindowOperations& target) const
+{
+    for (const Record& record : log_) {
+        const auto box = static_cast<Box>(record.target);
+        switch (record.op) {
+        case Op::ColourGap: target.colourGap(box, record.start, record.length); break;
+        case Op::Select: target.select(box, record.start, record.length); break;
+        case Op::CollapseSelection: target.collapseSelection(box); break;
+        case Op::SetText: target.setText(box, record.text); break;
+        case Op::SetCaption: target.setCaption(static_cast<Label>(record.target), record.text); break;
+        case Op::SetFocus: target.setFocus(box); break;
+        case Op::Yield: target.yield(); break;
+        }
+    }
+}
+
 std::vector<std::int32_t> HeadlessWindow::gapPositions(Box box) const
 {
     std::vector<std::int32_t> positions;

@@ -46,6 +46,9 @@ public:
     const std::u16string& caption(Label label) const { return captions_[static_cast<std::size_t>(label)]; }
     const Box* focus() const { return hasFocus_ ? &focus_ : nullptr; }
     const std::vector<Record>& log() const { return log_; }
+    // Carries the logged operations out on another window, in their order: a computation
+    // run off the window's thread shows its outcome this way.
+    void replay(WindowOperations& target) const;
     void clearLog() { log_.clear(); }
 
 private:

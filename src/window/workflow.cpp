@@ -3,17 +3,49 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <functional>
 
 #include "engine/checked_arithmetic.h"
+#include "engine/headless_window.h"
 #include "engine/text_limits.h"
 #include "highlight/match_lookup.h"
 #include "window/main_window.h"
+#include "window/background_computation.h"
 #include "window/window_operations.h"
 
 namespace velmora {
 namespace {
 
 std::u16string captured(const QString& text) { return text.toStdU16String(); }
+
+// Passes the replayed operations on to the window, and once its yield has been carried
+// out hands over the computed state.
+class ReplayUntilYield : public WindowOperations {
+public:
+    ReplayUntilYield(WindowOperations& window, std::function<void()> afterYield)
+        : window_(window), afterYield_(std::move(afterYield))
+    {
+    }
+    ~ReplayUntilYield() override
+    {
+        if (afterYield_) afterYield_();
+    }
+    void colourGap(Box box, std::int32_t start, std::int32_t length) override { window_.colourGap(box, start, length); }
+    void select(Box box, std::int32_t start, std::int32_t length) override { window_.select(box, start, length); }
+    void collapseSelection(Box box) override { window_.collapseSelection(box); }
+    void setText(Box box, std::u16string_view text) override { window_.setText(box, text); }
+    void setCaption(Label label, std::u16string_view caption) override { window_.setCaption(label, caption); }
+    void setFocus(Box box) override { window_.setFocus(box); }
+    void yield() override
+    {
+        window_.yield();
+        if (afterYield_) std::exchange(afterYield_, nullptr)();
+    }
+
+private:
+    WindowOperations& window_;
+    std::function<void()> afterYield_;
+};
 
 }  // namespace
 
@@ -129,22 +161,35 @@ void Workflow::lockForComputation(Direction direction)
     c_.Label4->setVisible(true);
 }
 
+// The engine works on a copy of the comparison state, off the window's thread, and
+// records its window operations; they are carried out here afterwards in their order,
+// the one yield among them included. The copy replaces the state after that yield, so
+// that a click answered there still finds the lookup inactive, as it would mid-run.
 void Workflow::runEngine(Direction direction, BusyCursor& busy)
 {
-    QString failure;
-    try {
-        Align(window_.state(), direction, *operations_);
-    } catch (const std::exception& error) {
-        failure = failureMessage(error);
+    ComparisonState working = window_.state();
+    HeadlessWindow recorded;
+    const std::exception_ptr failure = runWithProgress(&window_, [&](ComputationControl& control) {
+        AlignmentOptions options;
+        options.control = &control;
+        Align(working, direction, recorded, options);
+    });
+    if (!failure) {
+        ReplayUntilYield publish(*operations_, [&] { window_.state() = std::move(working); });
+        recorded.replay(publish);
+        operations_->flush();
+        return;
     }
-    operations_->flush();
-    if (failure.isEmpty()) return;
-    // Clicks queued while the engine ran reach the window before the message makes it
-    // modal: a press of "退出" or of the close box among them is kept and carried out
-    // once the compute action has returned.
-    QCoreApplication::processEvents();
+    QString message;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const CancelledError&) {
+        // 取消: back to editing with nothing to say
+    } catch (const std::exception& error) {
+        message = failureMessage(error);
+    }
     busy.release();
-    QMessageBox::warning(&window_, QStringLiteral("Velmora"), failure);
+    if (!message.isEmpty()) QMessageBox::warning(&window_, QStringLiteral("Velmora"), message);
     returnToEditing();
 }
 

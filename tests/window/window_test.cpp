@@ -9,9 +9,12 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QProgressDialog>
+#include <QElapsedTimer>
 
 #include "engine/comparison_state.h"
 #include "window/fonts.h"
+#include "window/background_computation.h"
 #include "window/main_window.h"
 #include "window/window_operations.h"
 #include "window/translations.h"
@@ -86,6 +89,35 @@ public:
 private:
     QTimer timer_;
 };
+
+// Three long runs against the same runs rotated: a pair on which the engine runs for
+// minutes, so only 取消 ends it in a test.
+QPair<QString, QString> slowPair()
+{
+    const int run = 10922;
+    const QString a(run, QLatin1Char('a')), b(run, QLatin1Char('b')), c(run, QLatin1Char('c'));
+    return {a + b + c, c + a + b};
+}
+
+// What the progress dialog showed, once it was up; then presses its 取消.
+struct ProgressSeen {
+    bool shown = false;
+    QString label, cancelText;
+};
+
+void cancelOnceTheProgressShows(QWidget* window, ProgressSeen& seen)
+{
+    QTimer::singleShot(kProgressDelayMs + 400, window, [window, &seen] {
+        auto* dialog = window->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
+        if (!dialog) return;
+        seen.shown = dialog->isVisible() && dialog->windowModality() == Qt::WindowModal;
+        seen.label = dialog->labelText();
+        for (auto* button : dialog->findChildren<QPushButton*>()) {
+            seen.cancelText = button->text();
+            button->click();
+        }
+    });
+}
 
 QPair<int, int> selectionOf(QWidget* box)
 {
@@ -430,6 +462,68 @@ private slots:
         QTimer::singleShot(0, c().Cmd_exit, &QPushButton::click);
         c().Command6->click();
         QCOMPARE(c().RT3->text(), QStringLiteral("BCBA"));
+        QVERIFY(!window->isVisible());
+    }
+
+    // A long computation runs off the window's thread: the progress dialog shows after
+    // about half a second, and 取消 returns to editing as an overflow does, without a
+    // message; the next computation runs as usual.
+    void aLongComputationShowsProgressAndCancels()
+    {
+        const auto [upper, lower] = slowPair();
+        type(upper, lower);
+        ProgressSeen seen;
+        cancelOnceTheProgressShows(window.get(), seen);
+        MessageCatcher catcher;
+        QElapsedTimer clock;
+        clock.start();
+        c().Cmd_dz->click();
+        QVERIFY(seen.shown);
+        QVERIFY2(seen.label.contains(QStringLiteral("函数调用次数：")), qPrintable(seen.label));
+        QVERIFY2(seen.label.contains(QStringLiteral("用时：")), qPrintable(seen.label));
+        QCOMPARE(seen.cancelText, QStringLiteral("取消"));
+        QVERIFY2(clock.elapsed() < 5000, "取消 must end the computation at once");
+        QVERIFY(catcher.text.isEmpty());
+        QCOMPARE(c().RT1->text(), upper);
+        QCOMPARE(c().RT2->text(), lower);
+        QVERIFY(c().RT3->text().isEmpty());
+        QCOMPARE(state().CallCount, 0);
+        expectEditingState();
+
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().Cmd_dz->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("BDAB"));
+        QCOMPARE(c().Label5->text(), QStringLiteral("22"));
+    }
+
+    // The window repaints and answers while the engine runs; a close request made then
+    // (the close box, Alt+F4 or 退出) is carried out once the computation has returned,
+    // whichever way it ends.
+    void aCloseRequestWaitsForTheComputation_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<bool>("cancel");
+        const auto [upper, lower] = slowPair();
+        QTest::newRow("cancelled") << upper << lower << true;
+        const QString costly = QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD");
+        const QString partner = QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA");
+        QTest::newRow("overflow message") << costly + costly << partner + partner << false;
+        QTest::newRow("too-long message") << QString(32767, QLatin1Char('a')) << "a" << false;
+        QTest::newRow("result") << QString(20000, QLatin1Char('x')) << QString(20000, QLatin1Char('x')) << false;
+    }
+
+    void aCloseRequestWaitsForTheComputation()
+    {
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        QFETCH(bool, cancel);
+        type(upper, lower);
+        ProgressSeen seen;
+        if (cancel) cancelOnceTheProgressShows(window.get(), seen);
+        QTimer::singleShot(0, window.get(), [this] { window->close(); });
+        MessageCatcher catcher;
+        c().Cmd_dz->click();
         QVERIFY(!window->isVisible());
     }
 

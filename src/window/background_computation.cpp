@@ -1,0 +1,86 @@
+#include "window/background_computation.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace velmora {
+namespace {
+
+constexpr int kFractionSteps = 1000000;  // the engine reports parts per million
+
+QString progressText(const ComputationControl& control, qint64 elapsedMs)
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QString text = QStringLiteral("正在计算……\n函数调用次数：%1\n用时：%2 秒")
+                       .arg(chinese.toString(static_cast<qulonglong>(control.calls())))
+                       .arg(chinese.toString(static_cast<double>(elapsedMs) / 1000.0, 'f', 1));
+    if (const int fraction = control.fractionPerMillion(); fraction != ComputationControl::kFractionUnknown)
+        text += QStringLiteral("\n已完成：%1%").arg(chinese.toString(fraction / 10000.0, 'f', 1));
+    return text;
+}
+
+std::unique_ptr<QProgressDialog> makeDialog(QWidget* window, ComputationControl& control)
+{
+    auto dialog = std::make_unique<QProgressDialog>(window);
+    dialog->setWindowTitle(QStringLiteral("Velmora"));
+    dialog->setCancelButtonText(QStringLiteral("取消"));
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(0);
+    dialog->setRange(0, 0);  // a busy indicator until a fraction is known
+    dialog->setObjectName(QStringLiteral("ProgressDialog"));
+    QObject::connect(dialog.get(), &QProgressDialog::canceled, [&control] { control.cancel(); });
+    return dialog;
+}
+
+}  // namespace
+
+std::exception_ptr runWithProgress(QWidget* window, const std::function<void(ComputationControl&)>& work)
+{
+    ComputationControl control;
+    std::exception_ptr failure;
+    std::atomic<bool> done{false};
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            work(control);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done.store(true);
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> dialog;
+    QTimer tick;
+    tick.setInterval(100);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (done.load()) return;
+        if (!dialog && clock.elapsed() >= kProgressDelayMs) {
+            dialog = makeDialog(window, control);
+            dialog->show();
+        }
+        if (!dialog) return;
+        dialog->setLabelText(progressText(control, clock.elapsed()));
+        if (const int fraction = control.fractionPerMillion(); fraction != ComputationControl::kFractionUnknown) {
+            dialog->setRange(0, kFractionSteps);
+            dialog->setValue(fraction);
+        }
+    });
+    tick.start();
+    loop.exec();  // the worker always posts its quit, even when it ended at once
+    worker.join();
+    tick.stop();
+    return failure;
+}
+
+}  // namespace velmora
