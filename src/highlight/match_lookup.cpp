@@ -108,6 +108,14 @@ std::optional<LookupPlan> planClick(const ComparisonState& state, Box box, std::
     return box == Box::RT3 ? planResultClick(state, p) : planInputClick(state, box, p);
 }
 
+bool beyondRecordedRegion(const ComparisonState& state, Box box, std::int32_t selStart, std::int32_t selLength,
+                          int button, std::int32_t boxLength)
+{
+    if (!state.resultOnDisplay() || selLength <= 0 || selStart < 0 || selStart >= boxLength) return false;
+    if (box == Box::RT3 && button != kLeftButton) return false;
+    return selStart + 1 >= state.RecordedEnd[static_cast<std::size_t>(columnOf(box))];
+}
+
 void carryOut(const LookupPlan& plan, ComparisonState& state, WindowOperations& window)
 {
     state.CurrentRow = plan.row;

@@ -38,6 +38,12 @@ std::int16_t findRow(const ComparisonState& state, int column, std::int32_t posi
 std::optional<LookupPlan> planClick(const ComparisonState& state, Box box, std::int32_t selStart,
                                     std::int32_t selLength, int button, std::int32_t boxLength);
 
+// True when planClick ignores the selection only because its character lies at or past
+// the end of the region that the gap table describes (a computation with more than 300
+// gaps): the window then tells the user why nothing is selected.
+bool beyondRecordedRegion(const ComparisonState& state, Box box, std::int32_t selStart, std::int32_t selLength,
+                          int button, std::int32_t boxLength);
+
 // Carries a plan out: CurrentRow takes the plan's row, then every step runs in order. The
 // plan holds its own positions, so a click answered at one of its yields cannot send the
 // rest of this one to another row.

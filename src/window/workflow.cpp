@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QMessageBox>
+#include <QToolTip>
 #include <functional>
 
 #include "engine/checked_arithmetic.h"
@@ -250,6 +252,8 @@ void Workflow::mouseReleasedIn(Box box, int button)
     const auto boxLength = static_cast<std::int32_t>(selection.document()->characterCount() - 1);
     if (const auto plan = planClick(window_.state(), box, start, length, button, boxLength))
         carryOut(*plan, window_.state(), *operations_);
+    else if (beyondRecordedRegion(window_.state(), box, start, length, button, boxLength))
+        QToolTip::showText(QCursor::pos(), kBeyondRecordedHint, boxWidget(c_, box));
 }
 
 }  // namespace velmora

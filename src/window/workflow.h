@@ -4,6 +4,7 @@
 // between its editing and locked states.
 
 #include <QObject>
+#include <QString>
 #include <memory>
 
 #include "engine/alignment.h"
@@ -15,6 +16,9 @@ class MainWindow;
 struct Controls;
 class QtWindowOperations;
 class BusyCursor;
+
+// Shown at the pointer for a click past the 300th gap, where nothing is linked.
+inline const QString kBeyondRecordedHint = QStringLiteral("只记录了前 300 处差异，此处之后的字符不再标出对应关系。");
 
 class Workflow : public QObject {
     Q_OBJECT

@@ -141,9 +141,16 @@ TEST(MatchLookup, ClicksBeyondTheRecordedRegionAreIgnored)
     };
     const Edge edges[] = {{RT2, 599, true}, {RT2, 600, false}, {RT2, 799, false}, {RT1, 299, true},
                           {RT1, 300, false}, {RT3, 299, true}, {RT3, 300, false}};
-    for (const Edge& e : edges)
+    for (const Edge& e : edges) {
         EXPECT_EQ(planIn(run, e.box, e.selStart, 1, 1).has_value(), e.answered)
             << int(e.box) << " " << e.selStart;
+        // Exactly the ignored clicks inside the text are told why.
+        const auto length = static_cast<std::int32_t>(run.window.text(e.box).size());
+        EXPECT_EQ(beyondRecordedRegion(run.state, e.box, e.selStart, 1, 1, length), !e.answered)
+            << int(e.box) << " " << e.selStart;
+    }
+    EXPECT_FALSE(beyondRecordedRegion(run.state, RT2, 800, 1, 1, 800)) << "past the end of the text";
+    EXPECT_FALSE(beyondRecordedRegion(run.state, RT3, 300, 1, 2, 400)) << "right button in the result box";
     // The last recorded character still maps to its partners exactly.
     const auto last = planIn(run, RT2, 599, 1, 1);
     EXPECT_EQ(last->steps, (Steps{sel(RT2, 599, 1), yield, sel(RT1, 299, 1), yield, sel(RT3, 299, 1), yield}));

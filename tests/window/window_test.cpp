@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolTip>
 #include <QProgressDialog>
 #include <QElapsedTimer>
 
@@ -639,6 +640,22 @@ private slots:
         QCOMPARE(state().CurrentRow, std::int16_t{1});
         QVERIFY(!c().RT1->acceptDrops());
         QVERIFY(!c().RT2->acceptDrops());
+    }
+
+    // Past the 300th gap nothing is linked: a click there selects nothing new and says so
+    // in a tooltip; a click before it gets no tooltip.
+    void aClickPastTheRecordedGapsIsExplained()
+    {
+        type(QString(400, QLatin1Char('a')), QString(400, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("xa")));
+        c().Cmd_dz->click();
+        QCOMPARE(state().RowCount, std::int16_t{300});
+        QToolTip::hideText();
+        dragSelect(c().RT2, 700, 1);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), kBeyondRecordedHint);
+        QToolTip::hideText();
+        dragSelect(c().RT2, 10, 1);
+        QVERIFY(!QToolTip::isVisible());
     }
 
     void clicksAreIgnoredWithoutAResult()
