@@ -11,7 +11,8 @@ inline const QString kSongti = QStringLiteral("宋体");
 inline const QString kKaiti = QStringLiteral("楷体");
 inline const QString kTahoma = QStringLiteral("Tahoma");
 
-// 宋体 -> AR PL UMing CN, 楷体 -> AR PL UKai CN, Tahoma -> DejaVu Sans.
+// 宋体 -> Noto Serif CJK SC (then AR PL UMing CN), 楷体 -> AR PL UKai CN, Tahoma ->
+// DejaVu Sans with Noto Sans CJK SC for its Chinese characters.
 void installFontSubstitutions();
 
 QFont makeFont(const QString& family, double pointSize, bool bold = false);

@@ -9,6 +9,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QtMath>
 #include <QToolTip>
 #include <QProgressDialog>
 #include <QElapsedTimer>
@@ -118,6 +122,36 @@ void cancelOnceTheProgressShows(QWidget* window, ProgressSeen& seen)
             button->click();
         }
     });
+}
+
+// Where the ink of the last character of `text` lies in its cell, drawn in `font`: the
+// horizontal centre as a share of its advance from the left, the lowest ink as a share
+// of the line height from the top.
+struct InkPlace {
+    double centreAcross, bottomDown;
+};
+
+InkPlace inkOfLastCharacter(const QFont& font, const QString& text)
+{
+    const QFontMetricsF metrics(font);
+    const QString last = text.right(1);
+    const double advance = metrics.horizontalAdvance(last);
+    QImage image(qCeil(advance) + 4, qCeil(metrics.height()) + 4, QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(2, 2 + metrics.ascent()), last);
+    painter.end();
+    int left = image.width(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+    return {((left + right) / 2.0 - 2) / advance, (bottom - 2) / metrics.height()};
 }
 
 QPair<int, int> selectionOf(QWidget* box)
@@ -283,12 +317,34 @@ private slots:
 
     void fontsResolveToTheDebianFonts()
     {
-        QCOMPARE(QFontInfo(c().RT1->font()).family(), QStringLiteral("AR PL UMing CN"));
+        QCOMPARE(QFontInfo(c().RT1->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+        QVERIFY(QFontInfo(c().RT1->font()).bold());  // a true bold face, not an emboldened one
+        QCOMPARE(QFontInfo(c().Label7->font()).family(), QStringLiteral("Noto Serif CJK SC"));
         QCOMPARE(QFontInfo(c().Label4->font()).family(), QStringLiteral("AR PL UKai CN"));
         QCOMPARE(QFontInfo(c().Label3->font()).family(), QStringLiteral("DejaVu Sans"));
         QVERIFY(c().RT3->font().bold());
         QCOMPARE(c().RT2->font().pointSizeF(), 15.75);
         QCOMPARE(c().Cmd_dz->font().pointSizeF(), 10.5);
+    }
+
+    // Mainland forms: the full-width colon and comma sit at the bottom left of their cell,
+    // not centred as in the Taiwan forms.
+    void punctuationSitsLowAndLeft_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("Label7 (宋体)") << "Label7";
+        QTest::newRow("Label3 (Tahoma)") << "Label3";
+    }
+
+    void punctuationSitsLowAndLeft()
+    {
+        QFETCH(QString, label);
+        const QFont font = window->findChild<QLabel*>(label)->font();
+        for (const QString& text : {QStringLiteral("函数调用次数："), QStringLiteral("计算后，")}) {
+            const InkPlace ink = inkOfLastCharacter(font, text);
+            QVERIFY2(ink.centreAcross < 0.35, qPrintable(text + QString::number(ink.centreAcross)));  // centred: about 0.5
+            QVERIFY2(ink.bottomDown > 0.6, qPrintable(text + QString::number(ink.bottomDown)));
+        }
     }
 
     void computeShowsResultCountsAndColours_data()
