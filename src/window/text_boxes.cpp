@@ -14,11 +14,73 @@
 namespace velmora {
 namespace {
 
+// A text document takes three code units for structure rather than text: the paragraph
+// separator and the two frame marks become block breaks. A box holds each of them as a
+// stand-in character whose format carries the unit itself, so that what was typed or
+// pasted is what the box gives back, code unit for code unit.
+constexpr int kHeldUnit = QTextFormat::UserProperty + 1;
+
+bool needsStandIn(QChar unit)
+{
+    return unit == QChar::ParagraphSeparator || unit.unicode() == 0xFDD0 || unit.unicode() == 0xFDD1;
+}
+
+// The paragraph separator stands in as a line separator, so it still breaks the line.
+QChar standInFor(QChar unit) { return unit == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter); }
+
+QTextCharFormat withoutHeldUnit(QTextCharFormat format)
+{
+    format.clearProperty(kHeldUnit);
+    return format;
+}
+
 QString rawText(const QTextDocument* document)
 {
     QString text = document->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.hasProperty(kHeldUnit)) continue;
+            const QChar unit(static_cast<char16_t>(format.intProperty(kHeldUnit)));
+            for (int p = fragment.position(); p < fragment.position() + fragment.length(); ++p)
+                if (p < text.size() && text[p] == standInFor(unit)) text[p] = unit;
+        }
+    }
     return text;
+}
+
+}  // namespace
+
+void insertExactly(QTextCursor cursor, const QString& text)
+{
+    const QTextCharFormat plain = withoutHeldUnit(cursor.charFormat());
+    cursor.beginEditBlock();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!needsStandIn(text[i])) continue;
+        cursor.insertText(text.mid(from, i - from), plain);
+        QTextCharFormat held = plain;
+        held.setProperty(kHeldUnit, static_cast<int>(text[i].unicode()));
+        cursor.insertText(QString(standInFor(text[i])), held);
+        from = i + 1;
+    }
+    cursor.insertText(text.mid(from), plain);
+    cursor.setCharFormat(plain);
+    cursor.endEditBlock();
+}
+
+bool holdsStructuralUnits(const QString& text) { return std::any_of(text.begin(), text.end(), needsStandIn); }
+
+namespace {
+
+// Text typed after a held unit must not take its format (and with it the unit).
+template <class TextWidget>
+void typeWithoutHeldUnits(TextWidget* box)
+{
+    if (box->textCursor().hasSelection() || !box->currentCharFormat().hasProperty(kHeldUnit)) return;
+    box->setCurrentCharFormat(withoutHeldUnit(box->currentCharFormat()));
 }
 
 template <class TextWidget>
@@ -85,6 +147,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
     setAcceptRichText(false);
     showSelectionWithoutFocus(this);
     connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::followEdits);
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { typeWithoutHeldUnits(this); });
 }
 
 void RichTextBox::followEdits(int position, int removed, int added)
@@ -216,13 +279,23 @@ void RichTextBox::redrawLine(QPainter& painter, const QTextBlock& block, const Q
 
 QString RichTextBox::text() const { return rawText(document()); }
 
-void RichTextBox::setText(const QString& text) { setPlainText(text); }
+void RichTextBox::setText(const QString& text)
+{
+    clear();
+    insertExactly(textCursor(), text);
+    moveCursor(QTextCursor::Start);  // as a newly set text has it
+}
 
 void RichTextBox::setLocked(bool locked) { lockBox(this, locked); }
 
 void RichTextBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) emit enterPressed();
+    if (!isReadOnly() && holdsStructuralUnits(event->text())) {
+        insertExactly(textCursor(), event->text());
+        event->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(event);
 }
 
@@ -240,13 +313,22 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* event)
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
 
-void RichTextBox::insertFromMimeData(const QMimeData* source) { textCursor().insertText(plainCharacters(source)); }
+void RichTextBox::insertFromMimeData(const QMimeData* source) { insertExactly(textCursor(), plainCharacters(source)); }
 
-ResultBox::ResultBox(QWidget* parent) : QPlainTextEdit(parent) { showSelectionWithoutFocus(this); }
+ResultBox::ResultBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    showSelectionWithoutFocus(this);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { typeWithoutHeldUnits(this); });
+}
 
 QString ResultBox::text() const { return rawText(document()); }
 
-void ResultBox::setText(const QString& text) { setPlainText(text); }
+void ResultBox::setText(const QString& text)
+{
+    clear();
+    insertExactly(textCursor(), text);
+    moveCursor(QTextCursor::Start);  // as a newly set text has it
+}
 
 void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
 
@@ -264,6 +346,6 @@ void ResultBox::mouseReleaseEvent(QMouseEvent* event)
 
 bool ResultBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
 
-void ResultBox::insertFromMimeData(const QMimeData* source) { textCursor().insertText(plainCharacters(source)); }
+void ResultBox::insertFromMimeData(const QMimeData* source) { insertExactly(textCursor(), plainCharacters(source)); }
 
 }  // namespace velmora

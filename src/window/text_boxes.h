@@ -24,7 +24,8 @@ class RichTextBox : public QTextEdit {
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    // The box's text: line breaks as '\n', non-breaking spaces kept.
+    // The box's text, exactly as typed or pasted: line breaks as '\n', every other code
+    // unit as it came.
     QString text() const;
     void setText(const QString& text);
     // Read-only for the user; the program still sets text, selection and colours.
@@ -87,6 +88,12 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 };
+
+// Inserts text at the cursor code unit for code unit: the units that a text document
+// would take for block breaks (U+2029, U+FDD0, U+FDD1) are held as stand-ins that the
+// boxes' text() gives back as the original units.
+void insertExactly(QTextCursor cursor, const QString& text);
+bool holdsStructuralUnits(const QString& text);
 
 // Plain characters of pasted or dropped content, with CR LF and CR taken as one line break.
 QString plainCharacters(const QMimeData* source);

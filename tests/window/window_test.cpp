@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -712,6 +713,46 @@ private slots:
         QToolTip::hideText();
         dragSelect(c().RT2, 10, 1);
         QVERIFY(!QToolTip::isVisible());
+    }
+
+    // Every BMP code unit a box is given comes back from its capture as it went in: by a
+    // paste into either input box, by typing, and in the result box. A CR (alone or before
+    // LF) is the one exception: it is taken as a line break.
+    void everyCodeUnitIsCapturedExactly()
+    {
+        QString every;
+        for (char32_t u = 0; u <= 0xFFFF; ++u)
+            if (u != u'\r') every += QChar(static_cast<char16_t>(u));
+        const auto firstDifference = [](const QString& got, const QString& expected) {
+            for (qsizetype p = 0; p < std::min(got.size(), expected.size()); ++p)
+                if (got[p] != expected[p])
+                    return QStringLiteral("at %1: U+%2 for U+%3").arg(p).arg(got[p].unicode(), 4, 16, QLatin1Char('0')).arg(expected[p].unicode(), 4, 16, QLatin1Char('0'));
+            return QStringLiteral("lengths %1 and %2").arg(got.size()).arg(expected.size());
+        };
+        for (RichTextBox* box : {c().RT1, c().RT2}) {
+            box->setText(QString());
+            QMimeData pasted;
+            pasted.setText(every);
+            box->insertFromMimeData(&pasted);
+            QVERIFY2(box->text() == every, qPrintable(firstDifference(box->text(), every)));
+        }
+        c().RT3->setText(every);
+        QVERIFY2(c().RT3->text() == every, qPrintable(firstDifference(c().RT3->text(), every)));
+        // The units a document takes for structure, typed between ordinary letters; the
+        // letter typed after one stays itself.
+        c().RT1->setText(QString());
+        c().RT1->setFocus();
+        const QString structural = QStringLiteral("a\u2029b\uFDD0c\uFDD1d\u2028e");
+        for (const QChar unit : structural) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(unit));
+            QApplication::sendEvent(c().RT1, &press);
+        }
+        QCOMPARE(c().RT1->text(), structural);
+        // Through a computation: U+FDD0 against a line break is a gap, not a match.
+        type(QStringLiteral("A\uFDD0B"), QStringLiteral("A\nB"));
+        c().Cmd_dz->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("AB"));
+        QCOMPARE(state().Text1, std::u16string(u"A\uFDD0B"));
     }
 
     void clicksAreIgnoredWithoutAResult()
