@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QFontMetrics>
+#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -342,6 +344,28 @@ void ResultBox::mouseReleaseEvent(QMouseEvent* event)
 {
     QPlainTextEdit::mouseReleaseEvent(event);
     emit mouseReleased(buttonNumber(event->button()));
+}
+
+void ResultBox::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    fitWholeLines();
+}
+
+void ResultBox::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fitWholeLines();
+}
+
+void ResultBox::fitWholeLines()
+{
+    const int frame = 2 * frameWidth();
+    const auto margin = static_cast<int>(document()->documentMargin());
+    const int line = QFontMetrics(font()).lineSpacing();
+    const int available = height() - frame - margin;
+    const int lines = std::max(1, available / std::max(line, 1));
+    setViewportMargins(0, 0, 0, std::max(0, available - lines * line));
 }
 
 bool ResultBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }

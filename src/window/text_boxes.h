@@ -87,6 +87,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // A result with line breaks shows whole lines only: the visible height is cut to a
+    // whole number of lines, and the box scrolls line by line.
+    void fitWholeLines();
 };
 
 // Inserts text at the cursor code unit for code unit: the units that a text document

@@ -755,6 +755,34 @@ private slots:
         QCOMPARE(state().Text1, std::u16string(u"A\uFDD0B"));
     }
 
+    // A result with line breaks shows whole lines: each line of RT3 lies either wholly
+    // inside its viewport or wholly outside, before and after a selection on a later line
+    // scrolls it into view.
+    void resultLinesAreNeverCut()
+    {
+        type(QStringLiteral("AB\nCD\nEF"), QStringLiteral("AB\nCD\nEF"));
+        c().Cmd_dz->click();
+        QCOMPARE(c().RT3->text(), QStringLiteral("AB\nCD\nEF"));
+        const auto linesWhole = [this] {
+            const QRect view = c().RT3->viewport()->rect();
+            for (int p : {0, 3, 6}) {
+                QTextCursor cursor(c().RT3->document());
+                cursor.setPosition(p);
+                // The caret's rectangle spans its line, rounded outwards by a pixel.
+                const QRect line = c().RT3->cursorRect(cursor).adjusted(0, 1, 0, -1);
+                if (view.intersects(line) && !view.contains(line)) return false;
+            }
+            return true;
+        };
+        QVERIFY(linesWhole());
+        dragSelect(c().RT1, 6, 1);  // E: its place in the third line of the result
+        QCOMPARE(selectionOf(c().RT3), qMakePair(6, 1));
+        QVERIFY(linesWhole());
+        QTextCursor third(c().RT3->document());
+        third.setPosition(6);
+        QVERIFY(c().RT3->viewport()->rect().contains(c().RT3->cursorRect(third).adjusted(0, 1, 0, -1)));
+    }
+
     void clicksAreIgnoredWithoutAResult()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
