@@ -1,5 +1,7 @@
 #include "window/main_window.h"
 
+#include "window/crisp_outline.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -49,9 +51,9 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, QRect g
 
 QFrame* shape(QWidget* parent, const char* name, QRect geometry)
 {
-    auto* frame = place<QFrame>(parent, name, geometry);
-    frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid rgb(0, 0, 255); background: transparent; }"));
-    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* frame = new OutlineShape(parent, QColor(0, 0, 255));
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setGeometry(geometry);
     frame->lower();
     return frame;
 }
@@ -122,6 +124,9 @@ void MainWindow::buildControls()
     c.RT3->setPalette(resultPalette);
     c.RT3->setLocked(true);  // the result box never takes typing
     c.RT3->setLineWrapMode(QPlainTextEdit::NoWrap);  // a long result scrolls sideways, as in a one-line box
+    // Lines further down are scrolled into view whole by a selection; a scroll bar in a
+    // box of one line would only hide part of it.
+    c.RT3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     c.Command1->setEnabled(false);
     QPalette grey = c.Command1->palette();
@@ -143,8 +148,12 @@ void MainWindow::setTabOrder()
 void MainWindow::showCentred()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Centred; a window larger than its screen keeps its title bar and close box on it.
+        const QRect available = screen->availableGeometry();
         QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
+        frame.moveCenter(available.center());
+        frame.moveLeft(std::max(frame.left(), available.left()));
+        frame.moveTop(std::max(frame.top(), available.top()));
         move(frame.topLeft());
     }
     show();

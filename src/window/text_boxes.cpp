@@ -8,6 +8,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextDocument>
+#include <QPainter>
+
+#include "window/crisp_outline.h"
 #include <QFontMetrics>
 #include <QResizeEvent>
 
@@ -83,6 +86,17 @@ void typeWithoutHeldUnits(TextWidget* box)
 {
     if (box->textCursor().hasSelection() || !box->currentCharFormat().hasProperty(kHeldUnit)) return;
     box->setCurrentCharFormat(withoutHeldUnit(box->currentCharFormat()));
+}
+
+// The style's frame of a box, drawn again on whole device pixels.
+template <class TextWidget>
+bool paintWithCrispFrame(TextWidget* box, QEvent* event, bool handled)
+{
+    if (event->type() == QEvent::Paint) {
+        QPainter painter(box);
+        drawCrispOutline(painter, box->rect(), kBoxBorder, box->devicePixelRatioF());
+    }
+    return handled;
 }
 
 template <class TextWidget>
@@ -290,6 +304,8 @@ void RichTextBox::setText(const QString& text)
 
 void RichTextBox::setLocked(bool locked) { lockBox(this, locked); }
 
+bool RichTextBox::event(QEvent* event) { return paintWithCrispFrame(this, event, QTextEdit::event(event)); }
+
 void RichTextBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) emit enterPressed();
@@ -333,6 +349,8 @@ void ResultBox::setText(const QString& text)
 }
 
 void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
+
+bool ResultBox::event(QEvent* event) { return paintWithCrispFrame(this, event, QPlainTextEdit::event(event)); }
 
 void ResultBox::mousePressEvent(QMouseEvent* event)
 {

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QScreen>
+#include <QAbstractScrollArea>
 #include <QKeyEvent>
 #include <QFontMetricsF>
 #include <QImage>
@@ -19,6 +21,7 @@
 #include <QElapsedTimer>
 
 #include "engine/comparison_state.h"
+#include "window/crisp_outline.h"
 #include "window/fonts.h"
 #include "window/background_computation.h"
 #include "window/main_window.h"
@@ -153,6 +156,68 @@ InkPlace inkOfLastCharacter(const QFont& font, const QString& text)
                 bottom = std::max(bottom, y);
             }
     return {((left + right) / 2.0 - 2) / advance, (bottom - 2) / metrics.height()};
+}
+
+// The share of dark pixels within the ink's bounding box: a bold face inks noticeably
+// more of it than the regular one.
+double inkDensity(const QImage& image)
+{
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    long dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                ++dark;
+            }
+    if (right < left) return 0;
+    return static_cast<double>(dark) / ((right - left + 1) * (bottom - top + 1));
+}
+
+// The text as the box draws it, at the screen's pixel ratio, less the box's frame.
+QImage drawnText(QWidget* box)
+{
+    QWidget* viewport = qobject_cast<QAbstractScrollArea*>(box)->viewport();
+    return viewport->grab().toImage();
+}
+
+// The same text drawn by QPainter in the given weight at the same pixel ratio.
+QImage paintedText(const QFont& font, const QString& text, qreal ratio)
+{
+    const QFontMetricsF metrics(font);
+    QImage image(qCeil((metrics.horizontalAdvance(text) + 8) * ratio), qCeil((metrics.height() + 8) * ratio),
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(4, 4 + metrics.ascent()), text);
+    return image;
+}
+
+// Crossing one edge of an outline at its middle, in device pixels of the window's
+// picture: the outline colour must be there, and every pixel of the crossing must be the
+// outline colour or one of the plain colours either side of it, not a blend of them.
+QString blurAcross(const QImage& picture, QPoint from, QPoint to, const QColor& outline,
+                   const QList<QColor>& plainColours)
+{
+    bool found = false;
+    const int steps = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
+    for (int k = 0; k <= steps; ++k) {
+        const QPoint at = from + (to - from) * k / std::max(steps, 1);
+        const QColor colour = picture.pixelColor(at);
+        if (colour == outline) {
+            found = true;
+            continue;
+        }
+        if (!plainColours.contains(colour))
+            return QStringLiteral("blended pixel %1 at %2,%3").arg(colour.name()).arg(at.x()).arg(at.y());
+    }
+    return found ? QString() : QStringLiteral("no outline pixel");
 }
 
 QPair<int, int> selectionOf(QWidget* box)
@@ -781,6 +846,71 @@ private slots:
         QTextCursor third(c().RT3->document());
         third.setPosition(6);
         QVERIFY(c().RT3->viewport()->rect().contains(c().RT3->cursorRect(third).adjusted(0, 1, 0, -1)));
+    }
+
+    // The boxes' text keeps its bold weight at every scale factor: as dense as the bold
+    // face drawn directly, and clearly denser than the regular one.
+    void boxTextStaysBold()
+    {
+        const QString text = QStringLiteral("ABCBDAB程序");
+        c().RT1->setText(text);
+        c().Cmd_exit->setFocus();  // no caret in the picture
+        const qreal ratio = window->devicePixelRatioF();
+        QFont regular = c().RT1->font();
+        regular.setBold(false);
+        const double box = inkDensity(drawnText(c().RT1));
+        const double bold = inkDensity(paintedText(c().RT1->font(), text, ratio));
+        const double light = inkDensity(paintedText(regular, text, ratio));
+        QVERIFY2(box > light * 1.15, qPrintable(QStringLiteral("%1 against regular %2").arg(box).arg(light)));
+        QVERIFY2(box > bold * 0.9, qPrintable(QStringLiteral("%1 against bold %2").arg(box).arg(bold)));
+    }
+
+    // The input boxes' borders and the blue frames are whole and sharp at every scale
+    // factor: each edge holds pixels of exactly its colour, with no blend beside them.
+    void framesAreWholeAndSharp()
+    {
+        const QImage picture = window->grab().toImage();
+        const qreal ratio = picture.devicePixelRatio();
+        const QColor background = window->palette().color(QPalette::Window);
+        struct Outline {
+            QWidget* widget;
+            QColor colour;
+            QList<QColor> plain;
+        };
+        const QList<Outline> outlines = {
+            {c().RT1, kBoxBorder, {background, Qt::white}},
+            {c().RT2, kBoxBorder, {background, Qt::white}},
+            {c().Shape1, QColor(0, 0, 255), {background}},
+            {c().Shape2, QColor(0, 0, 255), {background}},
+        };
+        for (const Outline& o : outlines) {
+            const QRect r = o.widget->geometry();
+            const QPoint middle = r.center();
+            const int reach = 3;  // logical pixels either side of the edge
+            const auto device = [ratio](QPoint p) { return QPoint(qRound(p.x() * ratio), qRound(p.y() * ratio)); };
+            const QPair<QPoint, QPoint> crossings[] = {
+                {{middle.x(), r.top() - reach}, {middle.x(), r.top() + reach}},
+                {{middle.x(), r.bottom() - reach}, {middle.x(), r.bottom() + reach}},
+                {{r.left() - reach, middle.y()}, {r.left() + reach, middle.y()}},
+                {{r.right() - reach, middle.y()}, {r.right() + reach, middle.y()}},
+            };
+            for (const auto& [from, to] : crossings) {
+                const QString fault = blurAcross(picture, device(from), device(to), o.colour, o.plain);
+                QVERIFY2(fault.isEmpty(), qPrintable(o.widget->objectName() + QStringLiteral(": ") + fault));
+            }
+        }
+    }
+
+    // The window opens centred on its screen, or, when it is larger than the screen, with
+    // its top-left corner (the title bar and the close box) on it.
+    void theWindowOpensOnItsScreen()
+    {
+        const QRect available = window->screen()->availableGeometry();
+        const QRect frame = window->frameGeometry();
+        QVERIFY(available.contains(frame.topLeft()));
+        if (frame.width() <= available.width())
+            // centred as far as the frame's margins, which are known only once it is shown
+            QVERIFY(std::abs(frame.center().x() - available.center().x()) <= frame.width() - window->width() + 1);
     }
 
     void clicksAreIgnoredWithoutAResult()
