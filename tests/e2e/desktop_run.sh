@@ -44,11 +44,11 @@ expect_some() {  # expect_some SHOT RECT KEY WHAT
   fail "$4: no $3 pixels"
 }
 
-# 1. Type with the keyboard; Enter walks RT1 -> RT2 -> 计算1; space presses it. With no
-#    window manager the keys go to the window under the pointer.
+# 1. The keyboard alone: type, Enter, type, Enter, Enter. Enter walks RT1 -> RT2 -> 计算1
+#    and then presses it. With no window manager the keys go to the window under the pointer.
 xdotool mousemove --window "$wid" 300 250
 xdotool type --delay 30 "ABCBDAB"; xdotool key Return
-xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key space
+xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
 shot computed
 expect computed "$RT1" pattern GKGK "upper box after 计算1 (A, CB unmatched)"
 expect computed "$RT2" pattern KGKG "lower box after 计算1 (C, A unmatched)"
@@ -76,10 +76,75 @@ shot selected
 expect_some selected "$RT2" selection "partner in the lower box"
 expect_some selected "$RT3" selection "place in the result box"
 
-# 5. 退出 ends the program with status 0.
+# 5. A drag that starts on a highlighted character makes a new selection: from the
+#    selected partner 程 in the lower box left onto 计, whose gap 设计 is then selected.
+xdotool mousemove --window "$wid" 55 111 mousedown 1 mousemove --window "$wid" 35 111 mouseup 1
+shot redragged
+expect_some redragged "5 94 45 71" selection "gap 设计 in the lower box after a drag from the highlight"
+expect redragged "54 94 18 71" selection 0 "old highlight on 程 in the lower box"
+
+# 6. While editing, a right-click in a box opens Qt's menu in Chinese (kept as a screenshot).
+click 432 284
+xdotool mousemove --window "$wid" 300 40 click 3; sleep 0.5
+import -window root "$shots/context-menu.png"
+menu=$(( X + 300 ))","$(( Y + 40 ))
+"$probe" "$shots/context-menu.png" $(( X + 302 )) $(( Y + 42 )) 120 150 | field ink | { read -r ink; [ "${ink:-0}" -gt 50 ] ; } ||
+  fail "no context menu at $menu"
+xdotool key Escape; sleep 0.3
+
+# 7. A long computation (three runs of 10,922 against the same runs rotated, pasted):
+#    the progress dialog comes up, Escape (取消) ends it, and both texts are kept.
+click 505 284
+python3 -c "print('a' * 10922 + 'b' * 10922 + 'c' * 10922, end='')" >"$shots/upper.txt"
+python3 -c "print('c' * 10922 + 'a' * 10922 + 'b' * 10922, end='')" >"$shots/lower.txt"
+paste_into() {  # paste_into X Y FILE
+  xclip -quiet -selection clipboard -i "$3" >/dev/null 2>&1 & local clip=$!
+  kill_on_exit "$clip"; sleep 0.3
+  click "$1" "$2"; xdotool key ctrl+v; sleep 0.5
+  kill "$clip" 2>/dev/null || true
+}
+paste_into 300 40 "$shots/upper.txt"
+paste_into 300 120 "$shots/lower.txt"
+click 573 284; sleep 1.5
+dialog=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -vx "$wid" | head -1) || true
+[ -n "$dialog" ] || { shot no-progress; fail "no progress dialog after 1.5 s"; }
+import -window "$dialog" "$shots/progress.png"
+expect_some progress "0 0 400 200" ink "progress dialog"
+xdotool windowfocus "$dialog"; xdotool key Escape
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -qvx "$wid" || break; sleep 0.1; done
+shot cancelled
+expect cancelled "$RT1" gap 0 "upper box after 取消"
+expect_some cancelled "$RT1" ink "upper text kept after 取消"
+expect_some cancelled "$RT2" ink "lower text kept after 取消"
+expect cancelled "$RT3" ink 0 "result box after 取消"
+
+# 8. 退出 ends the program with status 0.
 click 715 282
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 status=0; wait "$app" || status=$?
 app=
 [ "$status" = 0 ] || fail "velmora exited with status $status"
-echo "end-to-end: typed, computed both ways, edited, cleared, selected and exited on a real X server"
+
+# 9. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
+#    it opens with its top-left corner on the screen, and computes as at 1.
+QT_SCALE_FACTOR=2 "$velmora" 2>>"$shots/stderr.txt" &
+app=$!
+kill_on_exit "$app"
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -1) || fail "no window at scale 2"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] || fail "window at scale 2 opens at $X,$Y, off the screen"
+xdotool mousemove --window "$wid" 600 500
+xdotool type --delay 30 "ABCBDAB"; xdotool key Return
+xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
+shot scaled
+expect scaled "10 14 1478 142" pattern GKGK "upper box at scale 2"
+expect scaled "10 188 1478 142" pattern KGKG "lower box at scale 2"
+# 退出 lies past the screen's right edge here; the computation disabled the focused 计算1,
+# which handed the focus on to 退出, the next in the tab order, so Space presses it.
+xdotool key space
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+status=0; wait "$app" || status=$?
+app=
+[ "$status" = 0 ] || fail "velmora at scale 2 exited with status $status"
+echo "end-to-end: typed, computed both ways, edited, cleared, selected, dragged from a highlight, opened the menu, cancelled a long computation, ran at scale 2 and exited on a real X server"
