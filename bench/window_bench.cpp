@@ -8,7 +8,7 @@
 #include <QApplication>
 
 #include "window/main_window.h"
-#include "window/window_operations.h"
+#include "window/qt_window_operations.h"
 #include "window/workflow.h"
 
 namespace {
@@ -22,7 +22,7 @@ void colourGaps(benchmark::State& state)
     const QString text(32766, QLatin1Char('a'));
     for (auto _ : state) {
         state.PauseTiming();
-        window.controls().RT1->setText(text);
+        window.controls().upperBox->setText(text);
         state.ResumeTiming();
         QtWindowOperations operations(window.controls());
         for (std::int32_t start = 0; start < text.size(); start += step) operations.colourGap(Box::RT1, start, 1);
@@ -38,21 +38,22 @@ void colourGaps(benchmark::State& state)
 void computeInShownWindow(benchmark::State& state)
 {
     MainWindow window;
-    window.workflow().load();
+    Workflow workflow(window);
+    workflow.load();
     QString lower;
     for (int i = 0; i < 16383; ++i) lower += QStringLiteral("ab");
     const QString upper = state.range(0) == 0 ? lower : QString(16383, QLatin1Char('a'));
-    window.controls().RT1->setText(upper);
-    window.controls().RT2->setText(lower);
+    window.controls().upperBox->setText(upper);
+    window.controls().lowerBox->setText(lower);
     for (auto _ : state) {
-        window.controls().Cmd_dz->click();
+        window.controls().compute1Button->click();
         QCoreApplication::processEvents();
         state.PauseTiming();
-        window.controls().Command1->click();
+        window.controls().editButton->click();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["gaps"] = static_cast<double>(window.state().RowCount);
+    state.counters["gaps"] = static_cast<double>(workflow.state().RowCount);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(velmora::velmoraIcon());
     velmora::installFontSubstitutions();
     velmora::MainWindow window;
-    window.workflow().load();
+    velmora::Workflow workflow(window);
+    workflow.load();
     return QApplication::exec();
 }

@@ -8,7 +8,6 @@
 
 #include "window/app_icon.h"
 #include "window/fonts.h"
-#include "window/workflow.h"
 
 namespace velmora {
 namespace {
@@ -77,7 +76,6 @@ MainWindow::MainWindow()
     setFont(makeFont(kTahoma, 8.25));
     buildControls();
     setTabOrder();
-    workflow_ = std::make_unique<Workflow>(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,58 +88,58 @@ void MainWindow::buildControls()
     const QFont lengthFont = makeFont(kKaiti, 14.25);
     const QFont stateFont = makeFont(kKaiti, 12);
 
-    c.Shape2 = shape(this, "Shape2", fromTwips(4650, 3945, 3435, 660));
-    c.Shape1 = shape(this, "Shape1", fromTwips(120, 3945, 4500, 660));
-    c.Command6 = button(this, "Command6", QStringLiteral("计算2"), fromTwips(9210, 4080, 795, 375));
-    c.Command5 = button(this, "Command5", QStringLiteral("Command5"), fromTwips(4815, 2595, 990, 360), false);
-    c.Command1 = button(this, "Command1", QStringLiteral("编辑文本"), fromTwips(5910, 4080, 1155, 360));
-    c.RT2 = place<RichTextBox>(this, "RT2", fromTwips(75, 1410, 11085, 1065));
-    c.RT1 = place<RichTextBox>(this, "RT1", fromTwips(75, 105, 11085, 1065));
-    c.Command4 = button(this, "Command4", QStringLiteral("清除"), fromTwips(7200, 4080, 765, 360));
-    c.Command3 = button(this, "Command3", QStringLiteral("Command3"), fromTwips(8220, 2595, 1095, 360), false);
-    c.Cmd_exit = button(this, "Cmd_exit", QStringLiteral("退出"), fromTwips(10335, 4050, 795, 375));
-    c.Cmd_dz = button(this, "Cmd_dz", QStringLiteral("计算1"), fromTwips(8205, 4080, 795, 375));
-    c.RT3 = place<ResultBox>(this, "RT3", fromTwips(75, 2670, 11085, 690));
-    c.Label3 = label(this, "Label3", QStringLiteral("计算后，可在三个窗口里任意选中一个黑色字符......"),
+    c.editFrame = shape(this, "Shape2", fromTwips(4650, 3945, 3435, 660));
+    c.countFrame = shape(this, "Shape1", fromTwips(120, 3945, 4500, 660));
+    c.compute2Button = button(this, "Command6", QStringLiteral("计算2"), fromTwips(9210, 4080, 795, 375));
+    c.compute2Engine = button(this, "Command5", QStringLiteral("Command5"), fromTwips(4815, 2595, 990, 360), false);
+    c.editButton = button(this, "Command1", QStringLiteral("编辑文本"), fromTwips(5910, 4080, 1155, 360));
+    c.lowerBox = place<RichTextBox>(this, "RT2", fromTwips(75, 1410, 11085, 1065));
+    c.upperBox = place<RichTextBox>(this, "RT1", fromTwips(75, 105, 11085, 1065));
+    c.clearButton = button(this, "Command4", QStringLiteral("清除"), fromTwips(7200, 4080, 765, 360));
+    c.compute1Engine = button(this, "Command3", QStringLiteral("Command3"), fromTwips(8220, 2595, 1095, 360), false);
+    c.exitButton = button(this, "Cmd_exit", QStringLiteral("退出"), fromTwips(10335, 4050, 795, 375));
+    c.compute1Button = button(this, "Cmd_dz", QStringLiteral("计算1"), fromTwips(8205, 4080, 795, 375));
+    c.resultBox = place<ResultBox>(this, "RT3", fromTwips(75, 2670, 11085, 690));
+    c.hintLabel = label(this, "Label3", QStringLiteral("计算后，可在三个窗口里任意选中一个黑色字符......"),
                      fromTwips(225, 3540, 4140, 195), nullptr);
-    c.Label7 = label(this, "Label7", QStringLiteral("函数调用次数："), fromTwips(2160, 4170, 1470, 210), &countFont);
-    c.Label5 = label(this, "Label5", QString(), fromTwips(3720, 4170, 105, 210), &countFont);
-    c.Label4 = label(this, "Label4", QString(), fromTwips(240, 4140, 150, 285), &lengthFont);
-    c.Label2 = label(this, "Label2", QStringLiteral("可以编辑"), fromTwips(4770, 4140, 960, 240), &stateFont);
+    c.callCountCaption = label(this, "Label7", QStringLiteral("函数调用次数："), fromTwips(2160, 4170, 1470, 210), &countFont);
+    c.callCountLabel = label(this, "Label5", QString(), fromTwips(3720, 4170, 105, 210), &countFont);
+    c.lengthLabel = label(this, "Label4", QString(), fromTwips(240, 4140, 150, 285), &lengthFont);
+    c.stateLabel = label(this, "Label2", QStringLiteral("可以编辑"), fromTwips(4770, 4140, 960, 240), &stateFont);
 
-    for (QWidget* box : {static_cast<QWidget*>(c.RT1), static_cast<QWidget*>(c.RT2), static_cast<QWidget*>(c.RT3)})
+    for (QWidget* box : {static_cast<QWidget*>(c.upperBox), static_cast<QWidget*>(c.lowerBox), static_cast<QWidget*>(c.resultBox)})
         box->setFont(boxFont);
     // Texts are studied character by character: lines wrap at any character, which also
     // keeps a long text without spaces quick to lay out.
-    c.RT1->setWordWrapMode(QTextOption::WrapAnywhere);
-    c.RT2->setWordWrapMode(QTextOption::WrapAnywhere);
+    c.upperBox->setWordWrapMode(QTextOption::WrapAnywhere);
+    c.lowerBox->setWordWrapMode(QTextOption::WrapAnywhere);
     // Tab walks the controls in their tab order instead of typing a tab character.
-    c.RT1->setTabChangesFocus(true);
-    c.RT2->setTabChangesFocus(true);
-    c.RT3->setTabChangesFocus(true);
-    QPalette resultPalette = c.RT3->palette();
+    c.upperBox->setTabChangesFocus(true);
+    c.lowerBox->setTabChangesFocus(true);
+    c.resultBox->setTabChangesFocus(true);
+    QPalette resultPalette = c.resultBox->palette();
     resultPalette.setColor(QPalette::Base, QColor(224, 224, 224));
-    c.RT3->setPalette(resultPalette);
-    c.RT3->setLocked(true);  // the result box never takes typing
-    c.RT3->setLineWrapMode(QPlainTextEdit::NoWrap);  // a long result scrolls sideways, as in a one-line box
+    c.resultBox->setPalette(resultPalette);
+    c.resultBox->setLocked(true);  // the result box never takes typing
+    c.resultBox->setLineWrapMode(QPlainTextEdit::NoWrap);  // a long result scrolls sideways, as in a one-line box
     // Lines further down are scrolled into view whole by a selection; a scroll bar in a
     // box of one line would only hide part of it.
-    c.RT3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.resultBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    c.Command1->setEnabled(false);
-    QPalette grey = c.Command1->palette();
+    c.editButton->setEnabled(false);
+    QPalette grey = c.editButton->palette();
     grey.setColor(QPalette::Button, QColor(224, 224, 224));
-    c.Command1->setPalette(grey);
-    c.Command1->setAutoFillBackground(true);
-    c.Command3->setVisible(false);
-    c.Command5->setVisible(false);
+    c.editButton->setPalette(grey);
+    c.editButton->setAutoFillBackground(true);
+    c.compute1Engine->setVisible(false);
+    c.compute2Engine->setVisible(false);
 }
 
 // Focus order of the tab indices: RT3, 计算1, 退出, 编辑文本, 清除, RT1, RT2, 计算2.
 void MainWindow::setTabOrder()
 {
     const Controls& c = controls_;
-    QWidget* order[] = {c.RT3, c.Cmd_dz, c.Cmd_exit, c.Command1, c.Command4, c.RT1, c.RT2, c.Command6};
+    QWidget* order[] = {c.resultBox, c.compute1Button, c.exitButton, c.editButton, c.clearButton, c.upperBox, c.lowerBox, c.compute2Button};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -161,10 +159,8 @@ void MainWindow::showCentred()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (workflow_->mayClose())
-        event->accept();
-    else
-        event->ignore();
+    event->accept();
+    emit closing(event);
 }
 
 }  // namespace velmora

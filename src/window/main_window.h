@@ -1,38 +1,36 @@
 #pragma once
 // Form1: the one window, with its three text boxes, hint, status strip and buttons at
-// their fixed places. Its actions live in the workflow.
+// their fixed places. It knows nothing of the actions: the workflow drives its controls
+// and answers its signals.
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
-#include <memory>
 
-#include "engine/comparison_session.h"
 #include "window/text_boxes.h"
 
 namespace velmora {
 
-class Workflow;
-
+// The controls by their roles; each widget's objectName is its control name.
 struct Controls {
-    RichTextBox* RT1;
-    RichTextBox* RT2;
-    ResultBox* RT3;
-    QPushButton* Cmd_dz;    // 计算1
-    QPushButton* Command6;  // 计算2
-    QPushButton* Command1;  // 编辑文本
-    QPushButton* Command4;  // 清除
-    QPushButton* Cmd_exit;  // 退出
-    QPushButton* Command3;  // hidden: the compute-1 engine
-    QPushButton* Command5;  // hidden: the compute-2 engine
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label7;
-    QFrame* Shape1;
-    QFrame* Shape2;
+    RichTextBox* upperBox;        // RT1
+    RichTextBox* lowerBox;        // RT2
+    ResultBox* resultBox;         // RT3
+    QPushButton* compute1Button;  // Cmd_dz: 计算1
+    QPushButton* compute2Button;  // Command6: 计算2
+    QPushButton* editButton;      // Command1: 编辑文本
+    QPushButton* clearButton;     // Command4: 清除
+    QPushButton* exitButton;      // Cmd_exit: 退出
+    QPushButton* compute1Engine;  // Command3, hidden
+    QPushButton* compute2Engine;  // Command5, hidden
+    QLabel* stateLabel;           // Label2: 可以编辑 / 文本锁定
+    QLabel* hintLabel;            // Label3
+    QLabel* lengthLabel;          // Label4: 长度①： / 长度②：
+    QLabel* callCountLabel;       // Label5
+    QLabel* callCountCaption;     // Label7: 函数调用次数：
+    QFrame* countFrame;           // Shape1
+    QFrame* editFrame;            // Shape2
 };
 
 // Captions of labels that size themselves to their text, growing to the right.
@@ -48,12 +46,15 @@ public:
     ~MainWindow() override;
 
     const Controls& controls() const { return controls_; }
-    ComparisonSession& session() { return session_; }
-    ComparisonState& state() { return session_.state(); }
-    Workflow& workflow() { return *workflow_; }
 
-    // The Load action: shows the window centred on its screen.
+    // Shows the window centred on its screen.
     void showCentred();
+
+signals:
+    // Every request to close the window (退出, the close box, Alt+F4, the window
+    // manager), before it is carried out; a receiver may ignore() the event to keep the
+    // window open.
+    void closing(QCloseEvent* event);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,9 +63,7 @@ private:
     void buildControls();
     void setTabOrder();
 
-    ComparisonSession session_;
     Controls controls_{};
-    std::unique_ptr<Workflow> workflow_;
 };
 
 }  // namespace velmora

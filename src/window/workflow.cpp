@@ -13,7 +13,7 @@
 #include "highlight/match_lookup.h"
 #include "window/main_window.h"
 #include "window/background_computation.h"
-#include "window/window_operations.h"
+#include "window/qt_window_operations.h"
 
 namespace velmora {
 namespace {
@@ -75,23 +75,24 @@ Workflow::~Workflow() = default;
 
 void Workflow::connectControls()
 {
-    connect(c_.Cmd_dz, &QPushButton::clicked, this, [this] { compute(Direction::Compute1); });
-    connect(c_.Command6, &QPushButton::clicked, this, [this] { compute(Direction::Compute2); });
-    connect(c_.Command1, &QPushButton::clicked, this, &Workflow::edit);
-    connect(c_.Command4, &QPushButton::clicked, this, &Workflow::clear);
-    connect(c_.Cmd_exit, &QPushButton::clicked, this, &Workflow::exit);
-    connect(c_.RT1, &RichTextBox::enterPressed, this, &Workflow::enterInUpperBox);
-    connect(c_.RT2, &RichTextBox::enterPressed, this, &Workflow::enterInLowerBox);
-    connect(c_.RT1, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT1, button); });
-    connect(c_.RT2, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT2, button); });
-    connect(c_.RT3, &ResultBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT3, button); });
+    connect(&window_, &MainWindow::closing, this, &Workflow::answerCloseRequest);
+    connect(c_.compute1Button, &QPushButton::clicked, this, [this] { compute(Direction::Compute1); });
+    connect(c_.compute2Button, &QPushButton::clicked, this, [this] { compute(Direction::Compute2); });
+    connect(c_.editButton, &QPushButton::clicked, this, &Workflow::edit);
+    connect(c_.clearButton, &QPushButton::clicked, this, &Workflow::clear);
+    connect(c_.exitButton, &QPushButton::clicked, this, &Workflow::exit);
+    connect(c_.upperBox, &RichTextBox::enterPressed, this, &Workflow::enterInUpperBox);
+    connect(c_.lowerBox, &RichTextBox::enterPressed, this, &Workflow::enterInLowerBox);
+    connect(c_.upperBox, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT1, button); });
+    connect(c_.lowerBox, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT2, button); });
+    connect(c_.resultBox, &ResultBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT3, button); });
 }
 
 void Workflow::load()
 {
     window_.showCentred();
-    window_.session().start();
-    c_.RT1->setFocus(Qt::OtherFocusReason);
+    session_.start();
+    c_.upperBox->setFocus(Qt::OtherFocusReason);
 }
 
 void Workflow::edit()
@@ -103,25 +104,25 @@ void Workflow::edit()
 
 void Workflow::returnToEditing()
 {
-    ComparisonSession& session = window_.session();
+    ComparisonSession& session = session_;
     session.clear();  // CallCount first, as the edit action does
-    setAutoSizeCaption(c_.Label5, QString());
-    setAutoSizeCaption(c_.Label2, QStringLiteral("可以编辑"));
-    c_.Command1->setEnabled(false);
-    c_.Cmd_dz->setEnabled(true);
-    c_.Command6->setEnabled(true);
-    c_.Command4->setEnabled(true);
-    c_.RT1->setLocked(false);
-    c_.RT2->setLocked(false);
-    c_.RT3->setText(QString());
+    setAutoSizeCaption(c_.callCountLabel, QString());
+    setAutoSizeCaption(c_.stateLabel, QStringLiteral("可以编辑"));
+    c_.editButton->setEnabled(false);
+    c_.compute1Button->setEnabled(true);
+    c_.compute2Button->setEnabled(true);
+    c_.clearButton->setEnabled(true);
+    c_.upperBox->setLocked(false);
+    c_.lowerBox->setLocked(false);
+    c_.resultBox->setText(QString());
     recolourBlack();
     session.edit();
-    c_.Label4->setVisible(false);
+    c_.lengthLabel->setVisible(false);
 }
 
 void Workflow::recolourBlack()
 {
-    for (RichTextBox* box : {c_.RT1, c_.RT2}) {
+    for (RichTextBox* box : {c_.upperBox, c_.lowerBox}) {
         QtWindowOperations::colourRange(box, 0, static_cast<std::int32_t>(box->text().size()), false);
         QtWindowOperations::selectRange(box, 0, 0);
     }
@@ -134,33 +135,33 @@ void Workflow::compute(Direction direction)
     BusyCursor busy;
     lockForComputation(direction);
     runEngine(direction, busy);
-    QtWindowOperations::selectRange(c_.RT3, 0, 0);
+    QtWindowOperations::selectRange(c_.resultBox, 0, 0);
     computing_ = false;
     if (closeRequested_) window_.close();
 }
 
 void Workflow::lockForComputation(Direction direction)
 {
-    ComparisonSession& session = window_.session();
+    ComparisonSession& session = session_;
     const bool upperLeads = ComparisonSession::upperLeads(direction);
-    c_.Cmd_dz->setEnabled(false);
-    c_.Command6->setEnabled(false);
-    c_.Command4->setEnabled(false);
-    setAutoSizeCaption(c_.Label2, QStringLiteral("文本锁定"));
-    c_.Command1->setEnabled(true);
-    session.captureText1(captured((upperLeads ? c_.RT1 : c_.RT2)->text()));
+    c_.compute1Button->setEnabled(false);
+    c_.compute2Button->setEnabled(false);
+    c_.clearButton->setEnabled(false);
+    setAutoSizeCaption(c_.stateLabel, QStringLiteral("文本锁定"));
+    c_.editButton->setEnabled(true);
+    session.captureText1(captured((upperLeads ? c_.upperBox : c_.lowerBox)->text()));
     operations_->yield();
-    session.captureText2(captured((upperLeads ? c_.RT2 : c_.RT1)->text()));
+    session.captureText2(captured((upperLeads ? c_.lowerBox : c_.upperBox)->text()));
     operations_->yield();
-    c_.RT1->setLocked(true);
+    c_.upperBox->setLocked(true);
     operations_->yield();
-    c_.RT2->setLocked(true);
+    c_.lowerBox->setLocked(true);
     operations_->yield();
-    c_.RT3->setLocked(true);
+    c_.resultBox->setLocked(true);
     operations_->yield();
     session.takeLengths();
-    c_.RT3->setText(QString());
-    c_.Label4->setVisible(true);
+    c_.resultBox->setText(QString());
+    c_.lengthLabel->setVisible(true);
 }
 
 // The engine works on a copy of the comparison state, off the window's thread, and
@@ -169,7 +170,7 @@ void Workflow::lockForComputation(Direction direction)
 // that a click answered there still finds the lookup inactive, as it would mid-run.
 void Workflow::runEngine(Direction direction, BusyCursor& busy)
 {
-    ComparisonState working = window_.state();
+    ComparisonState working = session_.state();
     HeadlessWindow recorded;
     const std::exception_ptr failure = runWithProgress(&window_, [&](ComputationControl& control) {
         AlignmentOptions options;
@@ -177,7 +178,7 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
         Align(working, direction, recorded, options);
     });
     if (!failure) {
-        ReplayUntilYield publish(*operations_, [&] { window_.state() = std::move(working); });
+        ReplayUntilYield publish(*operations_, [&] { session_.state() = std::move(working); });
         recorded.replay(publish);
         operations_->flush();
         return;
@@ -202,8 +203,8 @@ QString Workflow::failureMessage(const std::exception& error) const
     if (overflow && overflow->limit() == OverflowLimit::TextLength)
         return QStringLiteral("文本过长：每段文本最多 %1 个字符（上方文本 %2 个，下方文本 %3 个）。")
                    .arg(kLongestText)
-                   .arg(c_.RT1->text().size())
-                   .arg(c_.RT2->text().size()) +
+                   .arg(c_.upperBox->text().size())
+                   .arg(c_.lowerBox->text().size()) +
                kept;
     if (overflow && overflow->limit() == OverflowLimit::CallCount)
         return QStringLiteral("函数调用次数超过上限 2147483647，本次计算无法完成。") + kept;
@@ -214,20 +215,25 @@ void Workflow::clear()
 {
     if (computing_ || clearing_) return;
     clearing_ = true;
-    const QTextCursor selection = c_.RT1->textCursor();
-    QtWindowOperations::colourRange(c_.RT1, static_cast<std::int32_t>(selection.selectionStart()),
+    const QTextCursor selection = c_.upperBox->textCursor();
+    QtWindowOperations::colourRange(c_.upperBox, static_cast<std::int32_t>(selection.selectionStart()),
                                     static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart()),
                                     false);
-    window_.session().clear();
-    setAutoSizeCaption(c_.Label5, QString());
-    c_.RT1->setText(QString());
+    session_.clear();
+    setAutoSizeCaption(c_.callCountLabel, QString());
+    c_.upperBox->setText(QString());
     operations_->yield();
-    c_.RT2->setText(QString());
+    c_.lowerBox->setText(QString());
     clearing_ = false;
     if (closeRequested_) window_.close();
 }
 
 void Workflow::exit() { window_.close(); }
+
+void Workflow::answerCloseRequest(QCloseEvent* event)
+{
+    if (!mayClose()) event->ignore();
+}
 
 bool Workflow::mayClose()
 {
@@ -236,11 +242,11 @@ bool Workflow::mayClose()
     return false;
 }
 
-void Workflow::enterInUpperBox() { c_.RT2->setFocus(Qt::OtherFocusReason); }
+void Workflow::enterInUpperBox() { c_.lowerBox->setFocus(Qt::OtherFocusReason); }
 
 void Workflow::enterInLowerBox()
 {
-    if (c_.Cmd_dz->isEnabled()) c_.Cmd_dz->setFocus(Qt::OtherFocusReason);
+    if (c_.compute1Button->isEnabled()) c_.compute1Button->setFocus(Qt::OtherFocusReason);
 }
 
 void Workflow::mouseReleasedIn(Box box, int button)
@@ -250,9 +256,9 @@ void Workflow::mouseReleasedIn(Box box, int button)
     const auto length = static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart());
     // The document's characters, less its closing paragraph mark: the box's text length.
     const auto boxLength = static_cast<std::int32_t>(selection.document()->characterCount() - 1);
-    if (const auto plan = planClick(window_.state(), box, start, length, button, boxLength))
-        carryOut(*plan, window_.state(), *operations_);
-    else if (beyondRecordedRegion(window_.state(), box, start, length, button, boxLength))
+    if (const auto plan = planClick(session_.state(), box, start, length, button, boxLength))
+        carryOut(*plan, session_.state(), *operations_);
+    else if (beyondRecordedRegion(session_.state(), box, start, length, button, boxLength))
         QToolTip::showText(QCursor::pos(), kBeyondRecordedHint, boxWidget(c_, box));
 }
 

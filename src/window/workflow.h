@@ -3,11 +3,13 @@
 // boxes, and the answer to a selection in any of the three boxes. They move the window
 // between its editing and locked states.
 
+#include <QCloseEvent>
 #include <QObject>
 #include <QString>
 #include <memory>
 
 #include "engine/alignment.h"
+#include "engine/comparison_session.h"
 #include "engine/window_operations.h"
 
 namespace velmora {
@@ -23,8 +25,12 @@ inline const QString kBeyondRecordedHint = QStringLiteral("只记录了前 300 �
 class Workflow : public QObject {
     Q_OBJECT
 public:
+    // Drives the window's controls and owns the comparison session behind them.
     explicit Workflow(MainWindow& window);
     ~Workflow() override;
+
+    ComparisonSession& session() { return session_; }
+    ComparisonState& state() { return session_.state(); }
 
     void load();
     void edit();
@@ -38,6 +44,7 @@ public:
     // False while an action that must not be cut short is running; the close then
     // takes effect as soon as it has returned.
     bool mayClose();
+    void answerCloseRequest(QCloseEvent* event);
 
 private:
     void connectControls();
@@ -48,6 +55,7 @@ private:
     QString failureMessage(const std::exception& error) const;
 
     MainWindow& window_;
+    ComparisonSession session_;
     const Controls& c_;
     std::unique_ptr<QtWindowOperations> operations_;
     bool computing_ = false;

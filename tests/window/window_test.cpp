@@ -25,7 +25,7 @@
 #include "window/fonts.h"
 #include "window/background_computation.h"
 #include "window/main_window.h"
-#include "window/window_operations.h"
+#include "window/qt_window_operations.h"
 #include "window/translations.h"
 #include "window/workflow.h"
 
@@ -233,38 +233,39 @@ class WindowTest : public QObject {
 
 private:
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<Workflow> workflow;
     const Controls& c() const { return window->controls(); }
-    ComparisonState& state() { return window->state(); }
+    ComparisonState& state() { return workflow->state(); }
 
     void type(const QString& upper, const QString& lower)
     {
-        c().RT1->setText(upper);
-        c().RT2->setText(lower);
+        c().upperBox->setText(upper);
+        c().lowerBox->setText(lower);
     }
 
     void expectEditingState()
     {
-        QVERIFY(!c().Command1->isEnabled());
-        QVERIFY(c().Cmd_dz->isEnabled());
-        QVERIFY(c().Command6->isEnabled());
-        QVERIFY(c().Command4->isEnabled());
-        QVERIFY(c().Cmd_exit->isEnabled());
-        QCOMPARE(c().Label2->text(), QStringLiteral("可以编辑"));
-        QVERIFY(!c().RT1->isLocked());
-        QVERIFY(!c().RT2->isLocked());
+        QVERIFY(!c().editButton->isEnabled());
+        QVERIFY(c().compute1Button->isEnabled());
+        QVERIFY(c().compute2Button->isEnabled());
+        QVERIFY(c().clearButton->isEnabled());
+        QVERIFY(c().exitButton->isEnabled());
+        QCOMPARE(c().stateLabel->text(), QStringLiteral("可以编辑"));
+        QVERIFY(!c().upperBox->isLocked());
+        QVERIFY(!c().lowerBox->isLocked());
         QCOMPARE(state().ModeMark, kNoResultMark);
     }
 
     void expectLockedState()
     {
-        QVERIFY(c().Command1->isEnabled());
-        QVERIFY(!c().Cmd_dz->isEnabled());
-        QVERIFY(!c().Command6->isEnabled());
-        QVERIFY(!c().Command4->isEnabled());
-        QCOMPARE(c().Label2->text(), QStringLiteral("文本锁定"));
-        QVERIFY(c().RT1->isLocked());
-        QVERIFY(c().RT2->isLocked());
-        QVERIFY(c().RT3->isLocked());
+        QVERIFY(c().editButton->isEnabled());
+        QVERIFY(!c().compute1Button->isEnabled());
+        QVERIFY(!c().compute2Button->isEnabled());
+        QVERIFY(!c().clearButton->isEnabled());
+        QCOMPARE(c().stateLabel->text(), QStringLiteral("文本锁定"));
+        QVERIFY(c().upperBox->isLocked());
+        QVERIFY(c().lowerBox->isLocked());
+        QVERIFY(c().resultBox->isLocked());
     }
 
 private slots:
@@ -277,11 +278,16 @@ private slots:
     void init()
     {
         window = std::make_unique<MainWindow>();
-        window->workflow().load();
+        workflow = std::make_unique<Workflow>(*window);
+        workflow->load();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    void cleanup() { window.reset(); }
+    void cleanup()
+    {
+        workflow.reset();
+        window.reset();
+    }
 
     void startUpState()
     {
@@ -293,16 +299,16 @@ private slots:
         QVERIFY(!window->windowIcon().isNull());
         QCOMPARE(state().CurrentRow, std::int16_t{-1});
         QCOMPARE(state().ModeMark, kNoResultMark);
-        QCOMPARE(QApplication::focusWidget(), c().RT1);
+        QCOMPARE(QApplication::focusWidget(), c().upperBox);
         expectEditingState();
-        QVERIFY(c().RT1->text().isEmpty() && c().RT2->text().isEmpty() && c().RT3->text().isEmpty());
-        QVERIFY(c().Label4->isVisible());
-        QVERIFY(c().Label4->text().isEmpty());
-        QVERIFY(c().Label5->text().isEmpty());
-        QVERIFY(!c().Command3->isVisible());
-        QVERIFY(!c().Command5->isVisible());
-        QCOMPARE(c().RT3->palette().color(QPalette::Base), QColor(224, 224, 224));
-        QCOMPARE(c().Command1->palette().color(QPalette::Button), QColor(224, 224, 224));
+        QVERIFY(c().upperBox->text().isEmpty() && c().lowerBox->text().isEmpty() && c().resultBox->text().isEmpty());
+        QVERIFY(c().lengthLabel->isVisible());
+        QVERIFY(c().lengthLabel->text().isEmpty());
+        QVERIFY(c().callCountLabel->text().isEmpty());
+        QVERIFY(!c().compute1Engine->isVisible());
+        QVERIFY(!c().compute2Engine->isVisible());
+        QCOMPARE(c().resultBox->palette().color(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(c().editButton->palette().color(QPalette::Button), QColor(224, 224, 224));
     }
 
     void controlsAtTheirPlaces_data()
@@ -372,7 +378,7 @@ private slots:
     void tabWalksTheControlsInTheirOrder()
     {
         QStringList visited;
-        c().RT3->setFocus();
+        c().resultBox->setFocus();
         for (int i = 0; i < 8; ++i) {
             visited << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -383,14 +389,14 @@ private slots:
 
     void fontsResolveToTheDebianFonts()
     {
-        QCOMPARE(QFontInfo(c().RT1->font()).family(), QStringLiteral("Noto Serif CJK SC"));
-        QVERIFY(QFontInfo(c().RT1->font()).bold());  // a true bold face, not an emboldened one
-        QCOMPARE(QFontInfo(c().Label7->font()).family(), QStringLiteral("Noto Serif CJK SC"));
-        QCOMPARE(QFontInfo(c().Label4->font()).family(), QStringLiteral("AR PL UKai CN"));
-        QCOMPARE(QFontInfo(c().Label3->font()).family(), QStringLiteral("DejaVu Sans"));
-        QVERIFY(c().RT3->font().bold());
-        QCOMPARE(c().RT2->font().pointSizeF(), 15.75);
-        QCOMPARE(c().Cmd_dz->font().pointSizeF(), 10.5);
+        QCOMPARE(QFontInfo(c().upperBox->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+        QVERIFY(QFontInfo(c().upperBox->font()).bold());  // a true bold face, not an emboldened one
+        QCOMPARE(QFontInfo(c().callCountCaption->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+        QCOMPARE(QFontInfo(c().lengthLabel->font()).family(), QStringLiteral("AR PL UKai CN"));
+        QCOMPARE(QFontInfo(c().hintLabel->font()).family(), QStringLiteral("DejaVu Sans"));
+        QVERIFY(c().resultBox->font().bold());
+        QCOMPARE(c().lowerBox->font().pointSizeF(), 15.75);
+        QCOMPARE(c().compute1Button->font().pointSizeF(), 10.5);
     }
 
     // Mainland forms: the full-width colon and comma sit at the bottom left of their cell,
@@ -439,56 +445,56 @@ private slots:
         QFETCH(QString, lower);
         QFETCH(bool, compute1);
         type(upper, lower);
-        QTest::mouseClick(compute1 ? c().Cmd_dz : c().Command6, Qt::LeftButton);
-        QTEST(c().RT3->text(), "result");
-        QTEST(c().Label4->text(), "label4");
-        QTEST(c().Label5->text(), "label5");
-        QVERIFY(c().Label4->isVisible());
-        const Colouring upperColours = colouringOf(c().RT1), lowerColours = colouringOf(c().RT2);
+        QTest::mouseClick(compute1 ? c().compute1Button : c().compute2Button, Qt::LeftButton);
+        QTEST(c().resultBox->text(), "result");
+        QTEST(c().lengthLabel->text(), "label4");
+        QTEST(c().callCountLabel->text(), "label5");
+        QVERIFY(c().lengthLabel->isVisible());
+        const Colouring upperColours = colouringOf(c().upperBox), lowerColours = colouringOf(c().lowerBox);
         QTEST(upperColours.gapPositions, "upperGaps");
         QTEST(lowerColours.gapPositions, "lowerGaps");
         QVERIFY(upperColours.othersBlack && lowerColours.othersBlack);
-        QCOMPARE(c().RT1->text(), upper);  // the boxes keep exactly what was typed
-        QCOMPARE(c().RT2->text(), lower);
+        QCOMPARE(c().upperBox->text(), upper);  // the boxes keep exactly what was typed
+        QCOMPARE(c().lowerBox->text(), lower);
         QVERIFY(state().ModeMark.empty());
-        QCOMPARE(selectionOf(c().RT3).first, 0);
+        QCOMPARE(selectionOf(c().resultBox).first, 0);
         expectLockedState();
     }
 
     void editReturnsToEditingInBlack()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        c().Cmd_dz->click();
+        c().compute1Button->click();
         const GapTable rows = state().MatchTable;
-        c().Command1->click();
+        c().editButton->click();
         expectEditingState();
-        QCOMPARE(colouringOf(c().RT1).gapPositions, QString());
-        QVERIFY(colouringOf(c().RT1).othersBlack && colouringOf(c().RT2).othersBlack);
-        QVERIFY(c().RT3->text().isEmpty());
-        QVERIFY(c().RT3->isLocked());
-        QVERIFY(!c().Label4->isVisible());
-        QVERIFY(c().Label5->text().isEmpty());
+        QCOMPARE(colouringOf(c().upperBox).gapPositions, QString());
+        QVERIFY(colouringOf(c().upperBox).othersBlack && colouringOf(c().lowerBox).othersBlack);
+        QVERIFY(c().resultBox->text().isEmpty());
+        QVERIFY(c().resultBox->isLocked());
+        QVERIFY(!c().lengthLabel->isVisible());
+        QVERIFY(c().callCountLabel->text().isEmpty());
         QCOMPARE(state().CallCount, 0);
         QVERIFY(state().Text1.empty() && state().Text2.empty());
         QCOMPARE(state().MatchTable, rows);
         QCOMPARE(state().RowCount, std::int16_t{4});
-        QCOMPARE(c().RT1->text(), QStringLiteral("ABCBDAB"));
+        QCOMPARE(c().upperBox->text(), QStringLiteral("ABCBDAB"));
         // A second computation in the other direction works on the same texts.
-        c().Command6->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("BCBA"));
-        QCOMPARE(c().Label5->text(), QStringLiteral("25"));
+        c().compute2Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("BCBA"));
+        QCOMPARE(c().callCountLabel->text(), QStringLiteral("25"));
     }
 
     void clearEmptiesBothInputs()
     {
         type(QStringLiteral("abc"), QStringLiteral("abd"));
-        setAutoSizeCaption(c().Label4, QStringLiteral("长度①：9"));
-        c().Command4->click();
-        QVERIFY(c().RT1->text().isEmpty());
-        QVERIFY(c().RT2->text().isEmpty());
+        setAutoSizeCaption(c().lengthLabel, QStringLiteral("长度①：9"));
+        c().clearButton->click();
+        QVERIFY(c().upperBox->text().isEmpty());
+        QVERIFY(c().lowerBox->text().isEmpty());
         QCOMPARE(state().CallCount, 0);
-        QVERIFY(c().Label5->text().isEmpty());
-        QCOMPARE(c().Label4->text(), QStringLiteral("长度①：9"));
+        QVERIFY(c().callCountLabel->text().isEmpty());
+        QCOMPARE(c().lengthLabel->text(), QStringLiteral("长度①：9"));
         expectEditingState();
     }
 
@@ -510,14 +516,14 @@ private slots:
         QFETCH(bool, locked);
         QFETCH(bool, inUpper);
         type(QStringLiteral("ab"), QStringLiteral("cd"));
-        if (locked) c().Cmd_dz->click();
-        RichTextBox* box = inUpper ? c().RT1 : c().RT2;
+        if (locked) c().compute1Button->click();
+        RichTextBox* box = inUpper ? c().upperBox : c().lowerBox;
         box->setFocus();
         box->moveCursor(QTextCursor::End);
         QTest::keyClick(box, Qt::Key_Return);
         QTEST(QApplication::focusWidget()->objectName(), "focus");
-        QTEST(c().RT1->text(), "upperText");
-        QTEST(c().RT2->text(), "lowerText");
+        QTEST(c().upperBox->text(), "upperText");
+        QTEST(c().lowerBox->text(), "lowerText");
     }
 
     void pasteInsertsPlainCharactersOnly()
@@ -525,15 +531,15 @@ private slots:
         QMimeData mime;
         mime.setHtml(QStringLiteral("<b style='color:red'>x</b><img src='a.png'>"));
         mime.setText(QStringLiteral("a\r\nb\u00a0c\rd"));
-        c().RT1->setFocus();
-        c().RT1->insertFromMimeData(&mime);
-        QCOMPARE(c().RT1->text(), QString::fromUtf16(u"a\nb\u00a0c\nd"));
-        QVERIFY(colouringOf(c().RT1).othersBlack);
+        c().upperBox->setFocus();
+        c().upperBox->insertFromMimeData(&mime);
+        QCOMPARE(c().upperBox->text(), QString::fromUtf16(u"a\nb\u00a0c\nd"));
+        QVERIFY(colouringOf(c().upperBox).othersBlack);
     }
 
     void exitClosesTheWindow()
     {
-        c().Cmd_exit->click();
+        c().exitButton->click();
         QVERIFY(!window->isVisible());
     }
 
@@ -555,17 +561,17 @@ private slots:
         QFETCH(QString, message);
         type(upper, lower);
         MessageCatcher catcher;
-        c().Cmd_dz->click();
+        c().compute1Button->click();
         const QString shown = catcher.text;
         QVERIFY2(shown.contains(message), qPrintable(shown));
         QVERIFY(shown.contains(QStringLiteral("保留")));
-        QCOMPARE(c().RT1->text(), upper);
-        QCOMPARE(c().RT2->text(), lower);
-        QVERIFY(colouringOf(c().RT2).othersBlack);
-        QCOMPARE(colouringOf(c().RT2).gapPositions, QString());
-        QVERIFY(c().RT3->text().isEmpty());
-        QVERIFY(!c().Label4->isVisible());
-        QVERIFY(c().Label5->text().isEmpty());
+        QCOMPARE(c().upperBox->text(), upper);
+        QCOMPARE(c().lowerBox->text(), lower);
+        QVERIFY(colouringOf(c().lowerBox).othersBlack);
+        QCOMPARE(colouringOf(c().lowerBox).gapPositions, QString());
+        QVERIFY(c().resultBox->text().isEmpty());
+        QVERIFY(!c().lengthLabel->isVisible());
+        QVERIFY(c().callCountLabel->text().isEmpty());
         QCOMPARE(state().CallCount, 0);
         expectEditingState();
         QVERIFY(window->isVisible());
@@ -576,15 +582,15 @@ private slots:
     void actionsDuringAComputationWait()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        QTimer::singleShot(0, c().Command1, &QPushButton::click);
-        c().Cmd_dz->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("BDAB"));
-        QCOMPARE(c().Label5->text(), QStringLiteral("22"));
+        QTimer::singleShot(0, c().editButton, &QPushButton::click);
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("BDAB"));
+        QCOMPARE(c().callCountLabel->text(), QStringLiteral("22"));
         expectLockedState();
-        c().Command1->click();
-        QTimer::singleShot(0, c().Cmd_exit, &QPushButton::click);
-        c().Command6->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("BCBA"));
+        c().editButton->click();
+        QTimer::singleShot(0, c().exitButton, &QPushButton::click);
+        c().compute2Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("BCBA"));
         QVERIFY(!window->isVisible());
     }
 
@@ -600,23 +606,23 @@ private slots:
         MessageCatcher catcher;
         QElapsedTimer clock;
         clock.start();
-        c().Cmd_dz->click();
+        c().compute1Button->click();
         QVERIFY(seen.shown);
         QVERIFY2(seen.label.contains(QStringLiteral("函数调用次数：")), qPrintable(seen.label));
         QVERIFY2(seen.label.contains(QStringLiteral("用时：")), qPrintable(seen.label));
         QCOMPARE(seen.cancelText, QStringLiteral("取消"));
         QVERIFY2(clock.elapsed() < 5000, "取消 must end the computation at once");
         QVERIFY(catcher.text.isEmpty());
-        QCOMPARE(c().RT1->text(), upper);
-        QCOMPARE(c().RT2->text(), lower);
-        QVERIFY(c().RT3->text().isEmpty());
+        QCOMPARE(c().upperBox->text(), upper);
+        QCOMPARE(c().lowerBox->text(), lower);
+        QVERIFY(c().resultBox->text().isEmpty());
         QCOMPARE(state().CallCount, 0);
         expectEditingState();
 
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        c().Cmd_dz->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("BDAB"));
-        QCOMPARE(c().Label5->text(), QStringLiteral("22"));
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("BDAB"));
+        QCOMPARE(c().callCountLabel->text(), QStringLiteral("22"));
     }
 
     // The window repaints and answers while the engine runs; a close request made then
@@ -646,7 +652,7 @@ private slots:
         if (cancel) cancelOnceTheProgressShows(window.get(), seen);
         QTimer::singleShot(0, window.get(), [this] { window->close(); });
         MessageCatcher catcher;
-        c().Cmd_dz->click();
+        c().compute1Button->click();
         QVERIFY(!window->isVisible());
     }
 
@@ -676,28 +682,28 @@ private slots:
         QFETCH(int, count);
         QFETCH(int, button);
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        c().Cmd_dz->click();
-        for (QWidget* b : {static_cast<QWidget*>(c().RT1), static_cast<QWidget*>(c().RT2)})
+        c().compute1Button->click();
+        for (QWidget* b : {static_cast<QWidget*>(c().upperBox), static_cast<QWidget*>(c().lowerBox)})
             QtWindowOperations::selectRange(b, 0, 0);
         const auto mouse = button == 1 ? Qt::LeftButton : Qt::RightButton;
         QWidget* target = window->findChild<QWidget*>(box);
         target->setFocus();
         if (box == QLatin1String("RT3"))
-            dragSelect(c().RT3, position, count, mouse);
+            dragSelect(c().resultBox, position, count, mouse);
         else
             dragSelect(qobject_cast<QTextEdit*>(target), position, count, mouse);
         const auto text = [](QPair<int, int> s) { return QStringLiteral("%1+%2").arg(s.first).arg(s.second); };
         QFETCH(QString, rt1);
         QFETCH(QString, rt2);
-        if (!rt1.isEmpty()) QCOMPARE(text(selectionOf(c().RT1)), rt1);
-        if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().RT2)), rt2);
-        QTEST(text(selectionOf(c().RT3)), "rt3");
+        if (!rt1.isEmpty()) QCOMPARE(text(selectionOf(c().upperBox)), rt1);
+        if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().lowerBox)), rt2);
+        QTEST(text(selectionOf(c().resultBox)), "rt3");
         QTEST(QApplication::focusWidget()->objectName(), "focus");
     }
 
     void qtsOwnTextsAreChinese()
     {
-        const std::unique_ptr<QMenu> menu(c().RT1->createStandardContextMenu());
+        const std::unique_ptr<QMenu> menu(c().upperBox->createStandardContextMenu());
         QStringList texts;
         for (const QAction* action : menu->actions())
             if (!action->isSeparator()) texts << action->text();
@@ -723,7 +729,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(int, key);
-        if (button == QStringLiteral("Command1")) c().Cmd_dz->click();  // 编辑文本 is enabled only then
+        if (button == QStringLiteral("Command1")) c().compute1Button->click();  // 编辑文本 is enabled only then
         auto* target = window->findChild<QPushButton*>(button);
         QVERIFY(target && target->isEnabled());
         QSignalSpy clicks(target, &QPushButton::clicked);
@@ -734,14 +740,14 @@ private slots:
 
     void typeEnterTypeEnterEnterComputes()
     {
-        c().RT1->setFocus(Qt::OtherFocusReason);
-        QTest::keyClicks(c().RT1, QStringLiteral("AB"));
-        QTest::keyClick(c().RT1, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), c().RT2);
-        QTest::keyClicks(c().RT2, QStringLiteral("BAB"));
-        QTest::keyClick(c().RT2, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), c().Cmd_dz);
-        QTest::keyClick(c().Cmd_dz, Qt::Key_Return);
+        c().upperBox->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(c().upperBox, QStringLiteral("AB"));
+        QTest::keyClick(c().upperBox, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), c().lowerBox);
+        QTest::keyClicks(c().lowerBox, QStringLiteral("BAB"));
+        QTest::keyClick(c().lowerBox, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), c().compute1Button);
+        QTest::keyClick(c().compute1Button, Qt::Key_Return);
         expectLockedState();
         QVERIFY(state().ModeMark.empty());
     }
@@ -749,19 +755,19 @@ private slots:
     void aDragInALockedBoxSelectsAnew()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        c().Cmd_dz->click();
-        dragSelect(c().RT1, 2, 1);  // C: its gap C B is selected
-        QCOMPARE(selectionOf(c().RT1), qMakePair(2, 2));
+        c().compute1Button->click();
+        dragSelect(c().upperBox, 2, 1);  // C: its gap C B is selected
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(2, 2));
         // From inside that highlight back to the first character: a new selection, in
         // gap 1 (the A), not a drag of C B.
-        QWidget* viewport = c().RT1->viewport();
-        QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(c().RT1, 3));
-        QTest::mouseMove(viewport, pointOf(c().RT1, 0));
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(c().RT1, 0));
-        QCOMPARE(selectionOf(c().RT1), qMakePair(0, 1));
+        QWidget* viewport = c().upperBox->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(c().upperBox, 3));
+        QTest::mouseMove(viewport, pointOf(c().upperBox, 0));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(c().upperBox, 0));
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(0, 1));
         QCOMPARE(state().CurrentRow, std::int16_t{1});
-        QVERIFY(!c().RT1->acceptDrops());
-        QVERIFY(!c().RT2->acceptDrops());
+        QVERIFY(!c().upperBox->acceptDrops());
+        QVERIFY(!c().lowerBox->acceptDrops());
     }
 
     // Past the 300th gap nothing is linked: a click there selects nothing new and says so
@@ -769,14 +775,14 @@ private slots:
     void aClickPastTheRecordedGapsIsExplained()
     {
         type(QString(400, QLatin1Char('a')), QString(400, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("xa")));
-        c().Cmd_dz->click();
+        c().compute1Button->click();
         QCOMPARE(state().RowCount, std::int16_t{300});
         QToolTip::hideText();
-        dragSelect(c().RT2, 700, 1);
+        dragSelect(c().lowerBox, 700, 1);
         QVERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), kBeyondRecordedHint);
         QToolTip::hideText();
-        dragSelect(c().RT2, 10, 1);
+        dragSelect(c().lowerBox, 10, 1);
         QVERIFY(!QToolTip::isVisible());
     }
 
@@ -794,29 +800,29 @@ private slots:
                     return QStringLiteral("at %1: U+%2 for U+%3").arg(p).arg(got[p].unicode(), 4, 16, QLatin1Char('0')).arg(expected[p].unicode(), 4, 16, QLatin1Char('0'));
             return QStringLiteral("lengths %1 and %2").arg(got.size()).arg(expected.size());
         };
-        for (RichTextBox* box : {c().RT1, c().RT2}) {
+        for (RichTextBox* box : {c().upperBox, c().lowerBox}) {
             box->setText(QString());
             QMimeData pasted;
             pasted.setText(every);
             box->insertFromMimeData(&pasted);
             QVERIFY2(box->text() == every, qPrintable(firstDifference(box->text(), every)));
         }
-        c().RT3->setText(every);
-        QVERIFY2(c().RT3->text() == every, qPrintable(firstDifference(c().RT3->text(), every)));
+        c().resultBox->setText(every);
+        QVERIFY2(c().resultBox->text() == every, qPrintable(firstDifference(c().resultBox->text(), every)));
         // The units a document takes for structure, typed between ordinary letters; the
         // letter typed after one stays itself.
-        c().RT1->setText(QString());
-        c().RT1->setFocus();
+        c().upperBox->setText(QString());
+        c().upperBox->setFocus();
         const QString structural = QStringLiteral("a\u2029b\uFDD0c\uFDD1d\u2028e");
         for (const QChar unit : structural) {
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(unit));
-            QApplication::sendEvent(c().RT1, &press);
+            QApplication::sendEvent(c().upperBox, &press);
         }
-        QCOMPARE(c().RT1->text(), structural);
+        QCOMPARE(c().upperBox->text(), structural);
         // Through a computation: U+FDD0 against a line break is a gap, not a match.
         type(QStringLiteral("A\uFDD0B"), QStringLiteral("A\nB"));
-        c().Cmd_dz->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("AB"));
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("AB"));
         QCOMPARE(state().Text1, std::u16string(u"A\uFDD0B"));
     }
 
@@ -826,26 +832,26 @@ private slots:
     void resultLinesAreNeverCut()
     {
         type(QStringLiteral("AB\nCD\nEF"), QStringLiteral("AB\nCD\nEF"));
-        c().Cmd_dz->click();
-        QCOMPARE(c().RT3->text(), QStringLiteral("AB\nCD\nEF"));
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("AB\nCD\nEF"));
         const auto linesWhole = [this] {
-            const QRect view = c().RT3->viewport()->rect();
+            const QRect view = c().resultBox->viewport()->rect();
             for (int p : {0, 3, 6}) {
-                QTextCursor cursor(c().RT3->document());
+                QTextCursor cursor(c().resultBox->document());
                 cursor.setPosition(p);
                 // The caret's rectangle spans its line, rounded outwards by a pixel.
-                const QRect line = c().RT3->cursorRect(cursor).adjusted(0, 1, 0, -1);
+                const QRect line = c().resultBox->cursorRect(cursor).adjusted(0, 1, 0, -1);
                 if (view.intersects(line) && !view.contains(line)) return false;
             }
             return true;
         };
         QVERIFY(linesWhole());
-        dragSelect(c().RT1, 6, 1);  // E: its place in the third line of the result
-        QCOMPARE(selectionOf(c().RT3), qMakePair(6, 1));
+        dragSelect(c().upperBox, 6, 1);  // E: its place in the third line of the result
+        QCOMPARE(selectionOf(c().resultBox), qMakePair(6, 1));
         QVERIFY(linesWhole());
-        QTextCursor third(c().RT3->document());
+        QTextCursor third(c().resultBox->document());
         third.setPosition(6);
-        QVERIFY(c().RT3->viewport()->rect().contains(c().RT3->cursorRect(third).adjusted(0, 1, 0, -1)));
+        QVERIFY(c().resultBox->viewport()->rect().contains(c().resultBox->cursorRect(third).adjusted(0, 1, 0, -1)));
     }
 
     // The boxes' text keeps its bold weight at every scale factor: as dense as the bold
@@ -853,13 +859,13 @@ private slots:
     void boxTextStaysBold()
     {
         const QString text = QStringLiteral("ABCBDAB程序");
-        c().RT1->setText(text);
-        c().Cmd_exit->setFocus();  // no caret in the picture
+        c().upperBox->setText(text);
+        c().exitButton->setFocus();  // no caret in the picture
         const qreal ratio = window->devicePixelRatioF();
-        QFont regular = c().RT1->font();
+        QFont regular = c().upperBox->font();
         regular.setBold(false);
-        const double box = inkDensity(drawnText(c().RT1));
-        const double bold = inkDensity(paintedText(c().RT1->font(), text, ratio));
+        const double box = inkDensity(drawnText(c().upperBox));
+        const double bold = inkDensity(paintedText(c().upperBox->font(), text, ratio));
         const double light = inkDensity(paintedText(regular, text, ratio));
         QVERIFY2(box > light * 1.15, qPrintable(QStringLiteral("%1 against regular %2").arg(box).arg(light)));
         QVERIFY2(box > bold * 0.9, qPrintable(QStringLiteral("%1 against bold %2").arg(box).arg(bold)));
@@ -878,10 +884,10 @@ private slots:
             QList<QColor> plain;
         };
         const QList<Outline> outlines = {
-            {c().RT1, kBoxBorder, {background, Qt::white}},
-            {c().RT2, kBoxBorder, {background, Qt::white}},
-            {c().Shape1, QColor(0, 0, 255), {background}},
-            {c().Shape2, QColor(0, 0, 255), {background}},
+            {c().upperBox, kBoxBorder, {background, Qt::white}},
+            {c().lowerBox, kBoxBorder, {background, Qt::white}},
+            {c().countFrame, QColor(0, 0, 255), {background}},
+            {c().editFrame, QColor(0, 0, 255), {background}},
         };
         for (const Outline& o : outlines) {
             const QRect r = o.widget->geometry();
@@ -916,9 +922,9 @@ private slots:
     void clicksAreIgnoredWithoutAResult()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
-        dragSelect(c().RT1, 1, 1);
-        QCOMPARE(selectionOf(c().RT1), qMakePair(1, 1));
-        QCOMPARE(selectionOf(c().RT2), qMakePair(0, 0));
+        dragSelect(c().upperBox, 1, 1);
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(1, 1));
+        QCOMPARE(selectionOf(c().lowerBox), qMakePair(0, 0));
         QCOMPARE(state().CurrentRow, std::int16_t{-1});
     }
 };

@@ -1,4 +1,4 @@
-#include "window/window_operations.h"
+#include "window/qt_window_operations.h"
 
 #include <QCoreApplication>
 
@@ -30,16 +30,16 @@ QtWindowOperations::QtWindowOperations(const Controls& controls) : controls_(con
 
 QtWindowOperations::~QtWindowOperations() { flush(); }
 
-RichTextBox* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.RT1 : controls_.RT2; }
+RichTextBox* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.upperBox : controls_.lowerBox; }
 
 QWidget* boxWidget(const Controls& controls, Box box)
 {
     switch (box) {
-    case Box::RT1: return controls.RT1;
-    case Box::RT2: return controls.RT2;
+    case Box::RT1: return controls.upperBox;
+    case Box::RT2: return controls.lowerBox;
     case Box::RT3: break;
     }
-    return controls.RT3;
+    return controls.resultBox;
 }
 
 void QtWindowOperations::flush()
@@ -93,15 +93,15 @@ void QtWindowOperations::setText(Box box, std::u16string_view text)
 {
     flush();
     switch (box) {
-    case Box::RT1: controls_.RT1->setText(toQString(text)); break;
-    case Box::RT2: controls_.RT2->setText(toQString(text)); break;
-    case Box::RT3: controls_.RT3->setText(toQString(text)); break;
+    case Box::RT1: controls_.upperBox->setText(toQString(text)); break;
+    case Box::RT2: controls_.lowerBox->setText(toQString(text)); break;
+    case Box::RT3: controls_.resultBox->setText(toQString(text)); break;
     }
 }
 
 void QtWindowOperations::setCaption(Label label, std::u16string_view caption)
 {
-    setAutoSizeCaption(label == Label::Label4 ? controls_.Label4 : controls_.Label5, toQString(caption));
+    setAutoSizeCaption(label == Label::Label4 ? controls_.lengthLabel : controls_.callCountLabel, toQString(caption));
 }
 
 void QtWindowOperations::setFocus(Box box)
