@@ -907,6 +907,25 @@ private slots:
         }
     }
 
+    // At every scale factor each caption fits its control: the labels' texts within
+    // their sizes, the buttons' texts inside their frames.
+    void nothingIsClipped()
+    {
+        c().lengthLabel->setVisible(true);
+        setAutoSizeCaption(c().lengthLabel, QStringLiteral("长度①：32766"));
+        setAutoSizeCaption(c().callCountLabel, QStringLiteral("2147483647"));
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            const QSizeF text = QFontMetricsF(label->font()).size(0, label->text());
+            QVERIFY2(text.width() <= label->width() + 0.5 && text.height() <= label->height() + 0.5,
+                     qPrintable(label->objectName()));
+        }
+        for (QPushButton* button : window->findChildren<QPushButton*>()) {
+            if (!button->isVisible()) continue;
+            const qreal text = QFontMetricsF(button->font()).horizontalAdvance(button->text());
+            QVERIFY2(text + 8 <= button->width(), qPrintable(button->objectName()));
+        }
+    }
+
     // The window opens centred on its screen, or, when it is larger than the screen, with
     // its top-left corner (the title bar and the close box) on it.
     void theWindowOpensOnItsScreen()
