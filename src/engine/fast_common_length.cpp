@@ -78,8 +78,7 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       secondLength_(lengthOf(second)),
       firstIndex_(first.substr(0, static_cast<std::size_t>(firstLength_))),
       secondIndex_(second.substr(0, static_cast<std::size_t>(secondLength_))),
-      passOver_(first.substr(0, static_cast<std::size_t>(firstLength_)),
-                second.substr(0, static_cast<std::size_t>(secondLength_))),
+      passOver_(firstIndex_, second.substr(0, static_cast<std::size_t>(secondLength_))),
       firstRuns_(remainingRuns(first.substr(0, static_cast<std::size_t>(firstLength_)))),
       secondRuns_(remainingRuns(second.substr(0, static_cast<std::size_t>(secondLength_)))),
       memo_(firstLength_, secondLength_, mostDenseCells)

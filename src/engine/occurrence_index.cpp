@@ -1,6 +1,8 @@
 #include "engine/occurrence_index.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 namespace velmora {
 
@@ -14,6 +16,12 @@ OccurrenceIndex::OccurrenceIndex(std::u16string_view text)
 OccurrenceIndex::Iterator OccurrenceIndex::occurrencesFrom(char16_t c, std::int32_t from) const
 {
     return std::lower_bound(entries_.begin(), entries_.end(), Entry{c, from});
+}
+
+std::int32_t OccurrenceIndex::last(char16_t c) const
+{
+    const auto after = std::upper_bound(entries_.begin(), entries_.end(), Entry{c, INT32_MAX});
+    return after != entries_.begin() && std::prev(after)->first == c ? std::prev(after)->second : 0;
 }
 
 std::int32_t OccurrenceIndex::next(char16_t c, std::int32_t from) const

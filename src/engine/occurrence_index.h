@@ -21,6 +21,8 @@ public:
     // The occurrences of c at or after from, in increasing order: iterate while
     // isOccurrence(it, c) holds.
     Iterator occurrencesFrom(char16_t c, std::int32_t from) const;
+    // The last position that holds c, or 0 when there is none.
+    std::int32_t last(char16_t c) const;
     bool isOccurrence(Iterator it, char16_t c) const { return it != entries_.end() && it->first == c; }
 
 private:

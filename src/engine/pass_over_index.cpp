@@ -1,17 +1,14 @@
 #include "engine/pass_over_index.h"
 
 #include <algorithm>
-#include <array>
 
 namespace velmora {
 
-PassOverIndex::PassOverIndex(std::u16string_view first, std::u16string_view second)
+PassOverIndex::PassOverIndex(const OccurrenceIndex& firstIndex, std::u16string_view second)
     : secondLength_(static_cast<std::int32_t>(second.size()))
 {
-    std::vector<std::int16_t> last(0x10000, 0);
-    for (std::size_t p = 0; p < first.size(); ++p) last[first[p]] = static_cast<std::int16_t>(p + 1);
     std::vector<std::int16_t> level(second.size());
-    for (std::size_t p = 0; p < second.size(); ++p) level[p] = last[second[p]];
+    for (std::size_t p = 0; p < second.size(); ++p) level[p] = static_cast<std::int16_t>(firstIndex.last(second[p]));
     reach_.push_back(std::move(level));
     for (std::size_t width = 1; 2 * width <= second.size(); width *= 2) {
         const std::vector<std::int16_t>& below = reach_.back();

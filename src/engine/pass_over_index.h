@@ -9,12 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/occurrence_index.h"
+
 namespace velmora {
 
 class PassOverIndex {
 public:
-    // Both texts at most 32,766 characters; they need not outlive this object.
-    PassOverIndex(std::u16string_view first, std::u16string_view second);
+    // Both texts at most 32,766 characters; they need not outlive this object. The
+    // index of the first text gives each character's last occurrence.
+    PassOverIndex(const OccurrenceIndex& firstIndex, std::u16string_view second);
 
     // The first position j' >= j (1-based) of the second text whose character occurs in
     // first at or after i, or one past the end of the second text when there is none.
