@@ -3,7 +3,10 @@
 // at most --cap seconds (default 2); a pair still running then is cancelled and reported
 // as slower than the cap.
 //
-//   slow_pair_search [--cap SECONDS] [--length N]
+//   slow_pair_search [--cap SECONDS] [--length N] [--literal]
+//
+// With --literal each pair is also aligned by the literal engine (same cap), and the pairs
+// on which the fast engine was the slower are listed.
 
 #include <algorithm>
 #include <chrono>
@@ -118,7 +121,7 @@ struct Timing {
     bool cancelled, overflowed;
 };
 
-Timing timeOne(const Pair& pair, Direction direction, double cap)
+Timing timeOne(const Pair& pair, Direction direction, double cap, EngineKind engine = EngineKind::Fast)
 {
     ComputationControl control;
     std::mutex m;
@@ -134,6 +137,7 @@ Timing timeOne(const Pair& pair, Direction direction, double cap)
     session.start();
     AlignmentOptions options;
     options.control = &control;
+    options.engine = engine;
     Timing timing{pair.family + (direction == Direction::Compute1 ? ", compute 1" : ", compute 2"), 0, false, false};
     const auto start = std::chrono::steady_clock::now();
     try {
@@ -159,14 +163,29 @@ int main(int argc, char** argv)
 {
     double cap = 2;
     std::size_t length = kLongestText;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool literal = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--literal") == 0) literal = true;
+        if (i + 1 >= argc) continue;
         if (std::strcmp(argv[i], "--cap") == 0) cap = std::atof(argv[i + 1]);
         if (std::strcmp(argv[i], "--length") == 0) length = static_cast<std::size_t>(std::atol(argv[i + 1]));
     }
     std::vector<Timing> timings;
+    std::size_t fastSlower = 0, compared = 0;
     for (const Pair& pair : families(length))
-        for (const Direction direction : {Direction::Compute1, Direction::Compute2})
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             timings.push_back(timeOne(pair, direction, cap));
+            if (!literal) continue;
+            const Timing fast = timings.back(), reference = timeOne(pair, direction, cap, EngineKind::Literal);
+            ++compared;
+            if (fast.seconds > reference.seconds && !(fast.cancelled && reference.cancelled)) {
+                ++fastSlower;
+                std::printf("  fast %.3f s%s, literal %.3f s%s: %s\n", fast.seconds, fast.cancelled ? "+" : "",
+                            reference.seconds, reference.cancelled ? "+" : "", fast.name.c_str());
+            }
+        }
+    if (literal)
+        std::printf("the fast engine was slower than the literal one on %zu of %zu alignments\n", fastSlower, compared);
     std::sort(timings.begin(), timings.end(), [](const Timing& x, const Timing& y) { return x.seconds > y.seconds; });
     std::size_t over = 0;
     for (const Timing& t : timings) over += t.seconds >= 0.3;

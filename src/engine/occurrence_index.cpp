@@ -1,16 +1,28 @@
 #include "engine/occurrence_index.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 
 namespace velmora {
 
+// Sorted by character with two stable byte-wise counting passes (low byte, then high):
+// the positions come in rising order, so they stay so within each character, and a text
+// of 32,766 characters is indexed in linear time.
 OccurrenceIndex::OccurrenceIndex(std::u16string_view text)
 {
-    entries_.reserve(text.size());
-    for (std::size_t p = 0; p < text.size(); ++p) entries_.emplace_back(text[p], static_cast<std::int32_t>(p + 1));
-    std::sort(entries_.begin(), entries_.end());
+    std::vector<Entry> scratch;
+    scratch.reserve(text.size());
+    for (std::size_t p = 0; p < text.size(); ++p) scratch.emplace_back(text[p], static_cast<std::int32_t>(p + 1));
+    entries_.resize(text.size());
+    for (const int shift : {0, 8}) {
+        std::array<std::size_t, 257> start{};
+        for (const Entry& e : scratch) ++start[((e.first >> shift) & 0xFF) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (const Entry& e : scratch) entries_[start[(e.first >> shift) & 0xFF]++] = e;
+        if (shift == 0) scratch.swap(entries_);
+    }
 }
 
 OccurrenceIndex::Iterator OccurrenceIndex::occurrencesFrom(char16_t c, std::int32_t from) const
