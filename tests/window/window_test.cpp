@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QWindow>
 #include <QScreen>
 #include <QAbstractScrollArea>
 #include <QKeyEvent>
@@ -633,13 +634,18 @@ private slots:
         QTest::addColumn<QString>("upper");
         QTest::addColumn<QString>("lower");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("bySystem");  // through the window system, as the close box and Alt+F4 come
         const auto [upper, lower] = slowPair();
-        QTest::newRow("cancelled") << upper << lower << true;
         const QString costly = QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD");
         const QString partner = QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA");
-        QTest::newRow("overflow message") << costly + costly << partner + partner << false;
-        QTest::newRow("too-long message") << QString(32767, QLatin1Char('a')) << "a" << false;
-        QTest::newRow("result") << QString(20000, QLatin1Char('x')) << QString(20000, QLatin1Char('x')) << false;
+        for (const bool bySystem : {false, true}) {
+            const char* how = bySystem ? ", close box" : ", 退出";
+            QTest::addRow("cancelled%s", how) << upper << lower << true << bySystem;
+            QTest::addRow("overflow message%s", how) << costly + costly << partner + partner << false << bySystem;
+            QTest::addRow("too-long message%s", how) << QString(32767, QLatin1Char('a')) << "a" << false << bySystem;
+            QTest::addRow("result%s", how) << QString(20000, QLatin1Char('x')) << QString(20000, QLatin1Char('x'))
+                                           << false << bySystem;
+        }
     }
 
     void aCloseRequestWaitsForTheComputation()
@@ -647,12 +653,21 @@ private slots:
         QFETCH(QString, upper);
         QFETCH(QString, lower);
         QFETCH(bool, cancel);
+        QFETCH(bool, bySystem);
         type(upper, lower);
         ProgressSeen seen;
         if (cancel) cancelOnceTheProgressShows(window.get(), seen);
-        QTimer::singleShot(0, window.get(), [this] { window->close(); });
+        bool openAfterTheRequest = false;
+        QTimer::singleShot(0, window.get(), [this, bySystem, &openAfterTheRequest] {
+            if (bySystem)
+                window->windowHandle()->close();
+            else
+                c().exitButton->click();
+            openAfterTheRequest = window->isVisible();
+        });
         MessageCatcher catcher;
         c().compute1Button->click();
+        QVERIFY2(openAfterTheRequest, "the computation was cut short");
         QVERIFY(!window->isVisible());
     }
 
