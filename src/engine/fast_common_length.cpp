@@ -11,6 +11,9 @@
 namespace velmora {
 namespace {
 
+// Runs at least this long are crossed in one step rather than character by character.
+constexpr std::int32_t kLongRun = 8;
+
 std::int32_t lengthOf(std::u16string_view text)
 {
     return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), kLongestText + 1));
@@ -27,7 +30,6 @@ std::int32_t FastCommonLength::commonPrefix(std::int32_t i, std::int32_t j) cons
     const std::int32_t* runsA = firstRuns_.data() + (i - 1);
     const std::int32_t* runsB = secondRuns_.data() + (j - 1);
     const std::int32_t limit = std::min(firstLength_ - i + 1, secondLength_ - j + 1);
-    constexpr std::int32_t kLongRun = 8;
     std::int32_t n = 0;
     while (n < limit && a[n] == b[n]) {
         if (runsA[n] >= kLongRun && runsB[n] >= kLongRun) {
@@ -53,6 +55,7 @@ FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std
 {
     Advance advance{i, j, 0, {}};
     while (advance.i <= firstLength_ && advance.j <= secondLength_) {
+        if (firstRuns_[static_cast<std::size_t>(advance.i - 1)] >= kLongRun && crossRun(advance)) continue;
         advance.j = passOver_.stop(advance.i, advance.j);  // characters passed over without a call
         if (advance.j > secondLength_) break;
         const char16_t wanted = second_[static_cast<std::size_t>(advance.j - 1)];
@@ -68,6 +71,32 @@ FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std
         break;
     }
     return advance;
+}
+
+// The first text's remainder begins with a long run of c. Until the run is used up, the
+// scan matches the c's of the second text with it and passes over every other character
+// that does not occur after the run, and it stops at the first one that does (a
+// candidate). Both are found by index instead of walking: true when the run was used up
+// and the walk goes on after it; false when the walk is left at the next character that
+// occurs after the run (or at the end of the second text), for the usual step.
+bool FastCommonLength::crossRun(Advance& advance) const
+{
+    const char16_t c = first_[static_cast<std::size_t>(advance.i - 1)];
+    const std::int32_t run = firstRuns_[static_cast<std::size_t>(advance.i - 1)];
+    const std::int32_t runEnd = advance.i + run;
+    const std::int32_t stop = runEnd <= firstLength_ ? passOver_.stop(runEnd, advance.j) : secondLength_ + 1;
+    const auto from = secondIndex_.occurrencesFrom(c, advance.j);
+    const auto matches = static_cast<std::int32_t>(secondIndex_.occurrencesFrom(c, stop) - from);
+    if (matches >= run) {  // the run's last c meets the run-th c of the second text
+        advance.j = (from + (run - 1))->second + 1;
+        advance.i = runEnd;
+        advance.matched = static_cast<std::int16_t>(advance.matched + run);
+        return true;
+    }
+    advance.i += matches;
+    advance.j = stop;
+    advance.matched = static_cast<std::int16_t>(advance.matched + matches);
+    return false;
 }
 
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
@@ -200,7 +229,12 @@ bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter
         if (frame.skipped > offset) return finish(frame, 1, candidate + 1, frame.j + 1, counter);
         if (!firstOfCandidate) count(frame, counter, repeatedTake);
         const char16_t skipped = first_[static_cast<std::size_t>(frame.i + frame.skipped - 2)];
-        const std::int32_t partner = secondIndex_.next(skipped, frame.j);
+        // A run of skipped characters shares one partner.
+        if (frame.partnerOf != skipped || frame.partner < 0) {
+            frame.partnerOf = skipped;
+            frame.partner = secondIndex_.next(skipped, frame.j);
+        }
+        const std::int32_t partner = frame.partner;
         if (partner != 0) {
             frame.phase = Phase::AfterSkip;
             return request(frame.i + frame.skipped - 1, partner, true, counter);

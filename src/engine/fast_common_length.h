@@ -43,6 +43,8 @@ private:
         Phase phase = Phase::Start;
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
         std::int32_t skipped = 0;            // m: the skipped character under test
+        char16_t partnerOf = 0;              // the last skipped character looked up,
+        std::int32_t partner = -1;           // and its partner in second[j..] (0: none; -1: not yet)
         std::int16_t takeLength = 0;
         std::uint64_t takeCalls = 0;
         std::uint64_t nestedCalls = 0;
@@ -61,6 +63,7 @@ private:
     };
     std::int32_t commonPrefix(std::int32_t i, std::int32_t j) const;
     Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
+    bool crossRun(Advance& advance) const;
     ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);

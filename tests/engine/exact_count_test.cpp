@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "common/row_name.h"
+#include "engine/checked_arithmetic.h"
 #include "engine/column_sweep.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
@@ -119,6 +120,33 @@ INSTANTIATE_TEST_SUITE_P(
                              editedNearTheEnd(randomRuns(5, 2000, 300))},
                     LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
     test::RowName());
+
+// Long runs in the first text are crossed in one step: the c's of the second text are
+// matched with the run and the characters absent after it passed over. Against the sweep
+// on random pairs of long runs and mixed texts, wherever the fast count fits in 64 bits.
+TEST(ExactCount, FastEngineCrossesLongRunsExactly)
+{
+    std::mt19937 random(21);
+    int compared = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::u16string first, second;
+        while (first.size() < 100) first.append(8 + random() % 40, static_cast<char16_t>(u'a' + random() % 3));
+        const std::size_t length = 20 + random() % 100;
+        while (second.size() < length) second.append(1 + random() % (round % 2 ? 12 : 2), u"abcx"[random() % 4]);
+        CallCounter fast(0, CallCounter::kNoLimit - 1);
+        std::int16_t fastLength = 0;
+        try {
+            fastLength = FastCommonLengthOf(first, second, fast);
+        } catch (const OverflowError&) {
+            continue;  // past 64 bits: the sweep alone counts it
+        }
+        std::int16_t sweptLength = 0;
+        ASSERT_EQ(toMpz(fast.value()), sweptCount(first, second, &sweptLength)) << "round " << round;
+        ASSERT_EQ(fastLength, sweptLength) << "round " << round;
+        ++compared;
+    }
+    EXPECT_GE(compared, 100);
+}
 
 // The sweep counts in machine words until the count of some pair, invoked or not, passes
 // 64 bits, then starts again with GMP integers; both must give the same counts wherever
