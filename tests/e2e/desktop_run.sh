@@ -44,11 +44,24 @@ expect_some() {  # expect_some SHOT RECT KEY WHAT
   fail "$4: no $3 pixels"
 }
 
-# 1. The keyboard alone: type, Enter, type, Enter, Enter. Enter walks RT1 -> RT2 -> 计算1
-#    and then presses it. With no window manager the keys go to the window under the pointer.
-xdotool mousemove --window "$wid" 300 250
-xdotool type --delay 30 "ABCBDAB"; xdotool key Return
-xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
+# The keyboard alone: type, Enter, type, Enter, Enter. Enter walks RT1 -> RT2 -> 计算1
+# and then presses it. With no window manager the keys go to the window under the pointer,
+# which rests at X Y (below the boxes).
+compute_with_keys() {
+  xdotool mousemove --window "$wid" "$1" "$2"
+  xdotool type --delay 30 "ABCBDAB"; xdotool key Return
+  xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
+}
+# Waits up to 5 s for velmora to end, and expects status 0.
+expect_exit() {
+  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  status=0; wait "$app" || status=$?
+  app=
+  [ "$status" = 0 ] || fail "velmora${1:+ $1} exited with status $status"
+}
+
+# 1. Type, Enter, type, Enter, Enter computes.
+compute_with_keys 300 250
 shot computed
 expect computed "$RT1" pattern GKGK "upper box after 计算1 (A, CB unmatched)"
 expect computed "$RT2" pattern KGKG "lower box after 计算1 (C, A unmatched)"
@@ -120,10 +133,7 @@ expect cancelled "$RT3" ink 0 "result box after 取消"
 
 # 8. 退出 ends the program with status 0.
 click 715 282
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-status=0; wait "$app" || status=$?
-app=
-[ "$status" = 0 ] || fail "velmora exited with status $status"
+expect_exit ""
 
 # 9. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
 #    it opens with its top-left corner on the screen, and computes as at 1.
@@ -134,17 +144,12 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] || fail "window at scale 2 opens at $X,$Y, off the screen"
-xdotool mousemove --window "$wid" 600 500
-xdotool type --delay 30 "ABCBDAB"; xdotool key Return
-xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
+compute_with_keys 600 500
 shot scaled
 expect scaled "10 14 1478 142" pattern GKGK "upper box at scale 2"
 expect scaled "10 188 1478 142" pattern KGKG "lower box at scale 2"
 # 退出 lies past the screen's right edge here; the computation disabled the focused 计算1,
 # which handed the focus on to 退出, the next in the tab order, so Space presses it.
 xdotool key space
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-status=0; wait "$app" || status=$?
-app=
-[ "$status" = 0 ] || fail "velmora at scale 2 exited with status $status"
+expect_exit "at scale 2"
 echo "end-to-end: typed, computed both ways, edited, cleared, selected, dragged from a highlight, opened the menu, cancelled a long computation, ran at scale 2 and exited on a real X server"

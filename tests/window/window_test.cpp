@@ -136,6 +136,24 @@ struct InkPlace {
     double centreAcross, bottomDown;
 };
 
+// The bounding box of an image's dark pixels, and how many there are.
+struct Ink {
+    int left, right, top, bottom;
+    long dark = 0;
+};
+
+Ink inkOf(const QImage& image)
+{
+    Ink ink{image.width(), -1, image.height(), -1};
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                ink = {std::min(ink.left, x), std::max(ink.right, x), std::min(ink.top, y), std::max(ink.bottom, y),
+                       ink.dark + 1};
+            }
+    return ink;
+}
+
 InkPlace inkOfLastCharacter(const QFont& font, const QString& text)
 {
     const QFontMetricsF metrics(font);
@@ -148,34 +166,17 @@ InkPlace inkOfLastCharacter(const QFont& font, const QString& text)
     painter.setPen(Qt::black);
     painter.drawText(QPointF(2, 2 + metrics.ascent()), last);
     painter.end();
-    int left = image.width(), right = -1, bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                bottom = std::max(bottom, y);
-            }
-    return {((left + right) / 2.0 - 2) / advance, (bottom - 2) / metrics.height()};
+    const Ink ink = inkOf(image);
+    return {((ink.left + ink.right) / 2.0 - 2) / advance, (ink.bottom - 2) / metrics.height()};
 }
 
 // The share of dark pixels within the ink's bounding box: a bold face inks noticeably
 // more of it than the regular one.
 double inkDensity(const QImage& image)
 {
-    int left = image.width(), right = -1, top = image.height(), bottom = -1;
-    long dark = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-                ++dark;
-            }
-    if (right < left) return 0;
-    return static_cast<double>(dark) / ((right - left + 1) * (bottom - top + 1));
+    const Ink ink = inkOf(image);
+    if (ink.right < ink.left) return 0;
+    return static_cast<double>(ink.dark) / ((ink.right - ink.left + 1) * (ink.bottom - ink.top + 1));
 }
 
 // The text as the box draws it, at the screen's pixel ratio, less the box's frame.
