@@ -13,6 +13,8 @@ namespace {
 
 // Runs at least this long are crossed in one step rather than character by character.
 constexpr std::int32_t kLongRun = 8;
+// Past this many equal units the rest of an agreement is looked up instead of compared.
+constexpr std::int32_t kLongAgreement = 64;
 
 std::int32_t lengthOf(std::u16string_view text)
 {
@@ -32,6 +34,7 @@ std::int32_t FastCommonLength::commonPrefix(std::int32_t i, std::int32_t j) cons
     const std::int32_t limit = std::min(firstLength_ - i + 1, secondLength_ - j + 1);
     std::int32_t n = 0;
     while (n < limit && a[n] == b[n]) {
+        if (n >= kLongAgreement) return n + extension().length(i + n, j + n);
         if (runsA[n] >= kLongRun && runsB[n] >= kLongRun) {
             n += std::min(runsA[n], runsB[n]);
             continue;
@@ -97,6 +100,13 @@ bool FastCommonLength::crossRun(Advance& advance) const
     advance.j = stop;
     advance.matched = static_cast<std::int16_t>(advance.matched + matches);
     return false;
+}
+
+const CommonExtension& FastCommonLength::extension() const
+{
+    if (!extension_) extension_ = std::make_unique<CommonExtension>(first_.substr(0, static_cast<std::size_t>(firstLength_)),
+                                                                    second_.substr(0, static_cast<std::size_t>(secondLength_)));
+    return *extension_;
 }
 
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
@@ -172,8 +182,18 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
             frame.phase = Phase::NextCandidate;
             break;
         }
+        case Phase::AfterEarlyContinuation:
+            frame.continuation = returned_;
+            frame.phase = Phase::NextCandidate;
+            break;
         case Phase::NextCandidate:
             if (!firstIndex_.isOccurrence(frame.candidate, wanted)) {
+                if (frame.continued) {
+                    returned_ = frame.continuation;
+                    frame.continuationBonus = 0;
+                    frame.phase = Phase::AfterContinuation;
+                    break;
+                }
                 if (!finish(frame, 0, i, j + 1, counter)) return false;
                 break;
             }
@@ -194,6 +214,14 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
             if (returned_.length > frame.takeLength) {
                 ++frame.candidate;
                 frame.phase = Phase::NextCandidate;
+                if (frame.continued) break;
+                // Every later candidate will be rejected too (take lengths never rise
+                // along the candidates), so the scan goes on at (i, j + 1) whatever they
+                // cost. Evaluating that first brings the large counts of the far pairs in
+                // early, which is where an overflow shows.
+                frame.continued = true;
+                frame.phase = Phase::AfterEarlyContinuation;
+                if (!request(i, j + 1, false, counter)) return false;
                 break;
             }
             ++frame.skipped;

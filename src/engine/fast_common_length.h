@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "engine/call_counter.h"
+#include "engine/common_extension.h"
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
 #include "engine/suffix_pair_memo.h"
@@ -37,11 +39,13 @@ public:
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
 
 private:
-    enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterContinuation };
+    enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, AfterContinuation };
     struct Frame {
         std::int32_t i, j;
         Phase phase = Phase::Start;
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
+        bool continued = false;              // a candidate was rejected and (i, j + 1) is known:
+        ScanOutcome continuation{};          // its outcome
         std::int32_t skipped = 0;            // m: the skipped character under test
         char16_t partnerOf = 0;              // the last skipped character looked up,
         std::int32_t partner = -1;           // and its partner in second[j..] (0: none; -1: not yet)
@@ -62,6 +66,7 @@ private:
         OccurrenceIndex::Iterator candidate;  // the first candidate at (i, j)
     };
     std::int32_t commonPrefix(std::int32_t i, std::int32_t j) const;
+    const CommonExtension& extension() const;
     Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
     bool crossRun(Advance& advance) const;
     ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
@@ -79,6 +84,7 @@ private:
     PassOverIndex passOver_;
     std::vector<std::int32_t> firstRuns_, secondRuns_;
     SuffixPairMemo memo_;
+    mutable std::unique_ptr<CommonExtension> extension_;  // built on the first long agreement
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
     // working on its frame by reference while it requests values that push new ones.
     std::deque<Frame> stack_;
