@@ -3,8 +3,9 @@
 // at most --cap seconds (default 2); a pair still running then is cancelled and reported
 // as slower than the cap.
 //
-//   slow_pair_search [--cap SECONDS] [--length N] [--literal]
+//   slow_pair_search [--cap SECONDS] [--length N] [--literal] [--only TEXT]
 //
+// --only keeps the families whose name contains TEXT.
 // With --literal each pair is also aligned by the literal engine (same cap), and the pairs
 // on which the fast engine was the slower are listed.
 
@@ -164,15 +165,18 @@ int main(int argc, char** argv)
     double cap = 2;
     std::size_t length = kLongestText;
     bool literal = false;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--literal") == 0) literal = true;
         if (i + 1 >= argc) continue;
         if (std::strcmp(argv[i], "--cap") == 0) cap = std::atof(argv[i + 1]);
         if (std::strcmp(argv[i], "--length") == 0) length = static_cast<std::size_t>(std::atol(argv[i + 1]));
+        if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
     }
     std::vector<Timing> timings;
     std::size_t fastSlower = 0, compared = 0;
-    for (const Pair& pair : families(length))
+    for (const Pair& pair : families(length)) {
+        if (pair.family.find(only) == std::string::npos) continue;
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             timings.push_back(timeOne(pair, direction, cap));
             if (!literal) continue;
@@ -184,6 +188,7 @@ int main(int argc, char** argv)
                             reference.seconds, reference.cancelled ? "+" : "", fast.name.c_str());
             }
         }
+    }
     if (literal)
         std::printf("the fast engine was slower than the literal one on %zu of %zu alignments\n", fastSlower, compared);
     std::sort(timings.begin(), timings.end(), [](const Timing& x, const Timing& y) { return x.seconds > y.seconds; });
