@@ -25,8 +25,12 @@ public:
         if (cancelRequested()) throw CancelledError();
     }
 
-    // Invocations counted so far (as far as 64 bits hold them).
-    void reportCalls(std::uint64_t calls) noexcept { calls_.store(calls, std::memory_order_relaxed); }
+    // Invocations counted so far (as far as 64 bits hold them). Two evaluation orders may
+    // take turns and each counts a part of the whole, so the larger report stands.
+    void reportCalls(std::uint64_t calls) noexcept
+    {
+        if (calls > calls_.load(std::memory_order_relaxed)) calls_.store(calls, std::memory_order_relaxed);
+    }
     std::uint64_t calls() const noexcept { return calls_.load(std::memory_order_relaxed); }
 
     // Parts per million done, where the evaluation order gives one; kFractionUnknown otherwise.

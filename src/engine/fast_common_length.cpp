@@ -110,8 +110,9 @@ const CommonExtension& FastCommonLength::extension() const
 }
 
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
-                                   std::size_t mostDenseCells)
-    : first_(first),
+                                   std::size_t mostDenseCells, Order order)
+    : order_(order),
+      first_(first),
       second_(second),
       firstLength_(lengthOf(first)),
       secondLength_(lengthOf(second)),
@@ -126,19 +127,30 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
 
 std::int16_t FastCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
 {
-    counter.add(1);
-    if (i > static_cast<std::int32_t>(first_.size()) || j > static_cast<std::int32_t>(second_.size())) return 0;
-    const std::int32_t rest = std::max(firstLength_ - i + 1, secondLength_ - j + 1);
-    if (rest > kLongestText) throw OverflowError(OverflowLimit::TextLength);
-    return evaluate(i, j, counter).length;
+    start(i, j, counter);
+    while (!advance(counter, UINT64_MAX)) {
+    }
+    return result();
 }
 
-ScanOutcome FastCommonLength::evaluate(std::int32_t i, std::int32_t j, CallCounter& counter)
+void FastCommonLength::start(std::int32_t i, std::int32_t j, CallCounter& counter)
 {
     stack_.clear();
-    if (request(i, j, false, counter)) return returned_;
-    while (!stack_.empty()) step(stack_.back(), counter);
-    return returned_;
+    returned_ = {};
+    counter.add(1);
+    if (i > static_cast<std::int32_t>(first_.size()) || j > static_cast<std::int32_t>(second_.size())) return;
+    const std::int32_t rest = std::max(firstLength_ - i + 1, secondLength_ - j + 1);
+    if (rest > kLongestText) throw OverflowError(OverflowLimit::TextLength);
+    request(i, j, false, counter);
+}
+
+bool FastCommonLength::advance(CallCounter& counter, std::uint64_t steps)
+{
+    for (; !stack_.empty(); --steps) {
+        if (steps == 0) return false;
+        step(stack_.back(), counter);
+    }
+    return true;
 }
 
 // Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that
@@ -214,7 +226,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
             if (returned_.length > frame.takeLength) {
                 ++frame.candidate;
                 frame.phase = Phase::NextCandidate;
-                if (frame.continued) break;
+                if (frame.continued || order_ == Order::CandidatesFirst) break;
                 // Every later candidate will be rejected too (take lengths never rise
                 // along the candidates), so the scan goes on at (i, j + 1) whatever they
                 // cost. Evaluating that first brings the large counts of the far pairs in
@@ -316,9 +328,9 @@ bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, 
 }
 
 std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                std::size_t mostDenseCells)
+                                std::size_t mostDenseCells, FastCommonLength::Order order)
 {
-    FastCommonLength engine(first, second, mostDenseCells);
+    FastCommonLength engine(first, second, mostDenseCells, order);
     return engine.invoke(1, 1, counter);
 }
 

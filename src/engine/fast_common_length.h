@@ -24,9 +24,16 @@ namespace velmora {
 
 class FastCommonLength {
 public:
+    // Once a candidate of a scan is rejected, all later ones are too, and the scan goes
+    // on at (i, j + 1). Which of the two is evaluated first changes nothing in the result
+    // or the count, only how soon a count past the limit shows: on some texts the large
+    // counts lie behind the candidates, on others behind the continuation.
+    enum class Order : std::uint8_t { CandidatesFirst, ContinuationFirst };
+
     // The texts must outlive this object. Beyond mostDenseCells pairs the memo is a hash.
     FastCommonLength(std::u16string_view first, std::u16string_view second,
-                     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+                     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
+                     Order order = Order::CandidatesFirst);
     bool memoHashed() const { return memo_.hashed(); }
 
     // Thrown once more than the budget's pairs have been evaluated: on some texts a
@@ -37,6 +44,13 @@ public:
     // CommonLength(first[i..], second[j..]) for 1-based i and j (one past the end is the
     // empty remainder), counting its invocations into counter.
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
+
+    // The same call in slices: start() counts the invocation, advance() evaluates at most
+    // steps frames and is true once result() holds the length. A new start() abandons an
+    // unfinished call; what it has evaluated completely stays remembered.
+    void start(std::int32_t i, std::int32_t j, CallCounter& counter);
+    bool advance(CallCounter& counter, std::uint64_t steps);
+    std::int16_t result() const { return returned_.length; }
 
 private:
     enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, AfterContinuation };
@@ -69,7 +83,6 @@ private:
     const CommonExtension& extension() const;
     Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
     bool crossRun(Advance& advance) const;
-    ScanOutcome evaluate(std::int32_t i, std::int32_t j, CallCounter& counter);
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
     bool weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate);
@@ -78,6 +91,7 @@ private:
     static void count(Frame& frame, CallCounter& counter, std::uint64_t calls);
     bool finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter);
 
+    Order order_;
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
     OccurrenceIndex firstIndex_, secondIndex_;
@@ -94,6 +108,7 @@ private:
 
 // One call on two strings of their own, with the fast engine.
 std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+                                std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
+                                FastCommonLength::Order order = FastCommonLength::Order::CandidatesFirst);
 
 }  // namespace velmora

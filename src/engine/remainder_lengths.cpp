@@ -5,6 +5,7 @@
 #include "engine/checked_arithmetic.h"
 #include "engine/column_sweep.h"
 #include "engine/common_length.h"
+#include "engine/racing_common_length.h"
 
 namespace velmora {
 namespace {
@@ -68,7 +69,8 @@ RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, s
                                    const EngineTuning& tuning)
     : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning)
 {
-    if (!literal_) fast_ = std::make_unique<FastCommonLength>(text1, text2, tuning.mostDenseCells);
+    if (literal_) return;
+    racing_ = std::make_unique<RacingCommonLength>(text1, text2, tuning.mostDenseCells);
 }
 
 RemainderLengths::~RemainderLengths() = default;
@@ -78,10 +80,12 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
     if (literal_)
         return CommonLength(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
                             text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
-    if (counter.hasLimit()) return fast_->invoke(pos1, pos2, counter);
+    if (counter.hasLimit()) return racing_->invoke(pos1, pos2, counter);
     if (table_) return deferToSweep(pos1, pos2, counter);
-    if (!fastBudgeted_) fast_->limitWork(fastWorkBudget(text1_.size(), text2_.size()));
-    fastBudgeted_ = true;
+    if (!fast_) {
+        fast_ = std::make_unique<FastCommonLength>(text1_, text2_, tuning_.mostDenseCells);
+        fast_->limitWork(fastWorkBudget(text1_.size(), text2_.size()));
+    }
     std::int16_t length = 0;
     if (fastWithinBounds([&](CallCounter& local) { return fast_->invoke(pos1, pos2, local); }, counter, tuning_,
                          length))
@@ -112,7 +116,7 @@ std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16
                             CallCounter& counter, const EngineTuning& tuning)
 {
     if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
-    if (counter.hasLimit()) return FastCommonLengthOf(first, second, counter, tuning.mostDenseCells);
+    if (counter.hasLimit()) return RacingCommonLengthOf(first, second, counter, tuning.mostDenseCells);
     std::int16_t length = 0;
     const auto fast = [&](CallCounter& local) {
         FastCommonLength engine(first, second, tuning.mostDenseCells);

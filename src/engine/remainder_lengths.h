@@ -13,6 +13,7 @@
 
 #include "engine/call_counter.h"
 #include "engine/fast_common_length.h"
+#include "engine/racing_common_length.h"
 
 namespace velmora {
 
@@ -43,8 +44,8 @@ private:
     std::u16string_view text1_, text2_;
     bool literal_;
     EngineTuning tuning_;
-    std::unique_ptr<FastCommonLength> fast_;  // null for the literal engine and once swept
-    bool fastBudgeted_ = false;               // its work is bounded once a call has no limit
+    std::unique_ptr<RacingCommonLength> racing_;  // with a count limit; null for the literal engine
+    std::unique_ptr<FastCommonLength> fast_;  // without one; null for the literal engine and once swept
     std::unique_ptr<LengthTable> table_;      // once the counts have passed 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };

@@ -1,0 +1,41 @@
+#pragma once
+// CommonLength under a count limit, by two fast engines that evaluate in the two orders
+// and take turns. A call that stays under the limit costs at most about twice what the
+// better order costs; a call that passes it is stopped by whichever order finds enough
+// invocations first. Each engine's count is part of the whole count, so its passing the
+// limit proves the overflow.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "engine/call_counter.h"
+#include "engine/fast_common_length.h"
+
+namespace velmora {
+
+class RacingCommonLength {
+public:
+    // Frames an engine evaluates before the other one takes its turn.
+    static constexpr std::uint64_t kTurn = 1 << 14;
+
+    // The texts must outlive this object.
+    RacingCommonLength(std::u16string_view first, std::u16string_view second,
+                       std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+    ~RacingCommonLength();
+
+    // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
+    std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
+
+private:
+    struct Runner;
+    std::u16string_view first_, second_;
+    std::size_t mostDenseCells_;
+    std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
+};
+
+// One call on two strings of their own.
+std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                                  std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+
+}  // namespace velmora
