@@ -15,6 +15,8 @@ namespace {
 constexpr std::int32_t kLongRun = 8;
 // Past this many equal units the rest of an agreement is looked up instead of compared.
 constexpr std::int32_t kLongAgreement = 64;
+// After a rejection, runs of at least this many candidates are weighed as a whole.
+constexpr std::int32_t kWeighedRun = 16;
 
 std::int32_t lengthOf(std::u16string_view text)
 {
@@ -121,6 +123,8 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       passOver_(firstIndex_, second.substr(0, static_cast<std::size_t>(secondLength_))),
       firstRuns_(remainingRuns(first.substr(0, static_cast<std::size_t>(firstLength_)))),
       secondRuns_(remainingRuns(second.substr(0, static_cast<std::size_t>(secondLength_)))),
+      firstRunBegins_(runBeginnings(first.substr(0, static_cast<std::size_t>(firstLength_)))),
+      secondRunBegins_(runBeginnings(second.substr(0, static_cast<std::size_t>(secondLength_)))),
       memo_(firstLength_, secondLength_, mostDenseCells)
 {
 }
@@ -141,7 +145,8 @@ void FastCommonLength::start(std::int32_t i, std::int32_t j, CallCounter& counte
     if (i > static_cast<std::int32_t>(first_.size()) || j > static_cast<std::int32_t>(second_.size())) return;
     const std::int32_t rest = std::max(firstLength_ - i + 1, secondLength_ - j + 1);
     if (rest > kLongestText) throw OverflowError(OverflowLimit::TextLength);
-    request(i, j, false, counter);
+    quietCounter_ = CallCounter(0, CallCounter::kNoLimit, counter.control());
+    request(i, j, false, counter, false);
 }
 
 bool FastCommonLength::advance(CallCounter& counter, std::uint64_t steps)
@@ -155,7 +160,7 @@ bool FastCommonLength::advance(CallCounter& counter, std::uint64_t steps)
 
 // Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that
 // will compute it (false). An invocation counts itself; a continuation of a scan does not.
-bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter)
+bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet)
 {
     if (invocation) counter.add(1);
     if (i > firstLength_ || j > secondLength_) {
@@ -169,14 +174,15 @@ bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, 
     }
     if (workBudget_ == 0) throw WorkBudgetExceeded{};
     --workBudget_;
-    stack_.push_back(Frame{i, j});
+    stack_.push_back(Frame{i, j, quiet});
     return false;
 }
 
 // Runs the top frame until it needs a value not yet known (it then pushes a frame and
 // returns) or until it is finished.
-bool FastCommonLength::step(Frame& frame, CallCounter& counter)
+bool FastCommonLength::step(Frame& frame, CallCounter& caller)
 {
+    CallCounter& counter = frame.quiet ? quietCounter_ : caller;
     const std::int32_t i = frame.i, j = frame.j;
     const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
     for (;;) {
@@ -209,9 +215,10 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
                 if (!finish(frame, 0, i, j + 1, counter)) return false;
                 break;
             }
+            if (enterRunOfCandidates(frame)) break;
             frame.skipped = 1;
             frame.phase = Phase::AfterTake;
-            if (!request(frame.candidate->second, j, true, counter)) return false;
+            if (!request(frame.candidate->second, j, true, counter, frame.quiet)) return false;
             break;
         case Phase::AfterTake:
             frame.takeLength = returned_.length;
@@ -224,6 +231,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, skipCalls);
             remember(frame, returned_.length, skipCalls);
             if (returned_.length > frame.takeLength) {
+                frame.rejected = true;
                 ++frame.candidate;
                 frame.phase = Phase::NextCandidate;
                 if (frame.continued || order_ == Order::CandidatesFirst) break;
@@ -233,13 +241,28 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
                 // early, which is where an overflow shows.
                 frame.continued = true;
                 frame.phase = Phase::AfterEarlyContinuation;
-                if (!request(i, j + 1, false, counter)) return false;
+                if (!request(i, j + 1, false, counter, frame.quiet)) return false;
                 break;
             }
             ++frame.skipped;
             if (!weighSkippedCharacters(frame, counter, false)) return false;
             break;
         }
+        case Phase::AfterBlockExit:
+            frame.block->fill(frame.fillDiagonal, returned_);
+            frame.phase = Phase::FillingBlock;
+            [[fallthrough]];
+        case Phase::FillingBlock:
+            if (!fillBlock(frame)) return false;
+            if (!weighRunOfCandidates(frame, counter)) {
+                // Not weighable as a whole after all: the candidate on its own.
+                frame.skipped = 1;
+                frame.phase = Phase::AfterTake;
+                if (!request(frame.candidate->second, j, true, counter, frame.quiet)) return false;
+                break;
+            }
+            frame.phase = Phase::NextCandidate;
+            break;
         case Phase::AfterContinuation: {
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, returned_.nestedCalls);
             const ScanOutcome outcome{static_cast<std::int16_t>(returned_.length + frame.continuationBonus),
@@ -251,6 +274,91 @@ bool FastCommonLength::step(Frame& frame, CallCounter& counter)
         }
         }
     }
+}
+
+// After a rejection every later candidate is rejected too, at the first skipped
+// character whose skip length beats its take length. A long run of them is weighed as a
+// whole from the exits of its diagonals: true when frame.candidate begins such a run and
+// the frame now fills and weighs it.
+bool FastCommonLength::enterRunOfCandidates(Frame& frame)
+{
+    if (!frame.rejected) return false;
+    const std::int32_t candidate = frame.candidate->second;
+    if (firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun) return false;
+    frame.block = &blockAt(candidate, frame.j);
+    frame.phase = Phase::FillingBlock;
+    return true;
+}
+
+RunBlockExits& FastCommonLength::blockAt(std::int32_t candidate, std::int32_t j)
+{
+    const auto at = [](const std::vector<std::int32_t>& v, std::int32_t p) { return v[static_cast<std::size_t>(p - 1)]; };
+    const std::int32_t firstEnd = candidate + at(firstRuns_, candidate);
+    const std::int32_t secondEnd = j + at(secondRuns_, j);
+    const std::uint64_t key = static_cast<std::uint64_t>(firstEnd) << 32 | static_cast<std::uint32_t>(secondEnd);
+    return blocks_
+        .try_emplace(key, at(firstRunBegins_, candidate), firstEnd, at(secondRunBegins_, j), secondEnd)
+        .first->second;
+}
+
+// Requests the exits the run of candidates needs, one by one, quietly; false while one is
+// being evaluated.
+bool FastCommonLength::fillBlock(Frame& frame)
+{
+    const std::int32_t candidate = frame.candidate->second;
+    const std::int32_t from = candidate - frame.j;
+    const std::int32_t to = candidate + firstRuns_[static_cast<std::size_t>(candidate - 1)] - 1 - frame.j;
+    while (!frame.block->holds(from, to)) {
+        const std::int32_t d = frame.block->nextToFill(to);
+        const auto [i, j] = frame.block->exit(d);
+        if (!request(i, j, false, quietCounter_, true)) {
+            frame.fillDiagonal = d;
+            frame.phase = Phase::AfterBlockExit;
+            return false;
+        }
+        frame.block->fill(d, returned_);
+    }
+    return true;
+}
+
+// Counts the whole run of candidates from frame.candidate on. Along the run the take
+// lengths fall, so the point of rejection falls too: the candidates form a few groups
+// rejected at the same skipped character m, each found by a binary search, and each
+// costs m take calls per candidate plus the skip calls up to m. False, with nothing
+// counted, if some candidate would outlast the characters weighed so far.
+bool FastCommonLength::weighRunOfCandidates(Frame& frame, CallCounter& counter)
+{
+    const std::int32_t j = frame.j;
+    const std::int32_t candidate = frame.candidate->second;
+    const std::int32_t run = firstRuns_[static_cast<std::size_t>(candidate - 1)];
+    const RunBlockExits& block = *frame.block;
+    const std::int32_t from = candidate - j, to = from + run - 1;
+    const auto takeLength = [&](std::int32_t d) { return block.reach(d) - j; };
+    const auto& best = frame.bestSkip;
+    if (takeLength(from) >= best.back()) return false;
+    unsigned __int128 calls = 0;
+    for (std::int32_t d = from; d <= to;) {
+        const auto m = std::upper_bound(best.begin(), best.end(), takeLength(d)) - best.begin() + 1;
+        // The group ends where the take length falls below the skip length at m - 1.
+        std::int32_t last = to;
+        if (m > 1) {
+            const std::int32_t floor = best[static_cast<std::size_t>(m - 2)];
+            std::int32_t low = d, high = to;  // takeLength(low) >= floor
+            while (low < high) {
+                const std::int32_t middle = low + (high - low + 1) / 2;
+                if (takeLength(middle) >= floor) low = middle;
+                else high = middle - 1;
+            }
+            last = low;
+        }
+        const auto candidates = static_cast<unsigned __int128>(last - d + 1);
+        calls += static_cast<unsigned __int128>(m) * (candidates + block.exitCalls(d, last)) +
+                 candidates * frame.skipCalls[static_cast<std::size_t>(m - 1)];
+        d = last + 1;
+    }
+    count(frame, counter, calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls));
+    frame.candidate += run;
+    return true;
 }
 
 // Weighs the skipped characters from frame.skipped on against the candidate. The take
@@ -277,7 +385,7 @@ bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter
         const std::int32_t partner = frame.partner;
         if (partner != 0) {
             frame.phase = Phase::AfterSkip;
-            return request(frame.i + frame.skipped - 1, partner, true, counter);
+            return request(frame.i + frame.skipped - 1, partner, true, counter, frame.quiet);
         }
         remember(frame, -1, 0);
         ++frame.skipped;
@@ -324,7 +432,7 @@ bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, 
 {
     frame.continuationBonus = bonus;
     frame.phase = Phase::AfterContinuation;
-    return request(i, j, false, counter);
+    return request(i, j, false, counter, frame.quiet);
 }
 
 std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,

@@ -12,12 +12,14 @@
 #include <deque>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/call_counter.h"
 #include "engine/common_extension.h"
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
+#include "engine/run_block_exits.h"
 #include "engine/suffix_pair_memo.h"
 
 namespace velmora {
@@ -53,10 +55,18 @@ public:
     std::int16_t result() const { return returned_.length; }
 
 private:
-    enum class Phase : std::uint8_t { Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, AfterContinuation };
+    enum class Phase : std::uint8_t {
+        Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit, AfterContinuation
+    };
     struct Frame {
         std::int32_t i, j;
+        // A quiet frame evaluates an exit that a block needs, which the search may never
+        // invoke: its work counts only when a scan weighs the candidates that lead to it.
+        bool quiet = false;
         Phase phase = Phase::Start;
+        bool rejected = false;               // a candidate was rejected: so will every later one
+        RunBlockExits* block = nullptr;      // the block whose exits are being filled,
+        std::int32_t fillDiagonal = 0;       // and the diagonal whose exit is requested
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
         bool continued = false;              // a candidate was rejected and (i, j + 1) is known:
         ScanOutcome continuation{};          // its outcome
@@ -84,7 +94,11 @@ private:
     Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
     bool crossRun(Advance& advance) const;
     bool step(Frame& frame, CallCounter& counter);
-    bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter);
+    bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet);
+    bool enterRunOfCandidates(Frame& frame);
+    bool fillBlock(Frame& frame);
+    bool weighRunOfCandidates(Frame& frame, CallCounter& counter);
+    RunBlockExits& blockAt(std::int32_t candidate, std::int32_t j);
     bool weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate);
     bool reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset);
     static void remember(Frame& frame, std::int16_t skipLength, std::uint64_t calls);
@@ -97,6 +111,9 @@ private:
     OccurrenceIndex firstIndex_, secondIndex_;
     PassOverIndex passOver_;
     std::vector<std::int32_t> firstRuns_, secondRuns_;
+    std::vector<std::int32_t> firstRunBegins_, secondRunBegins_;
+    std::unordered_map<std::uint64_t, RunBlockExits> blocks_;  // by the ends of their two runs
+    CallCounter quietCounter_{0, CallCounter::kNoLimit};
     SuffixPairMemo memo_;
     mutable std::unique_ptr<CommonExtension> extension_;  // built on the first long agreement
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
