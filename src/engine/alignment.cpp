@@ -120,14 +120,51 @@ private:
     bool lookAhead(char16_t b)
     {
         offset_ = 0;
-        for (auto candidate = text1Index_->occurrencesFrom(b, s_.Pos1); text1Index_->isOccurrence(candidate, b);
-             ++candidate) {
+        rejected_ = false;
+        weighedSkips_.best.clear();
+        weighedSkips_.calls.clear();
+        for (auto candidate = text1Index_->occurrencesFrom(b, s_.Pos1); text1Index_->isOccurrence(candidate, b);) {
             offset_ = candidate->second - s_.Pos1;
+            if (rejected_) {
+                if (const auto run = weighRejectedRun(candidate->second)) {
+                    candidate += run->candidates;
+                    continue;
+                }
+            }
             if (candidateStands()) return true;
+            rejected_ = true;
+            ++candidate;
         }
         offset_ = s_.Len1 - s_.Pos1 + 1;  // where the scan of offsets runs out
         s_.Verdict = kNoCandidateStands;
         return false;
+    }
+
+    // Once a candidate is rejected every later one is too, at the first skipped character
+    // whose skip length beats its take length; the skip lengths do not depend on the
+    // candidate. So a long run of later candidates is weighed as a whole from what the
+    // rejected one weighed, unless every call must be told.
+    std::optional<FastCommonLength::RunWeight> weighRejectedRun(int32_t candidate)
+    {
+        if (options_.onCall || weighedSkips_.best.empty()) return std::nullopt;
+        const auto weight = lengths_->weighRejectedRun({s_.Pos2, candidate, weighedSkips_.best, weighedSkips_.calls},
+                                                       counter_);
+        if (!weight) return std::nullopt;
+        s_.Verdict = kNoCandidateStands;
+        s_.TakeLength = weight->lastTakeLength;
+        s_.SkipLength = weight->lastSkipLength;
+        return weight;
+    }
+
+    // What the skipped characters of the rejected candidate gave: per character, the
+    // largest skip length so far (-1 before the first call) and the invocations so far.
+    void rememberSkip(std::optional<int16_t> skipLength, std::uint64_t calls)
+    {
+        if (rejected_ || !counter_.hasLimit()) return;
+        const bool first = weighedSkips_.best.empty();
+        const int16_t best = first ? int16_t{-1} : weighedSkips_.best.back();
+        weighedSkips_.best.push_back(skipLength ? std::max(best, *skipLength) : best);
+        weighedSkips_.calls.push_back((first ? 0 : weighedSkips_.calls.back()) + calls);
     }
 
     // Weighs each character the candidate would skip, matched with its partner (or the
@@ -145,8 +182,13 @@ private:
             const int32_t skippedAt = plus(s_.Pos1, int32_t{k} - 1);
             if (const int32_t partner = text2Index_->next(text1At(skippedAt), s_.Pos2); partner != 0)
                 partnerRemainder = partner;
-            if (!partnerRemainder) continue;
+            if (!partnerRemainder) {
+                rememberSkip(std::nullopt, 0);
+                continue;
+            }
+            const std::uint64_t before = counter_.value();
             s_.SkipLength = (*lengths_)(skippedAt, *partnerRemainder, counter_);
+            rememberSkip(s_.SkipLength, counter_.value() - before);
             tell(last);
             last = {AlignmentCall::Role::Skip, skippedAt, *partnerRemainder, offset_, k, s_.SkipLength,
                     AlignmentCall::Verdict::Standing};
@@ -293,6 +335,11 @@ private:
     int32_t runStart_ = 1;
     int16_t pendingSkips_ = 0;
     int32_t offset_ = 0;
+    struct WeighedSkips {
+        std::vector<std::int16_t> best;
+        std::vector<std::uint64_t> calls;
+    } weighedSkips_;
+    bool rejected_ = false;  // a candidate of this look-ahead was rejected
     bool gapHasRow_ = false;
     std::u16string result_;
 };

@@ -149,6 +149,26 @@ void FastCommonLength::start(std::int32_t i, std::int32_t j, CallCounter& counte
     request(i, j, false, counter, false);
 }
 
+bool FastCommonLength::startWeighing(const RejectedCandidates& weighing, CallCounter& counter)
+{
+    stack_.clear();
+    weight_.reset();
+    quietCounter_ = CallCounter(0, CallCounter::kNoLimit, counter.control());
+    const std::int32_t candidate = weighing.candidate, j = weighing.j;
+    if (candidate < 1 || candidate > firstLength_ || j < 1 || j > secondLength_ ||
+        first_[static_cast<std::size_t>(candidate - 1)] != second_[static_cast<std::size_t>(j - 1)] ||
+        firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun || weighing.bestSkip.empty())
+        return false;
+    Frame& frame = stack_.emplace_back(Frame{0, j});
+    frame.rejected = frame.weighOnly = frame.takeOnce = true;
+    frame.candidate = firstIndex_.occurrencesFrom(first_[static_cast<std::size_t>(candidate - 1)], candidate);
+    frame.bestSkip.assign(weighing.bestSkip.begin(), weighing.bestSkip.end());
+    frame.skipCalls.assign(weighing.skipCalls.begin(), weighing.skipCalls.end());
+    frame.block = &blockAt(candidate, j);
+    frame.phase = Phase::FillingBlock;
+    return true;
+}
+
 bool FastCommonLength::advance(CallCounter& counter, std::uint64_t steps)
 {
     for (; !stack_.empty(); --steps) {
@@ -186,6 +206,9 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
     const std::int32_t i = frame.i, j = frame.j;
     const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
     for (;;) {
+        // A quiet frame is part of an exit whose candidate the search invokes, so the
+        // invocations it has made so far are part of the count.
+        if (frame.quiet && frame.nestedCalls > caller.limit()) caller.add(caller.limit() - caller.value() + 1);
         switch (frame.phase) {
         case Phase::Start: {
             // Steps that make no call (runs of equal characters, and characters of the
@@ -254,6 +277,15 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             [[fallthrough]];
         case Phase::FillingBlock:
             if (!fillBlock(frame)) return false;
+            if (frame.weighOnly) {
+                weight_.reset();
+                const std::int32_t run = firstRuns_[static_cast<std::size_t>(frame.candidate->second - 1)];
+                if (weighRunOfCandidates(frame, counter))
+                    weight_ = RunWeight{frame.nestedCalls, frame.takeLength,
+                                        frame.bestSkip[static_cast<std::size_t>(frame.skipped - 1)], run};
+                stack_.pop_back();
+                return true;
+            }
             if (!weighRunOfCandidates(frame, counter)) {
                 // Not weighable as a whole after all: the candidate on its own.
                 frame.skipped = 1;
@@ -308,6 +340,7 @@ bool FastCommonLength::fillBlock(Frame& frame)
     const std::int32_t candidate = frame.candidate->second;
     const std::int32_t from = candidate - frame.j;
     const std::int32_t to = candidate + firstRuns_[static_cast<std::size_t>(candidate - 1)] - 1 - frame.j;
+    frame.block->keepOnlyNear(from, to);
     while (!frame.block->holds(from, to)) {
         const std::int32_t d = frame.block->nextToFill(to);
         const auto [i, j] = frame.block->exit(d);
@@ -352,8 +385,11 @@ bool FastCommonLength::weighRunOfCandidates(Frame& frame, CallCounter& counter)
             last = low;
         }
         const auto candidates = static_cast<unsigned __int128>(last - d + 1);
-        calls += static_cast<unsigned __int128>(m) * (candidates + block.exitCalls(d, last)) +
+        const auto takeCalls = static_cast<unsigned __int128>(frame.takeOnce ? 1 : m);
+        calls += takeCalls * (candidates + block.exitCalls(d, last)) +
                  candidates * frame.skipCalls[static_cast<std::size_t>(m - 1)];
+        frame.takeLength = static_cast<std::int16_t>(takeLength(last));
+        frame.skipped = static_cast<std::int32_t>(m);
         d = last + 1;
     }
     count(frame, counter, calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls));

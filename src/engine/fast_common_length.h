@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +56,27 @@ public:
     bool advance(CallCounter& counter, std::uint64_t steps);
     std::int16_t result() const { return returned_.length; }
 
+    // The alignment's look-ahead makes one take call per candidate, and once a candidate
+    // is rejected every later one is too. A long run of later candidates is weighed as a
+    // whole: given the skipped characters weighed so far (per character m, the largest
+    // skip length up to it, -1 while none was weighed, and the invocations of the skip
+    // calls up to it), the invocations of all the run's calls and the last candidate's
+    // take and skip lengths. startWeighing() is false when the run is too short to weigh
+    // as a whole; otherwise advance() until true, and weighed() holds the answer (nothing
+    // when some candidate would outlast the characters weighed).
+    struct RejectedCandidates {
+        std::int32_t j, candidate;  // column, and the first candidate of the run
+        std::span<const std::int16_t> bestSkip;
+        std::span<const std::uint64_t> skipCalls;
+    };
+    struct RunWeight {
+        std::uint64_t calls;  // saturating
+        std::int16_t lastTakeLength, lastSkipLength;
+        std::int32_t candidates;
+    };
+    bool startWeighing(const RejectedCandidates& weighing, CallCounter& counter);
+    const std::optional<RunWeight>& weighed() const { return weight_; }
+
 private:
     enum class Phase : std::uint8_t {
         Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit, AfterContinuation
@@ -65,6 +88,8 @@ private:
         bool quiet = false;
         Phase phase = Phase::Start;
         bool rejected = false;               // a candidate was rejected: so will every later one
+        bool weighOnly = false;              // weighs one run of candidates for the alignment,
+        bool takeOnce = false;               // whose candidates make one take call each
         RunBlockExits* block = nullptr;      // the block whose exits are being filled,
         std::int32_t fillDiagonal = 0;       // and the diagonal whose exit is requested
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
@@ -114,6 +139,7 @@ private:
     std::vector<std::int32_t> firstRunBegins_, secondRunBegins_;
     std::unordered_map<std::uint64_t, RunBlockExits> blocks_;  // by the ends of their two runs
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
+    std::optional<RunWeight> weight_;
     SuffixPairMemo memo_;
     mutable std::unique_ptr<CommonExtension> extension_;  // built on the first long agreement
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps

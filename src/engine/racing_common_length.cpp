@@ -16,11 +16,6 @@ struct RacingCommonLength::Runner {
         : engine(first, second, mostDenseCells, order)
     {
     }
-    void start(std::int32_t i, std::int32_t j, const CallCounter& caller)
-    {
-        count.emplace(caller.value(), caller.limit(), caller.control());
-        engine.start(i, j, *count);
-    }
     bool advance() { return engine.advance(*count, kTurn); }
 };
 
@@ -34,30 +29,47 @@ RacingCommonLength::~RacingCommonLength() = default;
 
 std::int16_t RacingCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
 {
+    Runner& winner = race(counter, [&](Runner& runner) {
+        runner.count.emplace(counter.value(), counter.limit(), counter.control());
+        runner.engine.start(i, j, *runner.count);
+        return true;
+    });
+    counter.add(winner.count->value() - counter.value());
+    return winner.engine.result();
+}
+
+std::optional<FastCommonLength::RunWeight> RacingCommonLength::weigh(
+    const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
+{
+    bool weighable = true;
+    Runner& winner = race(counter, [&](Runner& runner) {
+        runner.count.emplace(counter.value(), counter.limit(), counter.control());
+        return weighable = runner.engine.startWeighing(weighing, *runner.count);
+    });
+    if (!weighable) return std::nullopt;
+    counter.add(winner.count->value() - counter.value());
+    return winner.engine.weighed();
+}
+
+// Starts both engines with start (the second only if the first needs more than a turn)
+// and lets them take turns until one has finished. start returning false ends the race
+// at once with the first engine.
+template <class Start>
+RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start start)
+{
     if (!candidatesFirst_)
         candidatesFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
                                                     FastCommonLength::Order::CandidatesFirst);
-    Runner* winner = nullptr;
     try {
-        candidatesFirst_->start(i, j, counter);
-        if (candidatesFirst_->advance()) {
-            winner = candidatesFirst_.get();
-        } else {
-            // Most calls end within one turn; only the long ones pay for a second engine.
-            if (!continuationFirst_)
-                continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                              FastCommonLength::Order::ContinuationFirst);
-            continuationFirst_->start(i, j, counter);
-            for (;;) {
-                if (continuationFirst_->advance()) {
-                    winner = continuationFirst_.get();
-                    break;
-                }
-                if (candidatesFirst_->advance()) {
-                    winner = candidatesFirst_.get();
-                    break;
-                }
-            }
+        if (!start(*candidatesFirst_) || candidatesFirst_->advance()) return *candidatesFirst_;
+        // Most calls end within one turn; only the long ones pay for a second engine.
+        if (!continuationFirst_)
+            continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
+                                                          FastCommonLength::Order::ContinuationFirst);
+        start(*continuationFirst_);
+        for (;;) {
+            if (continuationFirst_->advance()) return *continuationFirst_;
+            if (candidatesFirst_->advance()) return *candidatesFirst_;
         }
     } catch (const OverflowError& error) {
         if (error.limit() != OverflowLimit::CallCount) throw;
@@ -65,8 +77,6 @@ std::int16_t RacingCommonLength::invoke(std::int32_t i, std::int32_t j, CallCoun
         counter.add(counter.limit() - counter.value() + 1);
         throw;
     }
-    counter.add(winner->count->value() - counter.value());
-    return winner->engine.result();
 }
 
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,

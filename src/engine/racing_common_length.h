@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "engine/call_counter.h"
@@ -27,8 +28,15 @@ public:
     // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
 
+    // The alignment's run of rejected candidates (see FastCommonLength::startWeighing),
+    // counted into counter; nothing when it cannot be weighed as a whole.
+    std::optional<FastCommonLength::RunWeight> weigh(const FastCommonLength::RejectedCandidates& weighing,
+                                                    CallCounter& counter);
+
 private:
     struct Runner;
+    template <class Start>
+    Runner& race(CallCounter& counter, Start start);
     std::u16string_view first_, second_;
     std::size_t mostDenseCells_;
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed

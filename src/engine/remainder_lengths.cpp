@@ -95,6 +95,13 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
     return deferToSweep(pos1, pos2, counter);
 }
 
+std::optional<FastCommonLength::RunWeight> RemainderLengths::weighRejectedRun(
+    const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
+{
+    if (literal_ || !counter.hasLimit()) return std::nullopt;
+    return racing_->weigh(weighing, counter);
+}
+
 std::int16_t RemainderLengths::deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
 {
     if (counter.control()) counter.control()->throwIfCancelled();

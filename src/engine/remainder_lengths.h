@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -34,6 +35,11 @@ public:
 
     // CommonLength(Text1[pos1..], Text2[pos2..]) with 1-based positions.
     std::int16_t operator()(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
+    // Under a count limit, with the fast engine: the alignment's run of rejected
+    // candidates weighed as a whole (see FastCommonLength::startWeighing); nothing when
+    // the caller must weigh them one by one.
+    std::optional<FastCommonLength::RunWeight> weighRejectedRun(const FastCommonLength::RejectedCandidates& weighing,
+                                                               CallCounter& counter);
     // Adds the counts left to the sweep; call once, after the last call.
     void settle(CallCounter& counter);
 

@@ -27,6 +27,14 @@ std::int32_t RunBlockExits::nextToFill(std::int32_t to) const
     return high_ < to ? high_ + 1 : low_ - 1;
 }
 
+void RunBlockExits::keepOnlyNear(std::int32_t from, std::int32_t to)
+{
+    if (filled() && (high_ + 1 < from || to + 1 < low_)) {
+        low_ = 1;
+        high_ = 0;
+    }
+}
+
 void RunBlockExits::fill(std::int32_t d, const ScanOutcome& exitOutcome)
 {
     const std::size_t at = index(d);

@@ -28,6 +28,9 @@ public:
     std::pair<std::int32_t, std::int32_t> exit(std::int32_t d) const;
 
     bool holds(std::int32_t from, std::int32_t to) const { return filled() && low_ <= from && to <= high_; }
+    // Forgets the diagonals held unless they meet or touch [from, to], so that growing
+    // towards it never fills a diagonal outside it.
+    void keepOnlyNear(std::int32_t from, std::int32_t to);
     // The next diagonal to fill on the way to holding [from, to]: the range grows to the
     // right first, then to the left. Only when !holds(from, to).
     std::int32_t nextToFill(std::int32_t to) const;
