@@ -5,6 +5,7 @@
 
 #include "engine/checked_arithmetic.h"
 #include "engine/occurrence_index.h"
+#include "engine/skip_profile.h"
 
 namespace velmora {
 namespace {
@@ -121,8 +122,7 @@ private:
     {
         offset_ = 0;
         rejected_ = false;
-        weighedSkips_.best.clear();
-        weighedSkips_.calls.clear();
+        weighedSkips_.clear();
         for (auto candidate = text1Index_->occurrencesFrom(b, s_.Pos1); text1Index_->isOccurrence(candidate, b);) {
             offset_ = candidate->second - s_.Pos1;
             if (rejected_) {
@@ -146,9 +146,8 @@ private:
     // rejected one weighed, unless every call must be told.
     std::optional<FastCommonLength::RunWeight> weighRejectedRun(int32_t candidate)
     {
-        if (options_.onCall || weighedSkips_.best.empty()) return std::nullopt;
-        const auto weight = lengths_->weighRejectedRun({s_.Pos2, candidate, weighedSkips_.best, weighedSkips_.calls},
-                                                       counter_);
+        if (options_.onCall || weighedSkips_.empty()) return std::nullopt;
+        const auto weight = lengths_->weighRejectedRun({s_.Pos2, candidate, weighedSkips_}, counter_);
         if (!weight) return std::nullopt;
         s_.Verdict = kNoCandidateStands;
         s_.TakeLength = weight->lastTakeLength;
@@ -156,15 +155,10 @@ private:
         return weight;
     }
 
-    // What the skipped characters of the rejected candidate gave: per character, the
-    // largest skip length so far (-1 before the first call) and the invocations so far.
+    // What the skipped characters of the first candidate gave.
     void rememberSkip(std::optional<int16_t> skipLength, std::uint64_t calls)
     {
-        if (rejected_ || !counter_.hasLimit()) return;
-        const bool first = weighedSkips_.best.empty();
-        const int16_t best = first ? int16_t{-1} : weighedSkips_.best.back();
-        weighedSkips_.best.push_back(skipLength ? std::max(best, *skipLength) : best);
-        weighedSkips_.calls.push_back((first ? 0 : weighedSkips_.calls.back()) + calls);
+        if (!rejected_ && counter_.hasLimit()) weighedSkips_.add(skipLength, calls);
     }
 
     // Weighs each character the candidate would skip, matched with its partner (or the
@@ -335,10 +329,7 @@ private:
     int32_t runStart_ = 1;
     int16_t pendingSkips_ = 0;
     int32_t offset_ = 0;
-    struct WeighedSkips {
-        std::vector<std::int16_t> best;
-        std::vector<std::uint64_t> calls;
-    } weighedSkips_;
+    SkipProfile weighedSkips_;
     bool rejected_ = false;  // a candidate of this look-ahead was rejected
     bool gapHasRow_ = false;
     std::u16string result_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 #include "engine/checked_arithmetic.h"
 #include "engine/run_lengths.h"
@@ -17,6 +18,8 @@ constexpr std::int32_t kLongRun = 8;
 constexpr std::int32_t kLongAgreement = 64;
 // After a rejection, runs of at least this many candidates are weighed as a whole.
 constexpr std::int32_t kWeighedRun = 16;
+
+std::uint64_t saturate(unsigned __int128 calls) { return calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls); }
 
 std::int32_t lengthOf(std::u16string_view text)
 {
@@ -157,15 +160,13 @@ bool FastCommonLength::startWeighing(const RejectedCandidates& weighing, CallCou
     const std::int32_t candidate = weighing.candidate, j = weighing.j;
     if (candidate < 1 || candidate > firstLength_ || j < 1 || j > secondLength_ ||
         first_[static_cast<std::size_t>(candidate - 1)] != second_[static_cast<std::size_t>(j - 1)] ||
-        firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun || weighing.bestSkip.empty())
+        firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun || weighing.skips.empty())
         return false;
     Frame& frame = stack_.emplace_back(Frame{0, j});
     frame.rejected = frame.weighOnly = frame.takeOnce = true;
     frame.candidate = firstIndex_.occurrencesFrom(first_[static_cast<std::size_t>(candidate - 1)], candidate);
-    frame.bestSkip.assign(weighing.bestSkip.begin(), weighing.bestSkip.end());
-    frame.skipCalls.assign(weighing.skipCalls.begin(), weighing.skipCalls.end());
-    frame.block = &blockAt(candidate, j);
-    frame.phase = Phase::FillingBlock;
+    frame.skips = weighing.skips;
+    enterCandidateBlock(frame);
     return true;
 }
 
@@ -252,7 +253,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
         case Phase::AfterSkip: {
             const std::uint64_t skipCalls = saturatingAdd(1, returned_.nestedCalls);
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, skipCalls);
-            remember(frame, returned_.length, skipCalls);
+            frame.skips.add(returned_.length, skipCalls);
             if (returned_.length > frame.takeLength) {
                 frame.rejected = true;
                 ++frame.candidate;
@@ -267,6 +268,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
                 if (!request(i, j + 1, false, counter, frame.quiet)) return false;
                 break;
             }
+            if (enterRunOfSkippedCharacters(frame)) break;
             ++frame.skipped;
             if (!weighSkippedCharacters(frame, counter, false)) return false;
             break;
@@ -277,12 +279,16 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             [[fallthrough]];
         case Phase::FillingBlock:
             if (!fillBlock(frame)) return false;
+            if (frame.fillingSkips) {
+                weighRunOfSkippedCharacters(frame, counter);
+                if (!weighSkippedCharacters(frame, counter, false)) return false;
+                break;
+            }
             if (frame.weighOnly) {
                 weight_.reset();
                 const std::int32_t run = firstRuns_[static_cast<std::size_t>(frame.candidate->second - 1)];
                 if (weighRunOfCandidates(frame, counter))
-                    weight_ = RunWeight{frame.nestedCalls, frame.takeLength,
-                                        frame.bestSkip[static_cast<std::size_t>(frame.skipped - 1)], run};
+                    weight_ = RunWeight{frame.nestedCalls, frame.takeLength, frame.lastSkipLength, run};
                 stack_.pop_back();
                 return true;
             }
@@ -317,9 +323,51 @@ bool FastCommonLength::enterRunOfCandidates(Frame& frame)
     if (!frame.rejected) return false;
     const std::int32_t candidate = frame.candidate->second;
     if (firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun) return false;
-    frame.block = &blockAt(candidate, frame.j);
-    frame.phase = Phase::FillingBlock;
+    enterCandidateBlock(frame);
     return true;
+}
+
+void FastCommonLength::enterCandidateBlock(Frame& frame)
+{
+    const std::int32_t candidate = frame.candidate->second;
+    const std::int32_t from = candidate - frame.j;
+    enterBlock(frame, candidate, frame.j, from, from + firstRuns_[static_cast<std::size_t>(candidate - 1)] - 1, false);
+}
+
+// The skipped character just weighed did not reject the candidate. When a long run of
+// the same character follows it among the skipped ones, none of them will (their skip
+// calls share its partner and give no more), and the run is weighed as a whole.
+bool FastCommonLength::enterRunOfSkippedCharacters(Frame& frame)
+{
+    const std::int32_t at = frame.i + frame.skipped - 1;  // the character just weighed
+    const std::int32_t offset = frame.candidate->second - frame.i;
+    const std::int32_t run = std::min(firstRuns_[static_cast<std::size_t>(at - 1)] - 1, offset - frame.skipped);
+    if (run < kWeighedRun) return false;
+    const std::int32_t from = at + 1 - frame.partner;
+    enterBlock(frame, at + 1, frame.partner, from, from + run - 1, true);
+    return true;
+}
+
+// Counts the run of skipped characters after frame.skipped: each repeats the take call
+// and makes its skip call, on the diagonal of its pair with the partner.
+void FastCommonLength::weighRunOfSkippedCharacters(Frame& frame, CallCounter& counter)
+{
+    const std::int32_t run = frame.fillTo - frame.fillFrom + 1;
+    const unsigned __int128 skipCalls = static_cast<unsigned __int128>(run) + frame.block->exitCalls(frame.fillFrom, frame.fillTo);
+    const unsigned __int128 calls = static_cast<unsigned __int128>(run) * (1 + static_cast<unsigned __int128>(frame.takeCalls)) + skipCalls;
+    count(frame, counter, saturate(calls));
+    frame.skips.addUnbeaten(run, saturate(skipCalls));
+    frame.skipped += run + 1;
+}
+
+void FastCommonLength::enterBlock(Frame& frame, std::int32_t i, std::int32_t j, std::int32_t from, std::int32_t to,
+                                  bool skips)
+{
+    frame.block = &blockAt(i, j);
+    frame.fillFrom = from;
+    frame.fillTo = to;
+    frame.fillingSkips = skips;
+    frame.phase = Phase::FillingBlock;
 }
 
 RunBlockExits& FastCommonLength::blockAt(std::int32_t candidate, std::int32_t j)
@@ -337,9 +385,7 @@ RunBlockExits& FastCommonLength::blockAt(std::int32_t candidate, std::int32_t j)
 // being evaluated.
 bool FastCommonLength::fillBlock(Frame& frame)
 {
-    const std::int32_t candidate = frame.candidate->second;
-    const std::int32_t from = candidate - frame.j;
-    const std::int32_t to = candidate + firstRuns_[static_cast<std::size_t>(candidate - 1)] - 1 - frame.j;
+    const std::int32_t from = frame.fillFrom, to = frame.fillTo;
     frame.block->keepOnlyNear(from, to);
     while (!frame.block->holds(from, to)) {
         const std::int32_t d = frame.block->nextToFill(to);
@@ -362,38 +408,29 @@ bool FastCommonLength::fillBlock(Frame& frame)
 bool FastCommonLength::weighRunOfCandidates(Frame& frame, CallCounter& counter)
 {
     const std::int32_t j = frame.j;
-    const std::int32_t candidate = frame.candidate->second;
-    const std::int32_t run = firstRuns_[static_cast<std::size_t>(candidate - 1)];
     const RunBlockExits& block = *frame.block;
-    const std::int32_t from = candidate - j, to = from + run - 1;
-    const auto takeLength = [&](std::int32_t d) { return block.reach(d) - j; };
-    const auto& best = frame.bestSkip;
-    if (takeLength(from) >= best.back()) return false;
+    const std::int32_t from = frame.fillFrom, to = frame.fillTo;
+    const auto takeLength = [&](std::int32_t d) { return static_cast<std::int16_t>(block.reach(d) - j); };
+    if (takeLength(from) >= frame.skips.best()) return false;
     unsigned __int128 calls = 0;
     for (std::int32_t d = from; d <= to;) {
-        const auto m = std::upper_bound(best.begin(), best.end(), takeLength(d)) - best.begin() + 1;
-        // The group ends where the take length falls below the skip length at m - 1.
-        std::int32_t last = to;
-        if (m > 1) {
-            const std::int32_t floor = best[static_cast<std::size_t>(m - 2)];
-            std::int32_t low = d, high = to;  // takeLength(low) >= floor
-            while (low < high) {
-                const std::int32_t middle = low + (high - low + 1) / 2;
-                if (takeLength(middle) >= floor) low = middle;
-                else high = middle - 1;
-            }
-            last = low;
+        const SkipProfile::Rejection rejection = *frame.skips.rejection(takeLength(d), INT32_MAX);
+        // The group ends where the take length falls below the floor of this rejection.
+        std::int32_t low = d, high = to;  // takeLength(low) >= floor
+        while (low < high) {
+            const std::int32_t middle = low + (high - low + 1) / 2;
+            if (takeLength(middle) >= rejection.floor) low = middle;
+            else high = middle - 1;
         }
-        const auto candidates = static_cast<unsigned __int128>(last - d + 1);
-        const auto takeCalls = static_cast<unsigned __int128>(frame.takeOnce ? 1 : m);
-        calls += takeCalls * (candidates + block.exitCalls(d, last)) +
-                 candidates * frame.skipCalls[static_cast<std::size_t>(m - 1)];
-        frame.takeLength = static_cast<std::int16_t>(takeLength(last));
-        frame.skipped = static_cast<std::int32_t>(m);
-        d = last + 1;
+        const auto candidates = static_cast<unsigned __int128>(low - d + 1);
+        const auto takeCalls = static_cast<unsigned __int128>(frame.takeOnce ? 1 : rejection.m);
+        calls += takeCalls * (candidates + block.exitCalls(d, low)) + candidates * rejection.skipCalls;
+        frame.takeLength = takeLength(low);
+        frame.lastSkipLength = rejection.skipLength;
+        d = low + 1;
     }
-    count(frame, counter, calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls));
-    frame.candidate += run;
+    count(frame, counter, saturate(calls));
+    frame.candidate += to - from + 1;
     return true;
 }
 
@@ -404,7 +441,7 @@ bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter
 {
     const std::int32_t candidate = frame.candidate->second;
     const std::int32_t offset = candidate - frame.i;
-    if (newCandidate && !frame.bestSkip.empty()) {
+    if (newCandidate && !frame.skips.empty()) {
         if (reuseWeighedCharacters(frame, counter, offset)) return true;  // rejected
         newCandidate = false;
     }
@@ -423,8 +460,13 @@ bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter
             frame.phase = Phase::AfterSkip;
             return request(frame.i + frame.skipped - 1, partner, true, counter, frame.quiet);
         }
-        remember(frame, -1, 0);
-        ++frame.skipped;
+        // A run of skipped characters without a partner makes only the take calls.
+        const std::int32_t at = frame.i + frame.skipped - 1;
+        const std::int32_t run = std::min(firstRuns_[static_cast<std::size_t>(at - 1)], offset - frame.skipped + 1);
+        count(frame, counter, saturate(static_cast<unsigned __int128>(run - 1) * repeatedTake));
+        frame.skips.add(std::nullopt, 0);
+        frame.skips.addUnbeaten(run - 1, 0);
+        frame.skipped += run;
     }
 }
 
@@ -434,28 +476,21 @@ bool FastCommonLength::weighSkippedCharacters(Frame& frame, CallCounter& counter
 // by the repeated take calls and the skip calls up to that character.
 bool FastCommonLength::reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset)
 {
-    const auto known = std::min(static_cast<std::ptrdiff_t>(offset), static_cast<std::ptrdiff_t>(frame.bestSkip.size()));
-    const auto end = frame.bestSkip.begin() + known;
-    const auto beats = std::upper_bound(frame.bestSkip.begin(), end, frame.takeLength);
-    const auto weighed = beats == end ? known : beats - frame.bestSkip.begin() + 1;
-    std::uint64_t repeated;
-    if (__builtin_mul_overflow(static_cast<std::uint64_t>(weighed - 1), saturatingAdd(1, frame.takeCalls), &repeated))
-        repeated = CallCounter::kNoLimit;
-    count(frame, counter, saturatingAdd(repeated, frame.skipCalls[static_cast<std::size_t>(weighed - 1)]));
-    if (beats != end) {
+    const std::int32_t known = std::min(offset, frame.skips.weighed());
+    const auto rejection = frame.skips.rejection(frame.takeLength, known);
+    // A candidate lies beyond every skipped character an earlier one weighed.
+    if (!rejection && known != frame.skips.weighed()) throw std::logic_error("candidates out of order");
+    const std::int32_t weighed = rejection ? rejection->m : known;
+    const unsigned __int128 repeated =
+        static_cast<unsigned __int128>(weighed - 1) * (1 + static_cast<unsigned __int128>(frame.takeCalls));
+    count(frame, counter, saturate(repeated + (rejection ? rejection->skipCalls : frame.skips.calls())));
+    if (rejection) {
         ++frame.candidate;
         frame.phase = Phase::NextCandidate;
         return true;
     }
-    frame.skipped = static_cast<std::int32_t>(weighed) + 1;
+    frame.skipped = weighed + 1;
     return false;
-}
-
-void FastCommonLength::remember(Frame& frame, std::int16_t skipLength, std::uint64_t calls)
-{
-    const bool first = frame.bestSkip.empty();
-    frame.bestSkip.push_back(std::max<std::int16_t>(first ? -1 : frame.bestSkip.back(), skipLength));
-    frame.skipCalls.push_back(saturatingAdd(first ? 0 : frame.skipCalls.back(), calls));
 }
 
 void FastCommonLength::count(Frame& frame, CallCounter& counter, std::uint64_t calls)

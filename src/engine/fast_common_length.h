@@ -12,7 +12,6 @@
 #include <deque>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
 #include "engine/run_block_exits.h"
+#include "engine/skip_profile.h"
 #include "engine/suffix_pair_memo.h"
 
 namespace velmora {
@@ -58,16 +58,13 @@ public:
 
     // The alignment's look-ahead makes one take call per candidate, and once a candidate
     // is rejected every later one is too. A long run of later candidates is weighed as a
-    // whole: given the skipped characters weighed so far (per character m, the largest
-    // skip length up to it, -1 while none was weighed, and the invocations of the skip
-    // calls up to it), the invocations of all the run's calls and the last candidate's
-    // take and skip lengths. startWeighing() is false when the run is too short to weigh
+    // whole: given what the skipped characters of the rejected candidate gave, the
+    // invocations of all the run's calls and the last candidate's take and skip lengths. startWeighing() is false when the run is too short to weigh
     // as a whole; otherwise advance() until true, and weighed() holds the answer (nothing
     // when some candidate would outlast the characters weighed).
     struct RejectedCandidates {
         std::int32_t j, candidate;  // column, and the first candidate of the run
-        std::span<const std::int16_t> bestSkip;
-        std::span<const std::uint64_t> skipCalls;
+        const SkipProfile& skips;
     };
     struct RunWeight {
         std::uint64_t calls;  // saturating
@@ -103,10 +100,11 @@ private:
         std::uint64_t nestedCalls = 0;
         OccurrenceIndex::Iterator candidate{};
         // Each later candidate weighs the same skipped characters again, against the same
-        // partners. Per skipped character m (index m - 1) weighed so far: the largest skip
-        // length up to it (-1 while none had a partner) and the invocations up to it.
-        std::vector<std::int16_t> bestSkip{};
-        std::vector<std::uint64_t> skipCalls{};
+        // partners: what they gave.
+        SkipProfile skips{};
+        std::int16_t lastSkipLength = 0;  // that rejected the last candidate weighed as a run
+        bool fillingSkips = false;         // the block filled is that of a run of skipped characters
+        std::int32_t fillFrom = 0, fillTo = 0;  // the diagonals it must hold
     };
 
     struct Advance {
@@ -121,12 +119,15 @@ private:
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet);
     bool enterRunOfCandidates(Frame& frame);
+    void enterCandidateBlock(Frame& frame);
     bool fillBlock(Frame& frame);
+    void enterBlock(Frame& frame, std::int32_t i, std::int32_t j, std::int32_t from, std::int32_t to, bool skips);
     bool weighRunOfCandidates(Frame& frame, CallCounter& counter);
     RunBlockExits& blockAt(std::int32_t candidate, std::int32_t j);
     bool weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate);
     bool reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset);
-    static void remember(Frame& frame, std::int16_t skipLength, std::uint64_t calls);
+    bool enterRunOfSkippedCharacters(Frame& frame);
+    void weighRunOfSkippedCharacters(Frame& frame, CallCounter& counter);
     static void count(Frame& frame, CallCounter& counter, std::uint64_t calls);
     bool finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter);
 
