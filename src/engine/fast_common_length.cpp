@@ -16,8 +16,6 @@ namespace {
 constexpr std::int32_t kLongRun = 8;
 // Past this many equal units the rest of an agreement is looked up instead of compared.
 constexpr std::int32_t kLongAgreement = 64;
-// After a rejection, runs of at least this many candidates are weighed as a whole.
-constexpr std::int32_t kWeighedRun = 16;
 
 std::uint64_t saturate(unsigned __int128 calls) { return calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls); }
 
@@ -115,8 +113,9 @@ const CommonExtension& FastCommonLength::extension() const
 }
 
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
-                                   std::size_t mostDenseCells, Order order)
+                                   std::size_t mostDenseCells, Order order, std::int32_t weighedRun)
     : order_(order),
+      weighedRun_(weighedRun),
       first_(first),
       second_(second),
       firstLength_(lengthOf(first)),
@@ -160,7 +159,7 @@ bool FastCommonLength::startWeighing(const RejectedCandidates& weighing, CallCou
     const std::int32_t candidate = weighing.candidate, j = weighing.j;
     if (candidate < 1 || candidate > firstLength_ || j < 1 || j > secondLength_ ||
         first_[static_cast<std::size_t>(candidate - 1)] != second_[static_cast<std::size_t>(j - 1)] ||
-        firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun || weighing.skips.empty())
+        firstRuns_[static_cast<std::size_t>(candidate - 1)] < weighedRun_ || weighing.skips.empty())
         return false;
     Frame& frame = stack_.emplace_back(Frame{0, j});
     frame.rejected = frame.weighOnly = frame.takeOnce = true;
@@ -322,7 +321,7 @@ bool FastCommonLength::enterRunOfCandidates(Frame& frame)
 {
     if (!frame.rejected) return false;
     const std::int32_t candidate = frame.candidate->second;
-    if (firstRuns_[static_cast<std::size_t>(candidate - 1)] < kWeighedRun) return false;
+    if (firstRuns_[static_cast<std::size_t>(candidate - 1)] < weighedRun_) return false;
     enterCandidateBlock(frame);
     return true;
 }
@@ -342,7 +341,7 @@ bool FastCommonLength::enterRunOfSkippedCharacters(Frame& frame)
     const std::int32_t at = frame.i + frame.skipped - 1;  // the character just weighed
     const std::int32_t offset = frame.candidate->second - frame.i;
     const std::int32_t run = std::min(firstRuns_[static_cast<std::size_t>(at - 1)] - 1, offset - frame.skipped);
-    if (run < kWeighedRun) return false;
+    if (run < weighedRun_) return false;
     const std::int32_t from = at + 1 - frame.partner;
     enterBlock(frame, at + 1, frame.partner, from, from + run - 1, true);
     return true;

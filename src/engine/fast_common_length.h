@@ -34,10 +34,14 @@ public:
     // counts lie behind the candidates, on others behind the continuation.
     enum class Order : std::uint8_t { CandidatesFirst, ContinuationFirst };
 
+    // Runs of at least this many candidates, or skipped characters, are weighed as a
+    // whole (see startWeighing); a larger value weighs more of them one by one.
+    static constexpr std::int32_t kWeighedRun = 16;
+
     // The texts must outlive this object. Beyond mostDenseCells pairs the memo is a hash.
     FastCommonLength(std::u16string_view first, std::u16string_view second,
                      std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                     Order order = Order::CandidatesFirst);
+                     Order order = Order::CandidatesFirst, std::int32_t weighedRun = kWeighedRun);
     bool memoHashed() const { return memo_.hashed(); }
 
     // Thrown once more than the budget's pairs have been evaluated: on some texts a
@@ -132,6 +136,7 @@ private:
     bool finish(Frame& frame, std::int16_t bonus, std::int32_t i, std::int32_t j, CallCounter& counter);
 
     Order order_;
+    std::int32_t weighedRun_;
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
     OccurrenceIndex firstIndex_, secondIndex_;

@@ -12,16 +12,16 @@ struct RacingCommonLength::Runner {
     std::optional<CallCounter> count;
 
     Runner(std::u16string_view first, std::u16string_view second, std::size_t mostDenseCells,
-           FastCommonLength::Order order)
-        : engine(first, second, mostDenseCells, order)
+           FastCommonLength::Order order, std::int32_t weighedRun)
+        : engine(first, second, mostDenseCells, order, weighedRun)
     {
     }
     bool advance() { return engine.advance(*count, kTurn); }
 };
 
 RacingCommonLength::RacingCommonLength(std::u16string_view first, std::u16string_view second,
-                                       std::size_t mostDenseCells)
-    : first_(first), second_(second), mostDenseCells_(mostDenseCells)
+                                       std::size_t mostDenseCells, std::int32_t weighedRun)
+    : first_(first), second_(second), mostDenseCells_(mostDenseCells), weighedRun_(weighedRun)
 {
 }
 
@@ -59,13 +59,13 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
 {
     if (!candidatesFirst_)
         candidatesFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                    FastCommonLength::Order::CandidatesFirst);
+                                                    FastCommonLength::Order::CandidatesFirst, weighedRun_);
     try {
         if (!start(*candidatesFirst_) || candidatesFirst_->advance()) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
         if (!continuationFirst_)
             continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                          FastCommonLength::Order::ContinuationFirst);
+                                                          FastCommonLength::Order::ContinuationFirst, weighedRun_);
         start(*continuationFirst_);
         for (;;) {
             if (continuationFirst_->advance()) return *continuationFirst_;
@@ -80,9 +80,9 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
 }
 
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                  std::size_t mostDenseCells)
+                                  std::size_t mostDenseCells, std::int32_t weighedRun)
 {
-    RacingCommonLength engine(first, second, mostDenseCells);
+    RacingCommonLength engine(first, second, mostDenseCells, weighedRun);
     return engine.invoke(1, 1, counter);
 }
 

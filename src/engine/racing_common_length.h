@@ -22,7 +22,8 @@ public:
 
     // The texts must outlive this object.
     RacingCommonLength(std::u16string_view first, std::u16string_view second,
-                       std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+                       std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
+                       std::int32_t weighedRun = FastCommonLength::kWeighedRun);
     ~RacingCommonLength();
 
     // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
@@ -39,11 +40,13 @@ private:
     Runner& race(CallCounter& counter, Start start);
     std::u16string_view first_, second_;
     std::size_t mostDenseCells_;
+    std::int32_t weighedRun_;
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
 };
 
 // One call on two strings of their own.
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                  std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+                                  std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
+                                  std::int32_t weighedRun = FastCommonLength::kWeighedRun);
 
 }  // namespace velmora

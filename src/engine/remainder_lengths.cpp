@@ -70,7 +70,7 @@ RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, s
     : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning)
 {
     if (literal_) return;
-    racing_ = std::make_unique<RacingCommonLength>(text1, text2, tuning.mostDenseCells);
+    racing_ = std::make_unique<RacingCommonLength>(text1, text2, tuning.mostDenseCells, tuning.weighedRun);
 }
 
 RemainderLengths::~RemainderLengths() = default;
@@ -83,7 +83,8 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
     if (counter.hasLimit()) return racing_->invoke(pos1, pos2, counter);
     if (table_) return deferToSweep(pos1, pos2, counter);
     if (!fast_) {
-        fast_ = std::make_unique<FastCommonLength>(text1_, text2_, tuning_.mostDenseCells);
+        fast_ = std::make_unique<FastCommonLength>(text1_, text2_, tuning_.mostDenseCells,
+                                                   FastCommonLength::Order::CandidatesFirst, tuning_.weighedRun);
         fast_->limitWork(fastWorkBudget(text1_.size(), text2_.size()));
     }
     std::int16_t length = 0;
@@ -123,10 +124,11 @@ std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16
                             CallCounter& counter, const EngineTuning& tuning)
 {
     if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
-    if (counter.hasLimit()) return RacingCommonLengthOf(first, second, counter, tuning.mostDenseCells);
+    if (counter.hasLimit()) return RacingCommonLengthOf(first, second, counter, tuning.mostDenseCells, tuning.weighedRun);
     std::int16_t length = 0;
     const auto fast = [&](CallCounter& local) {
-        FastCommonLength engine(first, second, tuning.mostDenseCells);
+        FastCommonLength engine(first, second, tuning.mostDenseCells, FastCommonLength::Order::CandidatesFirst,
+                                tuning.weighedRun);
         engine.limitWork(fastWorkBudget(first.size(), second.size()));
         return engine.invoke(1, 1, local);
     };

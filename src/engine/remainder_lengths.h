@@ -25,6 +25,7 @@ enum class EngineKind { Literal, Fast };
 struct EngineTuning {
     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells;  // the memo is a hash beyond
     std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;       // the sweep takes over beyond
+    std::int32_t weighedRun = FastCommonLength::kWeighedRun;        // runs weighed as a whole from
 };
 
 class RemainderLengths {

@@ -1,0 +1,133 @@
+// Long runs of candidates and of skipped characters are weighed as a whole, the two
+// evaluation orders race under the window's limit, and long agreements are looked up in
+// a suffix array. Every one of these paths must give the counts of the plain search.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+
+#include "engine/checked_arithmetic.h"
+#include "engine/column_sweep.h"
+#include "engine/common_extension.h"
+#include "engine/fast_common_length.h"
+#include "engine/racing_common_length.h"
+#include "test_texts.h"
+
+namespace velmora {
+namespace {
+
+// Runs of up to `longest` letters from the first `letters` of "abcd".
+std::u16string runs(std::mt19937& random, std::size_t length, std::size_t longest, unsigned letters)
+{
+    std::u16string text;
+    while (text.size() < length) text.append(1 + random() % longest, static_cast<char16_t>(u'a' + random() % letters));
+    text.resize(length);
+    return text;
+}
+
+std::optional<std::uint64_t> countOf(FastCommonLength::Order order, std::int32_t weighedRun,
+                                     std::u16string_view first, std::u16string_view second, std::int16_t& length)
+{
+    FastCommonLength engine(first, second, SuffixPairMemo::kMostDenseCells, order, weighedRun);
+    CallCounter counter(0, CallCounter::kNoLimit - 1);
+    try {
+        length = engine.invoke(1, 1, counter);
+    } catch (const OverflowError&) {
+        return std::nullopt;  // past 64 bits
+    }
+    return counter.value();
+}
+
+TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
+{
+    std::mt19937 random(5);
+    int compared = 0;
+    for (int round = 0; round < 400; ++round) {
+        const auto name = testing::Message() << "round " << round;
+        const unsigned letters = 2 + round % 3;
+        const std::u16string first = runs(random, 20 + random() % 300, 1 + random() % 60, letters);
+        const std::u16string second = runs(random, 20 + random() % 300, 1 + random() % 60, letters);
+        CallCounter swept(0, CallCounter::kNoLimit);
+        const std::int16_t sweptLength = SweptCommonLength(first, second, swept);
+        if (!swept.value64() || *swept.value64() >= CallCounter::kNoLimit - 1) continue;
+        for (const auto order : {FastCommonLength::Order::CandidatesFirst, FastCommonLength::Order::ContinuationFirst})
+            for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2, INT32_MAX}) {
+                std::int16_t length = -1;
+                ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept.value64()) << name;
+                ASSERT_EQ(length, sweptLength) << name;
+            }
+        CallCounter raced(0, CallCounter::kNoLimit - 1);
+        ASSERT_EQ(RacingCommonLengthOf(first, second, raced), sweptLength) << name;
+        ASSERT_EQ(raced.value(), *swept.value64()) << name;
+        ++compared;
+    }
+    EXPECT_GE(compared, 300);
+}
+
+// The alignment weighs runs of rejected candidates through the engine; with the window's
+// limit every outcome, the look-ahead's last values and the overflow itself must be
+// those of the alignment that weighs each candidate on its own.
+TEST(RunWeighing, AlignmentsAgreeWithAndWithoutWeighing)
+{
+    std::mt19937 random(9);
+    int overflowed = 0;
+    for (int round = 0; round < 300; ++round) {
+        const auto name = testing::Message() << "round " << round;
+        const unsigned letters = 2 + round % 3;
+        const std::u16string upper = runs(random, 20 + random() % 400, 1 + random() % 80, letters);
+        const std::u16string lower = runs(random, 20 + random() % 400, 1 + random() % 80, letters);
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+            std::optional<test::Computation> outcomes[2];
+            for (const int weighing : {0, 1}) {
+                AlignmentOptions options;
+                options.tuning.weighedRun = weighing ? 2 : INT32_MAX;
+                try {
+                    outcomes[weighing] = test::compute(upper, lower, direction, options);
+                } catch (const OverflowError&) {
+                }
+            }
+            ASSERT_EQ(outcomes[0].has_value(), outcomes[1].has_value()) << name;
+            if (!outcomes[0]) {
+                ++overflowed;
+                continue;
+            }
+            const ComparisonState &one = outcomes[0]->state, &whole = outcomes[1]->state;
+            ASSERT_EQ(outcomes[0]->window.log(), outcomes[1]->window.log()) << name;
+            ASSERT_EQ(one.MatchTable, whole.MatchTable) << name;
+            ASSERT_EQ(one.MatchAux, whole.MatchAux) << name;
+            ASSERT_EQ(one.CallCount, whole.CallCount) << name;
+            ASSERT_EQ(one.TakeLength, whole.TakeLength) << name;
+            ASSERT_EQ(one.SkipLength, whole.SkipLength) << name;
+            ASSERT_EQ(one.Verdict, whole.Verdict) << name;
+        }
+    }
+    EXPECT_GT(overflowed, 0);
+    EXPECT_LT(overflowed, 400);
+}
+
+// Suffixes are sorted by bytes, so units above 0xFF and mixed alphabets must agree with a
+// plain comparison everywhere, including at the ends of both texts.
+TEST(CommonExtension, AgreesWithAPlainComparison)
+{
+    std::mt19937 random(3);
+    for (const test::Alphabet alphabet : test::kAllAlphabets)
+        for (int round = 0; round < 20; ++round) {
+            const std::u16string first = test::randomText(random, alphabet, random() % 60);
+            std::u16string second = test::randomText(random, alphabet, random() % 60);
+            if (round % 2 && !first.empty()) second += first.substr(random() % first.size());  // long agreements
+            const CommonExtension extension(first, second);
+            for (std::size_t i = 1; i <= first.size() + 1; ++i)
+                for (std::size_t j = 1; j <= second.size() + 1; ++j) {
+                    std::size_t n = 0;
+                    while (i - 1 + n < first.size() && j - 1 + n < second.size() && first[i - 1 + n] == second[j - 1 + n])
+                        ++n;
+                    ASSERT_EQ(extension.length(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)),
+                              static_cast<std::int32_t>(n))
+                        << "round " << round << " at " << i << ", " << j;
+                }
+        }
+}
+
+}  // namespace
+}  // namespace velmora
