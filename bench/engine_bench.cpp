@@ -20,6 +20,7 @@
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
+#include "engine/racing_common_length.h"
 #include "engine/remainder_lengths.h"
 #include "engine/longest_common_subsequence.h"
 
@@ -94,6 +95,23 @@ std::u16string withEdits(std::u16string text, unsigned seed, int edits)
     return text;
 }
 
+// Runs of the letters in turn: the first run `first` long, the others `rest` long, to 32,766.
+std::u16string runsOf(std::u16string_view letters, std::size_t first, std::size_t rest = 0)
+{
+    std::u16string text;
+    for (std::size_t r = 0; text.size() < 32766; ++r) text.append(r == 0 || rest == 0 ? first : rest, letters[r % letters.size()]);
+    text.resize(32766);
+    return text;
+}
+
+// unit repeated to 32,766 characters, rotated left by shift.
+std::u16string periodic(std::u16string_view unit, std::size_t shift)
+{
+    std::u16string text;
+    while (text.size() < 32766 + shift) text += unit;
+    return text.substr(shift, 32766);
+}
+
 void registerAll()
 {
     for (const Pair& row : kLengthRows) {
@@ -102,7 +120,7 @@ void registerAll()
         literal->Unit(benchmark::kMicrosecond);
         if (&row == &kLengthRows[std::size(kLengthRows) - 1]) literal->Iterations(1);
         benchmark::RegisterBenchmark((std::string("length/fast/") + row.name).c_str(),
-                                     [&row](benchmark::State& s) { lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return FastCommonLengthOf(a, b, c); }); })
+                                     [&row](benchmark::State& s) { lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return RacingCommonLengthOf(a, b, c); }); })
             ->Unit(benchmark::kMicrosecond);
     }
     for (const EngineKind engine : {EngineKind::Literal, EngineKind::Fast}) {
@@ -118,15 +136,26 @@ void registerAll()
     static const auto dnaA = randomText(1, 32766, u'A', 4), dnaB = randomText(2, 32766, u'A', 4);
     static const auto cjkA = randomText(3, 32766, u'\u4e00', 3000), cjkB = randomText(4, 32766, u'\u4e00', 3000);
     static const auto edited = withEdits(dnaA, 5, 10);
-    const auto big = [](const char* name, const std::u16string& a, const std::u16string& b) {
-        benchmark::RegisterBenchmark(name, [&a, &b](benchmark::State& s) {
-            alignRow(s, a, b, Direction::Compute1, EngineKind::Fast);
+    const auto big = [](const char* name, const std::u16string& a, const std::u16string& b,
+                        Direction direction = Direction::Compute1) {
+        benchmark::RegisterBenchmark(name, [&a, &b, direction](benchmark::State& s) {
+            alignRow(s, a, b, direction, EngineKind::Fast);
         })->Unit(benchmark::kMillisecond);
     };
     big("align/fast/32766 random ACGT (overflow)", dnaA, dnaB);
     big("align/fast/32766 random CJK of 3000 (overflow)", cjkA, cjkB);
     big("align/fast/32766 identical", dnaA, dnaA);
     big("align/fast/32766 with 10 edits", dnaA, edited);
+    // Structured pairs that once took seconds: whole runs of candidates and of skipped
+    // characters, the continuation before the candidates, and agreements looked up.
+    static const auto exchangedA = runsOf(u"ab", 8191, 32766 - 8191), exchangedB = runsOf(u"ba", 32766 - 8191, 8191);
+    static const auto rotatedA = runsOf(u"abc", 10922), rotatedB = runsOf(u"cab", 10922);
+    static const auto alternatingA = runsOf(u"abab", 8191), alternatingB = runsOf(u"baba", 8191);
+    static const auto periodicA = periodic(u"abcabd", 0), periodicB = periodic(u"abcabd", 1);
+    big("align/fast/32766 two runs exchanged at 8191, compute 2", exchangedA, exchangedB, Direction::Compute2);
+    big("align/fast/32766 three runs rotated", rotatedA, rotatedB);
+    big("align/fast/32766 four alternating runs against their shift (overflow)", alternatingA, alternatingB);
+    big("align/fast/32766 (abcabd)* against its shift, compute 2 (overflow)", periodicA, periodicB, Direction::Compute2);
 
     // Without a limit: exact counts, beside a plain LCS programme on the same texts for
     // scale. Random texts have counts of thousands of bits; the structured pairs and the

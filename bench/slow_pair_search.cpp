@@ -3,9 +3,10 @@
 // at most --cap seconds (default 2); a pair still running then is cancelled and reported
 // as slower than the cap.
 //
-//   slow_pair_search [--cap SECONDS] [--length N] [--literal] [--only TEXT]
+//   slow_pair_search [--cap SECONDS] [--length N] [--literal] [--only TEXT] [--write DIR]
 //
-// --only keeps the families whose name contains TEXT.
+// --only keeps the families whose name contains TEXT; --write DIR writes the first of
+// them as DIR/upper.txt and DIR/lower.txt (UTF-8), for velmora-cli align --files.
 // With --literal each pair is also aligned by the literal engine (same cap), and the pairs
 // on which the fast engine was the slower are listed.
 
@@ -108,12 +109,44 @@ std::vector<Pair> families(std::size_t n)
         pairs.push_back({"(" + name + ")* against its reversal", text, std::u16string(text.rbegin(), text.rend())});
         pairs.push_back({"(" + name + ")* against its shift by 1", text, text.substr(1) + text.substr(0, 1)});
     }
+    // Periodic texts against other periods, and runs against their reversal.
+    pairs.push_back({"(ab)* against (aab)*", periodic(u"ab", n), periodic(u"aab", n)});
+    pairs.push_back({"(abc)* against (acb)*", periodic(u"abc", n), periodic(u"acb", n)});
+    pairs.push_back({"(aabb)* against (ab)*", periodic(u"aabb", n), periodic(u"ab", n)});
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        const std::u16string text = randomRuns(seed + 50, n, 3, 300);
+        pairs.push_back({"random runs against their reversal, seed " + std::to_string(seed), text,
+                         std::u16string(text.rbegin(), text.rend())});
+        pairs.push_back({"one run against random runs, seed " + std::to_string(seed), runs({{u'a', n}}),
+                         randomRuns(seed + 60, n, 2, 1000)});
+    }
     // Random runs.
     for (unsigned seed = 1; seed <= 6; ++seed)
-        for (const std::size_t longest : {std::size_t{10}, std::size_t{1000}})
+        for (const std::size_t longest : {std::size_t{10}, std::size_t{100}, std::size_t{1000}, std::size_t{5000}})
             pairs.push_back({"random runs, longest " + std::to_string(longest) + ", seed " + std::to_string(seed),
                              randomRuns(seed, n, 2 + seed % 3, longest), randomRuns(seed + 100, n, 2 + seed % 3, longest)});
     return pairs;
+}
+
+void writeUtf8(const std::string& path, const std::u16string& text)
+{
+    std::string bytes;
+    for (const char16_t c : text) {  // the families use letters and the BMP only
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += static_cast<char>(0xC0 | c >> 6);
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xE0 | c >> 12);
+            bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
 }
 
 struct Timing {
@@ -165,18 +198,25 @@ int main(int argc, char** argv)
     double cap = 2;
     std::size_t length = kLongestText;
     bool literal = false;
-    std::string only;
+    std::string only, write;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--literal") == 0) literal = true;
         if (i + 1 >= argc) continue;
         if (std::strcmp(argv[i], "--cap") == 0) cap = std::atof(argv[i + 1]);
         if (std::strcmp(argv[i], "--length") == 0) length = static_cast<std::size_t>(std::atol(argv[i + 1]));
         if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
+        if (std::strcmp(argv[i], "--write") == 0) write = argv[i + 1];
     }
     std::vector<Timing> timings;
     std::size_t fastSlower = 0, compared = 0;
     for (const Pair& pair : families(length)) {
         if (pair.family.find(only) == std::string::npos) continue;
+        if (!write.empty()) {
+            writeUtf8(write + "/upper.txt", pair.upper);
+            writeUtf8(write + "/lower.txt", pair.lower);
+            std::printf("wrote %s\n", pair.family.c_str());
+            return 0;
+        }
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             timings.push_back(timeOne(pair, direction, cap));
             if (!literal) continue;

@@ -45,8 +45,9 @@ std::size_t SuffixPairMemo::slotOf(std::uint32_t key) const
 {
     const std::size_t mask = slots_.size() - 1;
     std::uint64_t h = key;  // a full 64-bit mix, so that neighbouring pairs spread out
-    h ^= h >> 33;
     h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
     h ^= h >> 33;
     std::size_t slot = static_cast<std::size_t>(h) & mask;
     while (slots_[slot].key != 0 && slots_[slot].key != key) slot = (slot + 1) & mask;
