@@ -109,6 +109,12 @@ std::vector<Pair> families(std::size_t n)
         pairs.push_back({"(" + name + ")* against its reversal", text, std::u16string(text.rbegin(), text.rend())});
         pairs.push_back({"(" + name + ")* against its shift by 1", text, text.substr(1) + text.substr(0, 1)});
     }
+    // Alternations in place of runs: candidates that never form a run.
+    pairs.push_back({"three alternations against the same rotated",
+                     periodic(u"ab", 2 * (n / 6)) + periodic(u"cd", 2 * (n / 6)) + periodic(u"ef", n - 4 * (n / 6)),
+                     periodic(u"ef", 2 * (n / 6)) + periodic(u"ab", 2 * (n / 6)) + periodic(u"cd", n - 4 * (n / 6))});
+    pairs.push_back({"two alternations exchanged", periodic(u"ab", h) + periodic(u"cd", n - h),
+                     periodic(u"cd", n - h) + periodic(u"ab", h)});
     // Periodic texts against other periods, and runs against their reversal.
     pairs.push_back({"(ab)* against (aab)*", periodic(u"ab", n), periodic(u"aab", n)});
     pairs.push_back({"(abc)* against (acb)*", periodic(u"abc", n), periodic(u"acb", n)});

@@ -105,11 +105,12 @@ menu=$(( X + 300 ))","$(( Y + 40 ))
   fail "no context menu at $menu"
 xdotool key Escape; sleep 0.3
 
-# 7. A long computation (three runs of 10,922 against the same runs rotated, pasted):
-#    the progress dialog comes up, Escape (取消) ends it, and both texts are kept.
+# 7. A long computation (three alternations of 10,922 against the same alternations
+#    rotated, pasted): the progress dialog comes up, Escape (取消) ends it, and both texts
+#    are kept.
 click 505 284
-python3 -c "print('a' * 10922 + 'b' * 10922 + 'c' * 10922, end='')" >"$shots/upper.txt"
-python3 -c "print('c' * 10922 + 'a' * 10922 + 'b' * 10922, end='')" >"$shots/lower.txt"
+python3 -c "print('ab' * 5461 + 'cd' * 5461 + 'ef' * 5461, end='')" >"$shots/upper.txt"
+python3 -c "print('ef' * 5461 + 'ab' * 5461 + 'cd' * 5461, end='')" >"$shots/lower.txt"
 paste_into() {  # paste_into X Y FILE
   xclip -quiet -selection clipboard -i "$3" >/dev/null 2>&1 & local clip=$!
   kill_on_exit "$clip"; sleep 0.3

@@ -24,7 +24,6 @@ struct SlowCase {
     std::uint64_t limit;
     bool fractionKnown;  // only the column sweep knows how far it is
     int cancelAfterMs = 300;  // then, for the sweep, as soon as it reports a fraction
-    std::int32_t weighedRun = FastCommonLength::kWeighedRun;
 };
 
 class Cancelling : public testing::TestWithParam<SlowCase> {};
@@ -37,7 +36,6 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     options.engine = c.engine;
     options.callLimit = c.limit;
     options.control = &control;
-    options.tuning.weighedRun = c.weighedRun;
     std::chrono::steady_clock::time_point asked;
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(c.cancelAfterMs));
@@ -72,12 +70,12 @@ std::u16string letters(unsigned seed, std::size_t length)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, Cancelling,
-    // Three runs rotated take the fast engine seconds when it weighs every candidate of
-    // a run on its own.
-    testing::Values(SlowCase{"FastEngineOnThreeRunsRotatedCandidateByCandidate",
-                             test::repeated(u"a", 10922) + test::repeated(u"b", 10922) + test::repeated(u"c", 10922),
-                             test::repeated(u"c", 10922) + test::repeated(u"a", 10922) + test::repeated(u"b", 10922),
-                             EngineKind::Fast, CallCounter::kWindowLimit, false, 300, INT32_MAX},
+    // Three alternations rotated: no runs of candidates to weigh as a whole, and a count
+    // under the window's limit that takes the fast engine minutes.
+    testing::Values(SlowCase{"FastEngineOnThreeAlternationsRotated",
+                             test::repeated(u"ab", 5461) + test::repeated(u"cd", 5461) + test::repeated(u"ef", 5461),
+                             test::repeated(u"ef", 5461) + test::repeated(u"ab", 5461) + test::repeated(u"cd", 5461),
+                             EngineKind::Fast, CallCounter::kWindowLimit, false},
                     SlowCase{"LiteralEngine", letters(1, 60), letters(2, 60), EngineKind::Literal,
                              CallCounter::kNoLimit, false},
                     // The alignment runs first on the length table, then the sweep counts.

@@ -100,13 +100,15 @@ private:
     QTimer timer_;
 };
 
-// Three long runs against the same runs rotated: a pair on which the engine runs for
-// minutes, so only 取消 ends it in a test.
+// Three long alternations against the same alternations rotated: a pair on which the
+// engine runs for minutes (its candidates form no runs to weigh as a whole), so only 取消
+// ends it in a test.
 QPair<QString, QString> slowPair()
 {
-    const int run = 10922;
-    const QString a(run, QLatin1Char('a')), b(run, QLatin1Char('b')), c(run, QLatin1Char('c'));
-    return {a + b + c, c + a + b};
+    const int pairs = 5461;
+    const QString ab = QStringLiteral("ab").repeated(pairs), cd = QStringLiteral("cd").repeated(pairs),
+                  ef = QStringLiteral("ef").repeated(pairs);
+    return {ab + cd + ef, ef + ab + cd};
 }
 
 // What the progress dialog showed, once it was up; then presses its 取消.
