@@ -74,12 +74,27 @@ std::int32_t CommonExtension::minimumBetween(std::int32_t lowRank, std::int32_t 
 
 std::int32_t CommonExtension::length(std::int32_t i, std::int32_t j) const
 {
-    const std::int32_t limit = std::min(firstLength_ - i + 1, secondLength_ - j + 1);
+    return agreement(i - 1, firstLength_ + j - 1, std::min(firstLength_ - i + 1, secondLength_ - j + 1));
+}
+
+std::int32_t CommonExtension::withinFirst(std::int32_t i, std::int32_t k) const
+{
+    return agreement(i - 1, k - 1, firstLength_ - std::max(i, k) + 1);
+}
+
+std::int32_t CommonExtension::withinSecond(std::int32_t j, std::int32_t k) const
+{
+    return agreement(firstLength_ + j - 1, firstLength_ + k - 1, secondLength_ - std::max(j, k) + 1);
+}
+
+std::int32_t CommonExtension::agreement(std::int32_t x, std::int32_t y, std::int32_t limit) const
+{
     if (limit <= 0) return 0;
+    if (x == y) return limit;
     // Both suffixes run on into whatever follows in first+second, so the agreement is cut
     // at the shorter remainder.
-    const std::int32_t a = rank_[static_cast<std::size_t>(i - 1)];
-    const std::int32_t b = rank_[static_cast<std::size_t>(firstLength_ + j - 1)];
+    const std::int32_t a = rank_[static_cast<std::size_t>(x)];
+    const std::int32_t b = rank_[static_cast<std::size_t>(y)];
     return std::min(limit, minimumBetween(std::min(a, b), std::max(a, b)));
 }
 

@@ -19,8 +19,13 @@ public:
     // Common prefix length of first[i..] and second[j..], 1-based, each at most one past
     // the end of its text.
     std::int32_t length(std::int32_t i, std::int32_t j) const;
+    // The same within one text: first[i..] and first[k..], second[j..] and second[k..].
+    std::int32_t withinFirst(std::int32_t i, std::int32_t k) const;
+    std::int32_t withinSecond(std::int32_t j, std::int32_t k) const;
 
 private:
+    // Of the suffixes of first+second at 0-based x and y, cut at limit.
+    std::int32_t agreement(std::int32_t x, std::int32_t y, std::int32_t limit) const;
     std::int32_t minimumBetween(std::int32_t lowRank, std::int32_t highRank) const;
 
     std::int32_t firstLength_, secondLength_;

@@ -125,8 +125,7 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       passOver_(firstIndex_, second.substr(0, static_cast<std::size_t>(secondLength_))),
       firstRuns_(remainingRuns(first.substr(0, static_cast<std::size_t>(firstLength_)))),
       secondRuns_(remainingRuns(second.substr(0, static_cast<std::size_t>(secondLength_)))),
-      firstRunBegins_(runBeginnings(first.substr(0, static_cast<std::size_t>(firstLength_)))),
-      secondRunBegins_(runBeginnings(second.substr(0, static_cast<std::size_t>(secondLength_)))),
+
       memo_(firstLength_, secondLength_, mostDenseCells)
 {
 }
@@ -159,13 +158,15 @@ bool FastCommonLength::startWeighing(const RejectedCandidates& weighing, CallCou
     const std::int32_t candidate = weighing.candidate, j = weighing.j;
     if (candidate < 1 || candidate > firstLength_ || j < 1 || j > secondLength_ ||
         first_[static_cast<std::size_t>(candidate - 1)] != second_[static_cast<std::size_t>(j - 1)] ||
-        firstRuns_[static_cast<std::size_t>(candidate - 1)] < weighedRun_ || weighing.skips.empty())
+        weighing.skips.empty())
         return false;
+    const auto shape = candidateBlock(candidate, j);
+    if (!shape) return false;
     Frame& frame = stack_.emplace_back(Frame{0, j});
     frame.rejected = frame.weighOnly = frame.takeOnce = true;
     frame.candidate = firstIndex_.occurrencesFrom(first_[static_cast<std::size_t>(candidate - 1)], candidate);
     frame.skips = weighing.skips;
-    enterCandidateBlock(frame);
+    enterCandidateBlock(frame, *shape);
     return true;
 }
 
@@ -285,7 +286,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             }
             if (frame.weighOnly) {
                 weight_.reset();
-                const std::int32_t run = firstRuns_[static_cast<std::size_t>(frame.candidate->second - 1)];
+                const std::int32_t run = (frame.fillTo - frame.fillFrom) / frame.block->period() + 1;
                 if (weighRunOfCandidates(frame, counter))
                     weight_ = RunWeight{frame.nestedCalls, frame.takeLength, frame.lastSkipLength, run};
                 stack_.pop_back();
@@ -320,17 +321,45 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
 bool FastCommonLength::enterRunOfCandidates(Frame& frame)
 {
     if (!frame.rejected) return false;
-    const std::int32_t candidate = frame.candidate->second;
-    if (firstRuns_[static_cast<std::size_t>(candidate - 1)] < weighedRun_) return false;
-    enterCandidateBlock(frame);
+    const auto shape = candidateBlock(frame.candidate->second, frame.j);
+    if (!shape) return false;
+    enterCandidateBlock(frame, *shape);
     return true;
 }
 
-void FastCommonLength::enterCandidateBlock(Frame& frame)
+void FastCommonLength::enterCandidateBlock(Frame& frame, const BlockShape& shape)
 {
-    const std::int32_t candidate = frame.candidate->second;
-    const std::int32_t from = candidate - frame.j;
-    enterBlock(frame, candidate, frame.j, from, from + firstRuns_[static_cast<std::size_t>(candidate - 1)] - 1, false);
+    const std::int32_t from = frame.candidate->second - frame.j;
+    enterBlock(frame, shape, from, from + (shape.candidates - 1) * shape.period, false);
+}
+
+// The stretch of the first text from candidate on that repeats with the distance q to the
+// next occurrence of the candidate's character (a run when q is 1), if it holds at least
+// weighedRun_ candidates; and the stretch of the second text from j with the same period,
+// which must agree with it. Within the first stretch the candidates are exactly every
+// q-th position, since no other occurrence lies closer.
+std::optional<FastCommonLength::BlockShape> FastCommonLength::candidateBlock(std::int32_t candidate,
+                                                                             std::int32_t j) const
+{
+    const auto index = [](std::int32_t p) { return static_cast<std::size_t>(p - 1); };
+    const std::int32_t run = firstRuns_[index(candidate)];
+    if (run >= weighedRun_) return BlockShape{candidate + run, j + secondRuns_[index(j)], 1, run};
+    if (run > 1) return std::nullopt;
+    // The occurrences must lie q apart as far as the weighedRun_-th before anything is
+    // compared: most texts are not periodic anywhere.
+    const char16_t c = first_[index(candidate)];
+    const auto here = firstIndex_.occurrencesFrom(c, candidate);
+    const auto further = std::distance(here, firstIndex_.occurrencesFrom(c, firstLength_ + 1));
+    if (further < weighedRun_) return std::nullopt;
+    const std::int32_t period = std::next(here)->second - candidate;
+    if (std::next(here, weighedRun_ - 1)->second != candidate + (weighedRun_ - 1) * period) return std::nullopt;
+    const std::int32_t firstEnd = candidate + period + extension().withinFirst(candidate, candidate + period);
+    const std::int32_t candidates = (firstEnd - candidate + period - 1) / period;
+    if (candidates < weighedRun_) return std::nullopt;
+    const std::int32_t secondEnd =
+        j + period > secondLength_ ? secondLength_ + 1 : j + period + extension().withinSecond(j, j + period);
+    if (extension().length(candidate, j) < std::min({period, firstEnd - candidate, secondEnd - j})) return std::nullopt;
+    return BlockShape{firstEnd, secondEnd, period, candidates};
 }
 
 // The skipped character just weighed did not reject the candidate. When a long run of
@@ -343,7 +372,9 @@ bool FastCommonLength::enterRunOfSkippedCharacters(Frame& frame)
     const std::int32_t run = std::min(firstRuns_[static_cast<std::size_t>(at - 1)] - 1, offset - frame.skipped);
     if (run < weighedRun_) return false;
     const std::int32_t from = at + 1 - frame.partner;
-    enterBlock(frame, at + 1, frame.partner, from, from + run - 1, true);
+    const BlockShape shape{at + firstRuns_[static_cast<std::size_t>(at - 1)],
+                           frame.partner + secondRuns_[static_cast<std::size_t>(frame.partner - 1)], 1, run};
+    enterBlock(frame, shape, from, from + run - 1, true);
     return true;
 }
 
@@ -359,25 +390,24 @@ void FastCommonLength::weighRunOfSkippedCharacters(Frame& frame, CallCounter& co
     frame.skipped += run + 1;
 }
 
-void FastCommonLength::enterBlock(Frame& frame, std::int32_t i, std::int32_t j, std::int32_t from, std::int32_t to,
+void FastCommonLength::enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to,
                                   bool skips)
 {
-    frame.block = &blockAt(i, j);
+    frame.block = &blockAt(shape, from);
     frame.fillFrom = from;
     frame.fillTo = to;
     frame.fillingSkips = skips;
     frame.phase = Phase::FillingBlock;
 }
 
-RunBlockExits& FastCommonLength::blockAt(std::int32_t candidate, std::int32_t j)
+// The block of the shape that holds diagonal d: its diagonals are those of d's phase.
+BlockExits& FastCommonLength::blockAt(const BlockShape& shape, std::int32_t d)
 {
-    const auto at = [](const std::vector<std::int32_t>& v, std::int32_t p) { return v[static_cast<std::size_t>(p - 1)]; };
-    const std::int32_t firstEnd = candidate + at(firstRuns_, candidate);
-    const std::int32_t secondEnd = j + at(secondRuns_, j);
-    const std::uint64_t key = static_cast<std::uint64_t>(firstEnd) << 32 | static_cast<std::uint32_t>(secondEnd);
-    return blocks_
-        .try_emplace(key, at(firstRunBegins_, candidate), firstEnd, at(secondRunBegins_, j), secondEnd)
-        .first->second;
+    const auto phase = static_cast<std::uint64_t>(((d % shape.period) + shape.period) % shape.period);
+    const std::uint64_t key = static_cast<std::uint64_t>(shape.firstEnd) << 32 |
+                              static_cast<std::uint64_t>(shape.secondEnd) << 8 |
+                              static_cast<std::uint64_t>(shape.period) << 4 | phase;
+    return blocks_.try_emplace(key, shape.firstEnd, shape.secondEnd, shape.period).first->second;
 }
 
 // Requests the exits the run of candidates needs, one by one, quietly; false while one is
@@ -407,29 +437,31 @@ bool FastCommonLength::fillBlock(Frame& frame)
 bool FastCommonLength::weighRunOfCandidates(Frame& frame, CallCounter& counter)
 {
     const std::int32_t j = frame.j;
-    const RunBlockExits& block = *frame.block;
-    const std::int32_t from = frame.fillFrom, to = frame.fillTo;
-    const auto takeLength = [&](std::int32_t d) { return static_cast<std::int16_t>(block.reach(d) - j); };
-    if (takeLength(from) >= frame.skips.best()) return false;
+    const BlockExits& block = *frame.block;
+    const std::int32_t from = frame.fillFrom, period = frame.block->period();
+    const std::int32_t count = (frame.fillTo - from) / period + 1;  // candidates, the k-th on diagonal from + k q
+    const auto diagonal = [&](std::int32_t k) { return from + k * period; };
+    const auto takeLength = [&](std::int32_t k) { return static_cast<std::int16_t>(block.reach(diagonal(k)) - j); };
+    if (takeLength(0) >= frame.skips.best()) return false;
     unsigned __int128 calls = 0;
-    for (std::int32_t d = from; d <= to;) {
-        const SkipProfile::Rejection rejection = *frame.skips.rejection(takeLength(d), INT32_MAX);
+    for (std::int32_t k = 0; k < count;) {
+        const SkipProfile::Rejection rejection = *frame.skips.rejection(takeLength(k), INT32_MAX);
         // The group ends where the take length falls below the floor of this rejection.
-        std::int32_t low = d, high = to;  // takeLength(low) >= floor
+        std::int32_t low = k, high = count - 1;  // takeLength(low) >= floor
         while (low < high) {
             const std::int32_t middle = low + (high - low + 1) / 2;
             if (takeLength(middle) >= rejection.floor) low = middle;
             else high = middle - 1;
         }
-        const auto candidates = static_cast<unsigned __int128>(low - d + 1);
+        const auto candidates = static_cast<unsigned __int128>(low - k + 1);
         const auto takeCalls = static_cast<unsigned __int128>(frame.takeOnce ? 1 : rejection.m);
-        calls += takeCalls * (candidates + block.exitCalls(d, low)) + candidates * rejection.skipCalls;
+        calls += takeCalls * (candidates + block.exitCalls(diagonal(k), diagonal(low))) + candidates * rejection.skipCalls;
         frame.takeLength = takeLength(low);
         frame.lastSkipLength = rejection.skipLength;
-        d = low + 1;
+        k = low + 1;
     }
-    count(frame, counter, saturate(calls));
-    frame.candidate += to - from + 1;
+    this->count(frame, counter, saturate(calls));
+    frame.candidate += count;
     return true;
 }
 

@@ -20,7 +20,7 @@
 #include "engine/common_extension.h"
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
-#include "engine/run_block_exits.h"
+#include "engine/block_exits.h"
 #include "engine/skip_profile.h"
 #include "engine/suffix_pair_memo.h"
 
@@ -79,6 +79,11 @@ public:
     const std::optional<RunWeight>& weighed() const { return weight_; }
 
 private:
+    // A block of two agreeing stretches: where they end, their period, and how many
+    // candidates the first one holds from where it was found.
+    struct BlockShape {
+        std::int32_t firstEnd, secondEnd, period, candidates;
+    };
     enum class Phase : std::uint8_t {
         Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit, AfterContinuation
     };
@@ -91,7 +96,7 @@ private:
         bool rejected = false;               // a candidate was rejected: so will every later one
         bool weighOnly = false;              // weighs one run of candidates for the alignment,
         bool takeOnce = false;               // whose candidates make one take call each
-        RunBlockExits* block = nullptr;      // the block whose exits are being filled,
+        BlockExits* block = nullptr;      // the block whose exits are being filled,
         std::int32_t fillDiagonal = 0;       // and the diagonal whose exit is requested
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
         bool continued = false;              // a candidate was rejected and (i, j + 1) is known:
@@ -123,11 +128,12 @@ private:
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet);
     bool enterRunOfCandidates(Frame& frame);
-    void enterCandidateBlock(Frame& frame);
+    void enterCandidateBlock(Frame& frame, const BlockShape& shape);
     bool fillBlock(Frame& frame);
-    void enterBlock(Frame& frame, std::int32_t i, std::int32_t j, std::int32_t from, std::int32_t to, bool skips);
+    void enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to, bool skips);
     bool weighRunOfCandidates(Frame& frame, CallCounter& counter);
-    RunBlockExits& blockAt(std::int32_t candidate, std::int32_t j);
+    std::optional<BlockShape> candidateBlock(std::int32_t candidate, std::int32_t j) const;
+    BlockExits& blockAt(const BlockShape& shape, std::int32_t d);
     bool weighSkippedCharacters(Frame& frame, CallCounter& counter, bool newCandidate);
     bool reuseWeighedCharacters(Frame& frame, CallCounter& counter, std::int32_t offset);
     bool enterRunOfSkippedCharacters(Frame& frame);
@@ -142,8 +148,7 @@ private:
     OccurrenceIndex firstIndex_, secondIndex_;
     PassOverIndex passOver_;
     std::vector<std::int32_t> firstRuns_, secondRuns_;
-    std::vector<std::int32_t> firstRunBegins_, secondRunBegins_;
-    std::unordered_map<std::uint64_t, RunBlockExits> blocks_;  // by the ends of their two runs
+    std::unordered_map<std::uint64_t, BlockExits> blocks_;  // by the ends of their two runs
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
     std::optional<RunWeight> weight_;
     SuffixPairMemo memo_;

@@ -16,13 +16,4 @@ inline std::vector<std::int32_t> remainingRuns(std::u16string_view text)
     return runs;
 }
 
-// Per position, the 1-based position where its run begins.
-inline std::vector<std::int32_t> runBeginnings(std::u16string_view text)
-{
-    std::vector<std::int32_t> begins(text.size());
-    for (std::size_t p = 0; p < text.size(); ++p)
-        begins[p] = p > 0 && text[p - 1] == text[p] ? begins[p - 1] : static_cast<std::int32_t>(p + 1);
-    return begins;
-}
-
 }  // namespace velmora

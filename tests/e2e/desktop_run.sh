@@ -105,12 +105,11 @@ menu=$(( X + 300 ))","$(( Y + 40 ))
   fail "no context menu at $menu"
 xdotool key Escape; sleep 0.3
 
-# 7. A long computation (three alternations of 10,922 against the same alternations
-#    rotated, pasted): the progress dialog comes up, Escape (取消) ends it, and both texts
-#    are kept.
+# 7. A long computation (three long runs of two letters against four, pasted): the
+#    progress dialog comes up, Escape (取消) ends it, and both texts are kept.
 click 505 284
-python3 -c "print('ab' * 5461 + 'cd' * 5461 + 'ef' * 5461, end='')" >"$shots/upper.txt"
-python3 -c "print('ef' * 5461 + 'ab' * 5461 + 'cd' * 5461, end='')" >"$shots/lower.txt"
+python3 -c "print('b' * 2078 + 'a' * 14466 + 'b' * 16222, end='')" >"$shots/upper.txt"
+python3 -c "print('a' * 3560 + 'b' * 8165 + 'a' * 20440 + 'b' * 601, end='')" >"$shots/lower.txt"
 paste_into() {  # paste_into X Y FILE
   xclip -quiet -selection clipboard -i "$3" >/dev/null 2>&1 & local clip=$!
   kill_on_exit "$clip"; sleep 0.3

@@ -70,11 +70,12 @@ std::u16string letters(unsigned seed, std::size_t length)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, Cancelling,
-    // Three alternations rotated: no runs of candidates to weigh as a whole, and a count
-    // under the window's limit that takes the fast engine minutes.
-    testing::Values(SlowCase{"FastEngineOnThreeAlternationsRotated",
-                             test::repeated(u"ab", 5461) + test::repeated(u"cd", 5461) + test::repeated(u"ef", 5461),
-                             test::repeated(u"ef", 5461) + test::repeated(u"ab", 5461) + test::repeated(u"cd", 5461),
+    // Three runs of two letters against four: the fast engine walks most pairs of the
+    // two texts one by one, for a minute or more.
+    testing::Values(SlowCase{"FastEngineOnThreeRunsAgainstFour",
+                             test::repeated(u"b", 2078) + test::repeated(u"a", 14466) + test::repeated(u"b", 16222),
+                             test::repeated(u"a", 3560) + test::repeated(u"b", 8165) + test::repeated(u"a", 20440) +
+                                 test::repeated(u"b", 601),
                              EngineKind::Fast, CallCounter::kWindowLimit, false},
                     SlowCase{"LiteralEngine", letters(1, 60), letters(2, 60), EngineKind::Literal,
                              CallCounter::kNoLimit, false},

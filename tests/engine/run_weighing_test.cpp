@@ -1,9 +1,10 @@
-// Long runs of candidates and of skipped characters are weighed as a whole, the two
-// evaluation orders race under the window's limit, and long agreements are looked up in
-// a suffix array. Every one of these paths must give the counts of the plain search.
+// Long runs of candidates (or of candidates a period apart) and of skipped characters are
+// weighed as a whole, the two evaluation orders race under the window's limit, and long
+// agreements are looked up in a suffix array. Every one of these paths must give the counts of the plain search.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 
@@ -17,11 +18,17 @@
 namespace velmora {
 namespace {
 
-// Runs of up to `longest` letters from the first `letters` of "abcd".
-std::u16string runs(std::mt19937& random, std::size_t length, std::size_t longest, unsigned letters)
+// Stretches of a unit of up to `period` of the first `letters` of "abcd", repeated to up
+// to `longest` characters each: runs when period is 1.
+std::u16string stretches(std::mt19937& random, std::size_t length, std::size_t longest, unsigned letters,
+                         unsigned period)
 {
     std::u16string text;
-    while (text.size() < length) text.append(1 + random() % longest, static_cast<char16_t>(u'a' + random() % letters));
+    while (text.size() < length) {
+        std::u16string unit;
+        for (auto k = 1 + random() % period; k > 0; --k) unit += static_cast<char16_t>(u'a' + random() % letters);
+        for (std::size_t n = 1 + random() % longest; n > 0; n -= std::min(n, unit.size())) text += unit;
+    }
     text.resize(length);
     return text;
 }
@@ -45,9 +52,10 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
     int compared = 0;
     for (int round = 0; round < 400; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const unsigned letters = 2 + round % 3;
-        const std::u16string first = runs(random, 20 + random() % 300, 1 + random() % 60, letters);
-        const std::u16string second = runs(random, 20 + random() % 300, 1 + random() % 60, letters);
+        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
+        const std::size_t longest = period == 1 ? 300 : 100;  // periodic texts have larger counts
+        const std::u16string first = stretches(random, 20 + random() % longest, 1 + random() % 60, letters, period);
+        const std::u16string second = stretches(random, 20 + random() % longest, 1 + random() % 60, letters, period);
         CallCounter swept(0, CallCounter::kNoLimit);
         const std::int16_t sweptLength = SweptCommonLength(first, second, swept);
         if (!swept.value64() || *swept.value64() >= CallCounter::kNoLimit - 1) continue;
@@ -74,9 +82,10 @@ TEST(RunWeighing, AlignmentsAgreeWithAndWithoutWeighing)
     int overflowed = 0;
     for (int round = 0; round < 300; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const unsigned letters = 2 + round % 3;
-        const std::u16string upper = runs(random, 20 + random() % 400, 1 + random() % 80, letters);
-        const std::u16string lower = runs(random, 20 + random() % 400, 1 + random() % 80, letters);
+        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
+        const std::size_t longest = period == 1 ? 400 : 150;
+        const std::u16string upper = stretches(random, 20 + random() % longest, 1 + random() % 80, letters, period);
+        const std::u16string lower = stretches(random, 20 + random() % longest, 1 + random() % 80, letters, period);
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             std::optional<test::Computation> outcomes[2];
             for (const int weighing : {0, 1}) {

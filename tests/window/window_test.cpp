@@ -100,15 +100,17 @@ private:
     QTimer timer_;
 };
 
-// Three long alternations against the same alternations rotated: a pair on which the
-// engine runs for minutes (its candidates form no runs to weigh as a whole), so only 取消
-// ends it in a test.
+// Three long runs of two letters against four: a pair on which the engine runs for a
+// minute or more (its scans walk most of the pairs of the two texts one by one), so only
+// 取消 ends it in a test.
 QPair<QString, QString> slowPair()
 {
-    const int pairs = 5461;
-    const QString ab = QStringLiteral("ab").repeated(pairs), cd = QStringLiteral("cd").repeated(pairs),
-                  ef = QStringLiteral("ef").repeated(pairs);
-    return {ab + cd + ef, ef + ab + cd};
+    const auto runs = [](std::initializer_list<std::pair<char, int>> parts) {
+        QString text;
+        for (const auto& [letter, length] : parts) text += QString(length, QLatin1Char(letter));
+        return text;
+    };
+    return {runs({{'b', 2078}, {'a', 14466}, {'b', 16222}}), runs({{'a', 3560}, {'b', 8165}, {'a', 20440}, {'b', 601}})};
 }
 
 // What the progress dialog showed, once it was up; then presses its 取消.
