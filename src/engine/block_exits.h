@@ -39,6 +39,8 @@ public:
     void fill(std::int32_t d, const ScanOutcome& exitOutcome);
 
     std::int32_t period() const { return period_; }
+    std::int32_t low() const { return low_; }  // the diagonals held (none when low() > high())
+    std::int32_t high() const { return high_; }
     std::int32_t reach(std::int32_t d) const;
     // The nested invocations of the exits of the diagonals from .. to (all held).
     unsigned __int128 exitCalls(std::int32_t from, std::int32_t to) const;

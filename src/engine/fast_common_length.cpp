@@ -172,11 +172,36 @@ bool FastCommonLength::startWeighing(const RejectedCandidates& weighing, CallCou
 
 bool FastCommonLength::advance(CallCounter& counter, std::uint64_t steps)
 {
-    for (; !stack_.empty(); --steps) {
+    for (std::size_t sinceBound = 0; !stack_.empty(); --steps) {
         if (steps == 0) return false;
         step(stack_.back(), counter);
+        // A check reads the whole stack, so it comes no more often than the stack is deep.
+        if (++sinceBound >= std::max(kBoundEvery, stack_.size())) {
+            sinceBound = 0;
+            checkPendingCalls(counter);
+        }
     }
     return true;
+}
+
+// Quiet frames and blocks being filled hold invocations that the count has not seen yet:
+// a quiet frame's so far, and at least one call for each candidate (or skipped character)
+// whose exit is known plus that exit's nested calls. Each of them is a distinct part of
+// the invocation tree, so their sum with the count proves an overflow as well.
+void FastCommonLength::checkPendingCalls(CallCounter& counter) const
+{
+    if (!counter.hasLimit()) return;
+    unsigned __int128 pending = counter.value();
+    for (const Frame& frame : stack_) {
+        if (frame.quiet) pending += frame.nestedCalls;
+        if (frame.phase != Phase::FillingBlock && frame.phase != Phase::AfterBlockExit) continue;
+        const BlockExits& block = *frame.block;
+        // The exits held so far of those the frame needs.
+        const std::int32_t low = std::max(frame.fillFrom, block.low()), high = std::min(frame.fillTo, block.high());
+        if (low > high) continue;
+        pending += static_cast<unsigned __int128>((high - low) / block.period() + 1) + block.exitCalls(low, high);
+    }
+    if (pending > counter.limit()) counter.add(counter.limit() - counter.value() + 1);
 }
 
 // Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that

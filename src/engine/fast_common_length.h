@@ -127,6 +127,8 @@ private:
     bool crossRun(Advance& advance) const;
     bool step(Frame& frame, CallCounter& counter);
     bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet);
+    static constexpr std::size_t kBoundEvery = 64;  // steps at least between checks of the pending calls
+    void checkPendingCalls(CallCounter& counter) const;
     bool enterRunOfCandidates(Frame& frame);
     void enterCandidateBlock(Frame& frame, const BlockShape& shape);
     bool fillBlock(Frame& frame);

@@ -105,11 +105,11 @@ menu=$(( X + 300 ))","$(( Y + 40 ))
   fail "no context menu at $menu"
 xdotool key Escape; sleep 0.3
 
-# 7. A long computation (three long runs of two letters against four, pasted): the
+# 7. A long computation (ten long runs of three letters against eight, pasted): the
 #    progress dialog comes up, Escape (取消) ends it, and both texts are kept.
 click 505 284
-python3 -c "print('b' * 2078 + 'a' * 14466 + 'b' * 16222, end='')" >"$shots/upper.txt"
-python3 -c "print('a' * 3560 + 'b' * 8165 + 'a' * 20440 + 'b' * 601, end='')" >"$shots/lower.txt"
+python3 -c "print('c' * 1270 + 'b' * 3332 + 'a' * 3896 + 'b' * 5737 + 'a' * 5996 + 'b' * 577 + 'c' * 5084 + 'b' * 3790 + 'c' * 3078 + 'a' * 6, end='')" >"$shots/upper.txt"
+python3 -c "print('c' * 8466 + 'a' * 4240 + 'c' * 2212 + 'a' * 3137 + 'b' * 347 + 'a' * 6895 + 'b' * 6621 + 'c' * 848, end='')" >"$shots/lower.txt"
 paste_into() {  # paste_into X Y FILE
   xclip -quiet -selection clipboard -i "$3" >/dev/null 2>&1 & local clip=$!
   kill_on_exit "$clip"; sleep 0.3

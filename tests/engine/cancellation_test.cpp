@@ -62,6 +62,13 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     EXPECT_NE(session.state().ModeMark, u"");  // no result was published
 }
 
+std::u16string runs(std::initializer_list<std::pair<char16_t, std::size_t>> parts)
+{
+    std::u16string text;
+    for (const auto& [letter, length] : parts) text.append(length, letter);
+    return text;
+}
+
 std::u16string letters(unsigned seed, std::size_t length)
 {
     std::mt19937 random(seed);
@@ -70,12 +77,13 @@ std::u16string letters(unsigned seed, std::size_t length)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, Cancelling,
-    // Three runs of two letters against four: the fast engine walks most pairs of the
-    // two texts one by one, for a minute or more.
-    testing::Values(SlowCase{"FastEngineOnThreeRunsAgainstFour",
-                             test::repeated(u"b", 2078) + test::repeated(u"a", 14466) + test::repeated(u"b", 16222),
-                             test::repeated(u"a", 3560) + test::repeated(u"b", 8165) + test::repeated(u"a", 20440) +
-                                 test::repeated(u"b", 601),
+    // Ten long runs of three letters against eight: the fast engine needs many seconds
+    // to see that the count passes the limit.
+    testing::Values(SlowCase{"FastEngineOnTenRunsAgainstEight",
+                             runs({{u'c', 1270}, {u'b', 3332}, {u'a', 3896}, {u'b', 5737}, {u'a', 5996},
+                                   {u'b', 577}, {u'c', 5084}, {u'b', 3790}, {u'c', 3078}, {u'a', 6}}),
+                             runs({{u'c', 8466}, {u'a', 4240}, {u'c', 2212}, {u'a', 3137}, {u'b', 347},
+                                   {u'a', 6895}, {u'b', 6621}, {u'c', 848}}),
                              EngineKind::Fast, CallCounter::kWindowLimit, false},
                     SlowCase{"LiteralEngine", letters(1, 60), letters(2, 60), EngineKind::Literal,
                              CallCounter::kNoLimit, false},

@@ -73,6 +73,36 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
     EXPECT_GE(compared, 300);
 }
 
+// An overflow may be proved early (by either order of the race, by a quiet frame, by the
+// exits a block holds) but never wrongly: with a limit of exactly the count the call
+// succeeds, with one less it overflows.
+TEST(RunWeighing, OverflowsExactlyPastTheLimit)
+{
+    std::mt19937 random(13);
+    int compared = 0;
+    for (int round = 0; round < 300; ++round) {
+        const auto name = testing::Message() << "round " << round;
+        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
+        const std::u16string first = stretches(random, 20 + random() % 150, 1 + random() % 60, letters, period);
+        const std::u16string second = stretches(random, 20 + random() % 150, 1 + random() % 60, letters, period);
+        CallCounter swept(0, CallCounter::kNoLimit);
+        SweptCommonLength(first, second, swept);
+        if (!swept.value64() || *swept.value64() > CallCounter::kWindowLimit || *swept.value64() < 2) continue;
+        const std::uint64_t count = *swept.value64();
+        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2}) {
+            CallCounter atLimit(0, count);
+            EXPECT_NO_THROW(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells, weighedRun))
+                << name;
+            CallCounter pastLimit(0, count - 1);
+            EXPECT_THROW(RacingCommonLengthOf(first, second, pastLimit, SuffixPairMemo::kMostDenseCells, weighedRun),
+                         OverflowError)
+                << name;
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 100);
+}
+
 // The alignment weighs runs of rejected candidates through the engine; with the window's
 // limit every outcome, the look-ahead's last values and the overflow itself must be
 // those of the alignment that weighs each candidate on its own.

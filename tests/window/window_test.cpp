@@ -100,8 +100,8 @@ private:
     QTimer timer_;
 };
 
-// Three long runs of two letters against four: a pair on which the engine runs for a
-// minute or more (its scans walk most of the pairs of the two texts one by one), so only
+// Ten long runs of three letters against eight, the slowest pair a search of random runs
+// found: the engine needs many seconds to see that the count passes the limit, so only
 // 取消 ends it in a test.
 QPair<QString, QString> slowPair()
 {
@@ -110,7 +110,9 @@ QPair<QString, QString> slowPair()
         for (const auto& [letter, length] : parts) text += QString(length, QLatin1Char(letter));
         return text;
     };
-    return {runs({{'b', 2078}, {'a', 14466}, {'b', 16222}}), runs({{'a', 3560}, {'b', 8165}, {'a', 20440}, {'b', 601}})};
+    return {runs({{'c', 1270}, {'b', 3332}, {'a', 3896}, {'b', 5737}, {'a', 5996},
+                  {'b', 577}, {'c', 5084}, {'b', 3790}, {'c', 3078}, {'a', 6}}),
+            runs({{'c', 8466}, {'a', 4240}, {'c', 2212}, {'a', 3137}, {'b', 347}, {'a', 6895}, {'b', 6621}, {'c', 848}})};
 }
 
 // What the progress dialog showed, once it was up; then presses its 取消.
