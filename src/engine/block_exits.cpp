@@ -25,6 +25,8 @@ void BlockExits::keepOnlyNear(std::int32_t from, std::int32_t to)
     reachLeft_.clear();
     sumRight_.clear();
     sumLeft_.clear();
+    sumsRight_.assign(1, 0);
+    sumsLeft_.assign(1, 0);
 }
 
 std::int32_t BlockExits::nextToFill(std::int32_t to) const
@@ -49,7 +51,10 @@ void BlockExits::fill(std::int32_t d, const ScanOutcome& exitOutcome)
         low_ = d;
         reachLeft_.push_back(reached);
         sumLeft_.push_back((sumLeft_.empty() ? 0 : sumLeft_.back()) + calls);
+        sumsLeft_.push_back(sumsLeft_.back() + sumLeft_.back());
+        return;
     }
+    sumsRight_.push_back(sumsRight_.back() + sumRight_.back());
 }
 
 std::int32_t BlockExits::reach(std::int32_t d) const
@@ -63,6 +68,22 @@ __int128 BlockExits::sumTo(std::int32_t d) const
     if (d >= anchor_) return sumRight_[static_cast<std::size_t>((d - anchor_) / period_)];
     const auto between = static_cast<std::size_t>((anchor_ - d) / period_ - 1);
     return between == 0 ? 0 : -sumLeft_[between - 1];
+}
+
+__int128 BlockExits::sumOfSums(std::int32_t from, std::int32_t to) const
+{
+    __int128 total = 0;
+    // Right of the anchor sumTo(d) is sumRight_[d - anchor]; left of it, sumTo(d) is 0 at
+    // anchor - 1 and -sumLeft_[anchor - d - 2] below.
+    if (to >= anchor_) {
+        const std::int32_t low = std::max(from, anchor_);
+        total += sumsRight_[static_cast<std::size_t>(to - anchor_ + 1)] - sumsRight_[static_cast<std::size_t>(low - anchor_)];
+    }
+    if (from < anchor_ - 1) {
+        const std::int32_t high = std::min(to, anchor_ - 2);
+        total -= sumsLeft_[static_cast<std::size_t>(anchor_ - from - 1)] - sumsLeft_[static_cast<std::size_t>(anchor_ - high - 2)];
+    }
+    return total;
 }
 
 unsigned __int128 BlockExits::exitCalls(std::int32_t from, std::int32_t to) const

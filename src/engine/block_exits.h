@@ -44,6 +44,10 @@ public:
     std::int32_t reach(std::int32_t d) const;
     // The nested invocations of the exits of the diagonals from .. to (all held).
     unsigned __int128 exitCalls(std::int32_t from, std::int32_t to) const;
+    // For a run of columns: the sum over the diagonals from .. to of the calls of the
+    // exits up to each (period 1; from may lie one below the diagonals held). A window of
+    // diagonals that slides along the columns sums to a difference of two of these.
+    __int128 sumOfSums(std::int32_t from, std::int32_t to) const;
 
 private:
     bool filled() const { return low_ <= high_; }
@@ -56,6 +60,7 @@ private:
     // Per diagonal anchor + k q (right) and anchor - (k + 1) q (left).
     std::vector<std::int32_t> reachRight_, reachLeft_;
     std::vector<__int128> sumRight_, sumLeft_;  // sums of the first k + 1 of each side
+    std::vector<__int128> sumsRight_{0}, sumsLeft_{0};  // sums of the first k of those
 };
 
 }  // namespace velmora

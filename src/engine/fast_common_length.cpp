@@ -261,7 +261,11 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
                     frame.phase = Phase::AfterContinuation;
                     break;
                 }
-                if (!finish(frame, 0, i, j + 1, counter)) return false;
+                if (!frame.rejected) {
+                    if (!finish(frame, 0, i, j + 1, counter)) return false;
+                    break;
+                }
+                enterColumns(frame);
                 break;
             }
             if (enterRunOfCandidates(frame)) break;
@@ -289,8 +293,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
                 // cost. Evaluating that first brings the large counts of the far pairs in
                 // early, which is where an overflow shows.
                 frame.continued = true;
-                frame.phase = Phase::AfterEarlyContinuation;
-                if (!request(i, j + 1, false, counter, frame.quiet)) return false;
+                enterColumns(frame);
                 break;
             }
             if (enterRunOfSkippedCharacters(frame)) break;
@@ -303,7 +306,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             frame.phase = Phase::FillingBlock;
             [[fallthrough]];
         case Phase::FillingBlock:
-            if (!fillBlock(frame)) return false;
+            if (!fillBlock(frame, Phase::AfterBlockExit)) return false;
             if (frame.fillingSkips) {
                 weighRunOfSkippedCharacters(frame, counter);
                 if (!weighSkippedCharacters(frame, counter, false)) return false;
@@ -326,6 +329,23 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             }
             frame.phase = Phase::NextCandidate;
             break;
+        case Phase::AfterColumnExit:
+            frame.block->fill(frame.fillDiagonal, returned_);
+            frame.phase = Phase::FillingColumns;
+            [[fallthrough]];
+        case Phase::FillingColumns: {
+            const std::optional<bool> weighed = weighColumns(frame, counter);
+            if (!weighed) return false;  // an exit is being evaluated
+            // The scan goes on after the run of columns, or at the next one.
+            const std::int32_t next = *weighed ? frame.columnsEnd : j + 1;
+            if (!frame.continued) {
+                if (!finish(frame, 0, i, next, counter)) return false;
+                break;
+            }
+            frame.phase = Phase::AfterEarlyContinuation;
+            if (!request(i, next, false, counter, frame.quiet)) return false;
+            break;
+        }
         case Phase::AfterContinuation: {
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, returned_.nestedCalls);
             const ScanOutcome outcome{static_cast<std::int16_t>(returned_.length + frame.continuationBonus),
@@ -436,8 +456,8 @@ BlockExits& FastCommonLength::blockAt(const BlockShape& shape, std::int32_t d)
 }
 
 // Requests the exits the run of candidates needs, one by one, quietly; false while one is
-// being evaluated.
-bool FastCommonLength::fillBlock(Frame& frame)
+// being evaluated (the frame then waits in phase `waiting`).
+bool FastCommonLength::fillBlock(Frame& frame, Phase waiting)
 {
     const std::int32_t from = frame.fillFrom, to = frame.fillTo;
     frame.block->keepOnlyNear(from, to);
@@ -446,11 +466,59 @@ bool FastCommonLength::fillBlock(Frame& frame)
         const auto [i, j] = frame.block->exit(d);
         if (!request(i, j, false, quietCounter_, true)) {
             frame.fillDiagonal = d;
-            frame.phase = Phase::AfterBlockExit;
+            frame.phase = waiting;
             return false;
         }
         frame.block->fill(d, returned_);
     }
+    return true;
+}
+
+// After a rejection in column j the scan goes on at (i, j + 1). While the second text's
+// run of the wanted character goes on, each of those columns has the same candidates and
+// the same skipped characters with the same partners (they lie after the run), so its
+// scan is rejected too and goes on to the next column. The run of columns is weighed as
+// a whole, run of candidates by run, when each run of candidates is rejected at the same
+// skipped character in all of them.
+void FastCommonLength::enterColumns(Frame& frame)
+{
+    frame.columnsEnd = frame.j + secondRuns_[static_cast<std::size_t>(frame.j - 1)];
+    frame.columnCandidate = firstIndex_.occurrencesFrom(second_[static_cast<std::size_t>(frame.j - 1)], frame.i + 1);
+    frame.columnCalls = 0;
+    frame.block = nullptr;
+    frame.phase = Phase::FillingColumns;
+}
+
+// Weighs the columns j + 1 .. columnsEnd - 1 of the frame's scan: true when they are
+// counted, false when they must be walked one by one (nothing counted), nothing while an
+// exit is being evaluated.
+std::optional<bool> FastCommonLength::weighColumns(Frame& frame, CallCounter& counter)
+{
+    const std::int32_t j = frame.j, end = frame.columnsEnd;
+    if (end - j < weighedRun_ || frame.skips.empty()) return false;
+    const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
+    for (; firstIndex_.isOccurrence(frame.columnCandidate, wanted);) {
+        const std::int32_t begin = frame.columnCandidate->second;
+        const std::int32_t run = firstRuns_[static_cast<std::size_t>(begin - 1)], firstEnd = begin + run;
+        if (!frame.block) {
+            frame.block = &blockAt(BlockShape{firstEnd, end, 1, run}, 0);
+            frame.fillFrom = begin - (end - 1);
+            frame.fillTo = firstEnd - 1 - (j + 1);
+        }
+        if (!fillBlock(frame, Phase::AfterColumnExit)) return std::nullopt;
+        const BlockExits& block = *frame.block;
+        // One point of rejection for the whole run of columns, or none.
+        const auto most = frame.skips.rejection(static_cast<std::int16_t>(block.reach(begin - (j + 1)) - (j + 1)), INT32_MAX);
+        const auto least = frame.skips.rejection(static_cast<std::int16_t>(block.reach(firstEnd - 1 - (end - 1)) - (end - 1)), INT32_MAX);
+        if (!most || !least || most->m != least->m) return false;
+        const auto cells = static_cast<__int128>(end - 1 - j) * run;
+        const __int128 exits = block.sumOfSums(firstEnd - 1 - (end - 1), firstEnd - 1 - (j + 1)) -
+                               block.sumOfSums(begin - 1 - (end - 1), begin - 1 - (j + 1));
+        frame.columnCalls += static_cast<__int128>(most->m) * (cells + exits) + cells * static_cast<__int128>(most->skipCalls);
+        frame.columnCandidate += run;
+        frame.block = nullptr;
+    }
+    count(frame, counter, saturate(static_cast<unsigned __int128>(frame.columnCalls)));
     return true;
 }
 

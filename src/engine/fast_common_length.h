@@ -85,7 +85,8 @@ private:
         std::int32_t firstEnd, secondEnd, period, candidates;
     };
     enum class Phase : std::uint8_t {
-        Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit, AfterContinuation
+        Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit,
+        FillingColumns, AfterColumnExit, AfterContinuation
     };
     struct Frame {
         std::int32_t i, j;
@@ -114,6 +115,11 @@ private:
         std::int16_t lastSkipLength = 0;  // that rejected the last candidate weighed as a run
         bool fillingSkips = false;         // the block filled is that of a run of skipped characters
         std::int32_t fillFrom = 0, fillTo = 0;  // the diagonals it must hold
+        // After a rejection: the columns up to columnsEnd (the end of the second text's
+        // run), the next run of candidates to weigh over them, and what those weighed gave.
+        std::int32_t columnsEnd = 0;
+        OccurrenceIndex::Iterator columnCandidate{};
+        __int128 columnCalls = 0;
     };
 
     struct Advance {
@@ -131,7 +137,9 @@ private:
     void checkPendingCalls(CallCounter& counter) const;
     bool enterRunOfCandidates(Frame& frame);
     void enterCandidateBlock(Frame& frame, const BlockShape& shape);
-    bool fillBlock(Frame& frame);
+    bool fillBlock(Frame& frame, Phase waiting);
+    void enterColumns(Frame& frame);
+    std::optional<bool> weighColumns(Frame& frame, CallCounter& counter);
     void enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to, bool skips);
     bool weighRunOfCandidates(Frame& frame, CallCounter& counter);
     std::optional<BlockShape> candidateBlock(std::int32_t candidate, std::int32_t j) const;

@@ -175,6 +175,7 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
     const std::exception_ptr failure = runWithProgress(&window_, [&](ComputationControl& control) {
         AlignmentOptions options;
         options.control = &control;
+        options.tuning = tuning_;
         Align(working, direction, recorded, options);
     });
     if (!failure) {

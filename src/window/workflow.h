@@ -30,6 +30,8 @@ public:
     ~Workflow() override;
 
     ComparisonSession& session() { return session_; }
+    // Where the engine changes its evaluation (tests reach the slow paths with it).
+    void setEngineTuning(const EngineTuning& tuning) { tuning_ = tuning; }
     ComparisonState& state() { return session_.state(); }
 
     void load();
@@ -61,6 +63,7 @@ private:
     bool computing_ = false;
     bool clearing_ = false;
     bool closeRequested_ = false;
+    EngineTuning tuning_{};
 };
 
 }  // namespace velmora

@@ -105,11 +105,26 @@ menu=$(( X + 300 ))","$(( Y + 40 ))
   fail "no context menu at $menu"
 xdotool key Escape; sleep 0.3
 
-# 7. A long computation (ten long runs of three letters against eight, pasted): the
-#    progress dialog comes up, Escape (取消) ends it, and both texts are kept.
+# 7. A long computation (stretches of short repeated units over four letters, from a
+#    seeded generator: the slowest family a search found, many seconds before its count
+#    passes the limit), pasted: the progress dialog comes up, Escape (取消) ends it, and both
+#    texts are kept.
 click 505 284
-python3 -c "print('c' * 1270 + 'b' * 3332 + 'a' * 3896 + 'b' * 5737 + 'a' * 5996 + 'b' * 577 + 'c' * 5084 + 'b' * 3790 + 'c' * 3078 + 'a' * 6, end='')" >"$shots/upper.txt"
-python3 -c "print('c' * 8466 + 'a' * 4240 + 'c' * 2212 + 'a' * 3137 + 'b' * 347 + 'a' * 6895 + 'b' * 6621 + 'c' * 848, end='')" >"$shots/lower.txt"
+python3 - "$shots/lower.txt" "$shots/upper.txt" <<'PY'
+import random, sys
+generator = random.Random(238300)
+def stretches():
+    text, n = [], 0
+    while n < 32766:
+        unit = ''.join(chr(97 + generator.randrange(4)) for _ in range(2 + generator.randrange(3)))
+        part = unit * (1 + generator.randrange(3000) // len(unit))
+        text.append(part)
+        n += len(part)
+    return ''.join(text)[:32766]
+for path in sys.argv[1:]:
+    with open(path, 'w') as out:
+        out.write(stretches())
+PY
 paste_into() {  # paste_into X Y FILE
   xclip -quiet -selection clipboard -i "$3" >/dev/null 2>&1 & local clip=$!
   kill_on_exit "$clip"; sleep 0.3

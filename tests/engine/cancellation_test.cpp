@@ -24,6 +24,7 @@ struct SlowCase {
     std::uint64_t limit;
     bool fractionKnown;  // only the column sweep knows how far it is
     int cancelAfterMs = 300;  // then, for the sweep, as soon as it reports a fraction
+    std::int32_t weighedRun = FastCommonLength::kWeighedRun;
 };
 
 class Cancelling : public testing::TestWithParam<SlowCase> {};
@@ -36,6 +37,7 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     options.engine = c.engine;
     options.callLimit = c.limit;
     options.control = &control;
+    options.tuning.weighedRun = c.weighedRun;
     std::chrono::steady_clock::time_point asked;
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(c.cancelAfterMs));
@@ -62,13 +64,6 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     EXPECT_NE(session.state().ModeMark, u"");  // no result was published
 }
 
-std::u16string runs(std::initializer_list<std::pair<char16_t, std::size_t>> parts)
-{
-    std::u16string text;
-    for (const auto& [letter, length] : parts) text.append(length, letter);
-    return text;
-}
-
 std::u16string letters(unsigned seed, std::size_t length)
 {
     std::mt19937 random(seed);
@@ -77,14 +72,12 @@ std::u16string letters(unsigned seed, std::size_t length)
 
 INSTANTIATE_TEST_SUITE_P(
     Engine, Cancelling,
-    // Ten long runs of three letters against eight: the fast engine needs many seconds
-    // to see that the count passes the limit.
-    testing::Values(SlowCase{"FastEngineOnTenRunsAgainstEight",
-                             runs({{u'c', 1270}, {u'b', 3332}, {u'a', 3896}, {u'b', 5737}, {u'a', 5996},
-                                   {u'b', 577}, {u'c', 5084}, {u'b', 3790}, {u'c', 3078}, {u'a', 6}}),
-                             runs({{u'c', 8466}, {u'a', 4240}, {u'c', 2212}, {u'a', 3137}, {u'b', 347},
-                                   {u'a', 6895}, {u'b', 6621}, {u'c', 848}}),
-                             EngineKind::Fast, CallCounter::kWindowLimit, false},
+    // Three runs rotated, with every candidate weighed on its own: the fast engine runs
+    // for minutes (weighed as a whole, milliseconds).
+    testing::Values(SlowCase{"FastEngineCandidateByCandidate",
+                             test::repeated(u"a", 10922) + test::repeated(u"b", 10922) + test::repeated(u"c", 10922),
+                             test::repeated(u"c", 10922) + test::repeated(u"a", 10922) + test::repeated(u"b", 10922),
+                             EngineKind::Fast, CallCounter::kWindowLimit, false, 300, INT32_MAX},
                     SlowCase{"LiteralEngine", letters(1, 60), letters(2, 60), EngineKind::Literal,
                              CallCounter::kNoLimit, false},
                     // The alignment runs first on the length table, then the sweep counts.
