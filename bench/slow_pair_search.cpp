@@ -69,6 +69,20 @@ std::u16string randomRuns(unsigned seed, std::size_t length, unsigned letters, s
     return text;
 }
 
+// Units of two to four of the letters a-d, each repeated to up to 3,000 characters.
+std::u16string randomStretches(unsigned seed, std::size_t length)
+{
+    std::mt19937 random(seed);
+    std::u16string text;
+    while (text.size() < length) {
+        std::u16string unit;
+        for (auto k = 2 + random() % 3; k > 0; --k) unit += static_cast<char16_t>(u'a' + random() % 4);
+        for (auto count = 1 + random() % 3000 / unit.size(); count > 0; --count) text += unit;
+    }
+    text.resize(length);
+    return text;
+}
+
 std::vector<Pair> families(std::size_t n)
 {
     std::vector<Pair> pairs;
@@ -126,6 +140,13 @@ std::vector<Pair> families(std::size_t n)
         pairs.push_back({"one run against random runs, seed " + std::to_string(seed), runs({{u'a', n}}),
                          randomRuns(seed + 60, n, 2, 1000)});
     }
+    // Random runs of three letters as long as thousands, and stretches of short units.
+    for (unsigned seed = 1; seed <= 12; ++seed)
+        pairs.push_back({"random runs of three letters up to 8000, seed " + std::to_string(seed),
+                         randomRuns(seed + 200, n, 3, 8000), randomRuns(seed + 300, n, 3, 8000)});
+    for (unsigned seed = 1; seed <= 60; ++seed)
+        pairs.push_back({"random stretches of units, seed " + std::to_string(seed), randomStretches(seed + 400, n),
+                         randomStretches(seed + 500, n)});
     // Random runs.
     for (unsigned seed = 1; seed <= 6; ++seed)
         for (const std::size_t longest : {std::size_t{10}, std::size_t{100}, std::size_t{1000}, std::size_t{5000}})
