@@ -33,6 +33,26 @@ std::u16string stretches(std::mt19937& random, std::size_t length, std::size_t l
     return text;
 }
 
+// Two such texts; round decides the letters and the period. Periodic texts have larger
+// counts, so they are kept shorter.
+std::pair<std::u16string, std::u16string> stretchPair(std::mt19937& random, int round, std::size_t longestRuns,
+                                                      std::size_t longestPeriodic, std::size_t longestStretch)
+{
+    const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
+    const std::size_t longest = period == 1 ? longestRuns : longestPeriodic;
+    std::u16string first = stretches(random, 20 + random() % longest, 1 + random() % longestStretch, letters, period);
+    std::u16string second = stretches(random, 20 + random() % longest, 1 + random() % longestStretch, letters, period);
+    return {std::move(first), std::move(second)};
+}
+
+// The exact count of the column sweep, while it fits in 64 bits.
+std::optional<std::uint64_t> sweptCount(std::u16string_view first, std::u16string_view second, std::int16_t& length)
+{
+    CallCounter swept(0, CallCounter::kNoLimit);
+    length = SweptCommonLength(first, second, swept);
+    return swept.value64();
+}
+
 std::optional<std::uint64_t> countOf(FastCommonLength::Order order, std::int32_t weighedRun,
                                      std::u16string_view first, std::u16string_view second, std::int16_t& length)
 {
@@ -52,22 +72,19 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
     int compared = 0;
     for (int round = 0; round < 400; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
-        const std::size_t longest = period == 1 ? 300 : 100;  // periodic texts have larger counts
-        const std::u16string first = stretches(random, 20 + random() % longest, 1 + random() % 60, letters, period);
-        const std::u16string second = stretches(random, 20 + random() % longest, 1 + random() % 60, letters, period);
-        CallCounter swept(0, CallCounter::kNoLimit);
-        const std::int16_t sweptLength = SweptCommonLength(first, second, swept);
-        if (!swept.value64() || *swept.value64() >= CallCounter::kNoLimit - 1) continue;
+        const auto [first, second] = stretchPair(random, round, 300, 100, 60);
+        std::int16_t sweptLength = 0;
+        const auto swept = sweptCount(first, second, sweptLength);
+        if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
         for (const auto order : {FastCommonLength::Order::CandidatesFirst, FastCommonLength::Order::ContinuationFirst})
             for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2, INT32_MAX}) {
                 std::int16_t length = -1;
-                ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept.value64()) << name;
+                ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept) << name;
                 ASSERT_EQ(length, sweptLength) << name;
             }
         CallCounter raced(0, CallCounter::kNoLimit - 1);
         ASSERT_EQ(RacingCommonLengthOf(first, second, raced), sweptLength) << name;
-        ASSERT_EQ(raced.value(), *swept.value64()) << name;
+        ASSERT_EQ(raced.value(), *swept) << name;
         ++compared;
     }
     EXPECT_GE(compared, 300);
@@ -82,13 +99,11 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
     int compared = 0;
     for (int round = 0; round < 300; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
-        const std::u16string first = stretches(random, 20 + random() % 150, 1 + random() % 60, letters, period);
-        const std::u16string second = stretches(random, 20 + random() % 150, 1 + random() % 60, letters, period);
-        CallCounter swept(0, CallCounter::kNoLimit);
-        SweptCommonLength(first, second, swept);
-        if (!swept.value64() || *swept.value64() > CallCounter::kWindowLimit || *swept.value64() < 2) continue;
-        const std::uint64_t count = *swept.value64();
+        const auto [first, second] = stretchPair(random, round, 150, 150, 60);
+        std::int16_t length = 0;
+        const auto swept = sweptCount(first, second, length);
+        if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
+        const std::uint64_t count = *swept;
         for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2}) {
             CallCounter atLimit(0, count);
             EXPECT_NO_THROW(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells, weighedRun))
@@ -112,10 +127,7 @@ TEST(RunWeighing, AlignmentsAgreeWithAndWithoutWeighing)
     int overflowed = 0;
     for (int round = 0; round < 300; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const unsigned letters = 2 + round % 3, period = 1 + round / 3 % 3;
-        const std::size_t longest = period == 1 ? 400 : 150;
-        const std::u16string upper = stretches(random, 20 + random() % longest, 1 + random() % 80, letters, period);
-        const std::u16string lower = stretches(random, 20 + random() % longest, 1 + random() % 80, letters, period);
+        const auto [upper, lower] = stretchPair(random, round, 400, 150, 80);
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             std::optional<test::Computation> outcomes[2];
             for (const int weighing : {0, 1}) {
