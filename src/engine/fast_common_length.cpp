@@ -631,9 +631,9 @@ bool FastCommonLength::finish(Frame& frame, std::int16_t bonus, std::int32_t i, 
 }
 
 std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                std::size_t mostDenseCells, FastCommonLength::Order order)
+                                std::size_t mostDenseCells, FastCommonLength::Order order, std::int32_t weighedRun)
 {
-    FastCommonLength engine(first, second, mostDenseCells, order);
+    FastCommonLength engine(first, second, mostDenseCells, order, weighedRun);
     return engine.invoke(1, 1, counter);
 }
 

@@ -173,6 +173,7 @@ private:
 // One call on two strings of their own, with the fast engine.
 std::int16_t FastCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
                                 std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                                FastCommonLength::Order order = FastCommonLength::Order::CandidatesFirst);
+                                FastCommonLength::Order order = FastCommonLength::Order::CandidatesFirst,
+                                std::int32_t weighedRun = FastCommonLength::kWeighedRun);
 
 }  // namespace velmora

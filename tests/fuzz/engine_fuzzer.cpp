@@ -13,6 +13,7 @@
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
+#include "engine/racing_common_length.h"
 
 namespace {
 
@@ -37,13 +38,15 @@ struct Outcome {
     bool overflowed = false;
 };
 
-Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine)
+Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine,
+              std::int32_t weighedRun = FastCommonLength::kWeighedRun)
 {
     Outcome o;
     ComparisonSession session;
     session.start();
     AlignmentOptions options;
     options.engine = engine;
+    options.tuning.weighedRun = weighedRun;
     // Text1 leads: as the upper text for compute 1, as the lower one for compute 2.
     const bool upperLeads = ComparisonSession::upperLeads(direction);
     try {
@@ -80,6 +83,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CallCounter literalCount, fastCount;
     require(CommonLength(first, second, literalCount) == FastCommonLengthOf(first, second, fastCount), "length");
     require(literalCount.value() == fastCount.value(), "call count");
+    // Runs, periods and runs of columns weighed as a whole from two on, in both orders and raced.
+    for (const auto order : {FastCommonLength::Order::CandidatesFirst, FastCommonLength::Order::ContinuationFirst}) {
+        CallCounter weighedCount;
+        require(FastCommonLengthOf(first, second, weighedCount, SuffixPairMemo::kMostDenseCells, order, 2) ==
+                    CommonLength(first, second, literalCount),
+                "length, weighed from two");
+        require(weighedCount.value() == fastCount.value(), "call count, weighed from two");
+    }
+    CallCounter racedCount;
+    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2);
+    require(racedCount.value() == fastCount.value(), "call count, raced");
     CallCounter sweptCount(0, CallCounter::kNoLimit);
     require(SweptCommonLength(first, second, sweptCount) == CommonLength(first, second, literalCount), "swept length");
     require(sweptCount.exact() == toMpz(fastCount.value()), "swept call count");
@@ -92,5 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(literal.state.MatchAux == fast.state.MatchAux, "gap lengths");
     require(literal.state.CallCount == fast.state.CallCount, "CallCount");
     require(literal.state.RowCount == fast.state.RowCount, "RowCount");
+    const Outcome weighed = align(first, second, direction, EngineKind::Fast, 2);
+    require(literal.overflowed == weighed.overflowed, "overflow, weighed from two");
+    require(literal.window.log() == weighed.window.log(), "window operations, weighed from two");
+    require(literal.state.CallCount == weighed.state.CallCount, "CallCount, weighed from two");
     return 0;
 }
