@@ -7,6 +7,12 @@
 // pair (i, j) is evaluated once: its length and the nested invocations its scan makes are
 // remembered, and a repeated call adds the remembered count at once. The pending work is
 // kept on an explicit stack, so no nesting depth can exhaust the thread's stack.
+//
+// Once a candidate of a scan is rejected, every later one is too, and the scan goes on in
+// the next column. Long runs of such candidates (or candidates a period apart), long runs
+// of skipped characters and the walk along a run of columns are weighed as a whole from
+// the exits of the diagonals through blocks of agreeing stretches (BlockExits), whose
+// exits are evaluated quietly: they count only through the candidates that use them.
 
 #include <cstdint>
 #include <deque>
@@ -97,7 +103,7 @@ private:
         bool rejected = false;               // a candidate was rejected: so will every later one
         bool weighOnly = false;              // weighs one run of candidates for the alignment,
         bool takeOnce = false;               // whose candidates make one take call each
-        BlockExits* block = nullptr;      // the block whose exits are being filled,
+        BlockExits* block = nullptr;         // the block whose exits are being filled,
         std::int32_t fillDiagonal = 0;       // and the diagonal whose exit is requested
         std::int16_t continuationBonus = 0;  // characters matched before the continuation
         bool continued = false;              // a candidate was rejected and (i, j + 1) is known:
@@ -112,8 +118,8 @@ private:
         // Each later candidate weighs the same skipped characters again, against the same
         // partners: what they gave.
         SkipProfile skips{};
-        std::int16_t lastSkipLength = 0;  // that rejected the last candidate weighed as a run
-        bool fillingSkips = false;         // the block filled is that of a run of skipped characters
+        std::int16_t lastSkipLength = 0;     // that rejected the last candidate weighed as a run
+        bool fillingSkips = false;           // the block filled is that of a run of skipped characters
         std::int32_t fillFrom = 0, fillTo = 0;  // the diagonals it must hold
         // After a rejection: the columns up to columnsEnd (the end of the second text's
         // run), the next run of candidates to weigh over them, and what those weighed gave.
