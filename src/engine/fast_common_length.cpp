@@ -125,7 +125,6 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       passOver_(firstIndex_, second.substr(0, static_cast<std::size_t>(secondLength_))),
       firstRuns_(remainingRuns(first.substr(0, static_cast<std::size_t>(firstLength_)))),
       secondRuns_(remainingRuns(second.substr(0, static_cast<std::size_t>(secondLength_)))),
-
       memo_(firstLength_, secondLength_, mostDenseCells)
 {
 }
@@ -446,12 +445,13 @@ void FastCommonLength::enterBlock(Frame& frame, const BlockShape& shape, std::in
 }
 
 // The block of the shape that holds diagonal d: its diagonals are those of d's phase.
+// Ends, period and phase are each below 2^15, so they pack into one key without overlap.
 BlockExits& FastCommonLength::blockAt(const BlockShape& shape, std::int32_t d)
 {
     const auto phase = static_cast<std::uint64_t>(((d % shape.period) + shape.period) % shape.period);
-    const std::uint64_t key = static_cast<std::uint64_t>(shape.firstEnd) << 32 |
-                              static_cast<std::uint64_t>(shape.secondEnd) << 8 |
-                              static_cast<std::uint64_t>(shape.period) << 4 | phase;
+    const std::uint64_t key = static_cast<std::uint64_t>(shape.firstEnd) << 45 |
+                              static_cast<std::uint64_t>(shape.secondEnd) << 30 |
+                              static_cast<std::uint64_t>(shape.period) << 15 | phase;
     return blocks_.try_emplace(key, shape.firstEnd, shape.secondEnd, shape.period).first->second;
 }
 

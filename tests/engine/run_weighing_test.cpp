@@ -33,6 +33,21 @@ std::u16string stretches(std::mt19937& random, std::size_t length, std::size_t l
     return text;
 }
 
+// Stretches of units of distinct letters, rotated at random: candidates a long period
+// apart, up to 24 characters.
+std::u16string longPeriods(std::mt19937& random, std::size_t length)
+{
+    const std::u16string letters = u"abcdefghijklmnopqrstuvwx";
+    std::u16string text;
+    while (text.size() < length) {
+        const std::size_t period = 2 + random() % 23, shift = random() % period;
+        for (std::size_t n = 1 + random() % 200; n > 0; --n, text += letters[(n + shift) % period]) {
+        }
+    }
+    text.resize(length);
+    return text;
+}
+
 // Two such texts; round decides the letters and the period. Periodic texts have larger
 // counts, so they are kept shorter.
 std::pair<std::u16string, std::u16string> stretchPair(std::mt19937& random, int round, std::size_t longestRuns,
@@ -88,6 +103,26 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
         ++compared;
     }
     EXPECT_GE(compared, 300);
+}
+
+TEST(RunWeighing, LongPeriodsAgreeWithTheSweep)
+{
+    std::mt19937 random(17);
+    for (int round = 0; round < 150; ++round) {
+        const auto name = testing::Message() << "round " << round;
+        const std::u16string first = longPeriods(random, 20 + random() % 300);
+        const std::u16string second = longPeriods(random, 20 + random() % 300);
+        std::int16_t sweptLength = 0;
+        const auto swept = sweptCount(first, second, sweptLength);
+        if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
+        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2}) {
+            CallCounter raced(0, CallCounter::kNoLimit - 1);
+            ASSERT_EQ(RacingCommonLengthOf(first, second, raced, SuffixPairMemo::kMostDenseCells, weighedRun),
+                      sweptLength)
+                << name;
+            ASSERT_EQ(raced.value(), *swept) << name;
+        }
+    }
 }
 
 // An overflow may be proved early (by either order of the race, by a quiet frame, by the
