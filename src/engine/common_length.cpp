@@ -22,16 +22,36 @@ int16_t partnerOffset(std::u16string_view B, int16_t j, char16_t c)
 
 std::u16string_view remainder(std::u16string_view s, int16_t p) { return s.substr(static_cast<std::size_t>(p - 1)); }
 
-int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter)
+// What a bounded search may still spend: steps of its scans, and levels of nesting.
+struct Allowance {
+    std::uint64_t work;
+    std::int32_t depth;
+    void spend(std::uint64_t steps)
+    {
+        if (steps > work) throw LiteralWorkExceeded{};
+        work -= steps;
+    }
+};
+
+// Counts one step of a bounded search (none for an unbounded one).
+void spend(Allowance* allowance, std::uint64_t steps)
+{
+    if (allowance) allowance->spend(steps);
+}
+
+int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter,
+                            Allowance* allowance)
 {
     counter.add(1);
     if (B.empty() || A.empty()) return 0;
+    if (allowance && --allowance->depth < 0) throw LiteralWorkExceeded{};
     const auto a = narrowTo<int16_t>(A.size(), OverflowLimit::TextLength);
     const auto b = narrowTo<int16_t>(B.size(), OverflowLimit::TextLength);
     checkedAdd<int16_t>(std::max(a, b), 1, OverflowLimit::TextLength);  // the remainder length
 
     int16_t i = 1, j = 1, count = 0;
     while (i <= a && j <= b) {
+        spend(allowance, 1);
         if (A[i - 1] == B[j - 1]) {
             count = add16(count, 1);
             i = add16(i, 1);
@@ -41,14 +61,17 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
         bool accepted = false;
         int16_t k = 0;
         for (; add16(i, k) <= a; k = add16(k, 1)) {
+            spend(allowance, 1);
             if (A[i + k - 1] != B[j - 1]) continue;
             bool rejected = false;
             for (int16_t m = 1; m <= k && !rejected; m = add16(m, 1)) {
                 const char16_t c = A[i + m - 2];
                 const int16_t n = partnerOffset(B, j, c);
-                const int16_t r1 = literalCommonLength(remainder(A, add16(i, k)), remainder(B, j), counter);
+                spend(allowance, static_cast<std::uint64_t>(n));
+                const int16_t r1 = literalCommonLength(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
                 if (add16(j, n) > b) continue;
-                const int16_t r2 = literalCommonLength(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter);
+                const int16_t r2 =
+                    literalCommonLength(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter, allowance);
                 rejected = r2 > r1;
             }
             if (!rejected) {
@@ -62,18 +85,29 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
         }
         j = add16(j, 1);
     }
+    if (allowance) ++allowance->depth;
     return count;
 }
 
 }  // namespace
 
+// At most a + b invocations nest; this many fit on any thread's stack.
+constexpr std::int32_t kShallowEnough = 2000;
+
 int16_t CommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter)
 {
-    // At most a + b invocations nest; short texts fit on any thread's stack.
-    constexpr std::size_t kShallowEnough = 2000;
-    if (first.size() + second.size() < kShallowEnough) return literalCommonLength(first, second, counter);
+    if (first.size() + second.size() < kShallowEnough) return literalCommonLength(first, second, counter, nullptr);
     int16_t result = 0;
-    runOnLargeStack([&] { result = literalCommonLength(first, second, counter); });
+    runOnLargeStack([&] { result = literalCommonLength(first, second, counter, nullptr); });
+    return result;
+}
+
+int16_t CommonLengthWithin(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                           std::uint64_t& work)
+{
+    Allowance allowance{work, kShallowEnough};
+    const int16_t result = literalCommonLength(first, second, counter, &allowance);
+    work = allowance.work;
     return result;
 }
 

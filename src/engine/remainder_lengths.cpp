@@ -67,10 +67,9 @@ private:
 // tuning.fastCountBound they are exact.
 RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2,
                                    const EngineTuning& tuning)
-    : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning)
+    : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning),
+      literalWork_(literal_ ? 0 : tuning.literalFirstWork)
 {
-    if (literal_) return;
-    racing_ = std::make_unique<RacingCommonLength>(text1, text2, tuning.mostDenseCells, tuning.weighedRun);
 }
 
 RemainderLengths::~RemainderLengths() = default;
@@ -80,7 +79,10 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
     if (literal_)
         return CommonLength(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
                             text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
-    if (counter.hasLimit()) return racing_->invoke(pos1, pos2, counter);
+    if (counter.hasLimit()) {
+        if (const auto length = tryLiteral(pos1, pos2, counter)) return *length;
+        return racing().invoke(pos1, pos2, counter);
+    }
     if (table_) return deferToSweep(pos1, pos2, counter);
     if (!fast_) {
         fast_ = std::make_unique<FastCommonLength>(text1_, text2_, tuning_.mostDenseCells,
@@ -99,8 +101,36 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
 std::optional<FastCommonLength::RunWeight> RemainderLengths::weighRejectedRun(
     const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
 {
-    if (literal_ || !counter.hasLimit()) return std::nullopt;
-    return racing_->weigh(weighing, counter);
+    if (literal_ || !counter.hasLimit() || literalWork_ > 0) return std::nullopt;
+    return racing().weigh(weighing, counter);
+}
+
+// The literal engine's answer while it stays within what it may spend; once it would
+// spend more it is abandoned for good (nothing of that call counted) and nothing returned.
+std::optional<std::int16_t> RemainderLengths::tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
+{
+    if (literalWork_ == 0) return std::nullopt;
+    CallCounter local(counter.value(), counter.limit(), counter.control());
+    std::int16_t length = 0;
+    try {
+        length = CommonLengthWithin(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
+                                    text2_.substr(static_cast<std::size_t>(pos2 - 1)), local, literalWork_);
+    } catch (const LiteralWorkExceeded&) {
+        literalWork_ = 0;
+        return std::nullopt;
+    } catch (const OverflowError& error) {
+        if (!isCallCountOverflow(error)) throw;
+        counter.add(counter.limit() - counter.value() + 1);  // the same overflow, at the limit
+    }
+    counter.add(local.value() - counter.value());
+    return length;
+}
+
+RacingCommonLength& RemainderLengths::racing()
+{
+    if (!racing_)
+        racing_ = std::make_unique<RacingCommonLength>(text1_, text2_, tuning_.mostDenseCells, tuning_.weighedRun);
+    return *racing_;
 }
 
 std::int16_t RemainderLengths::deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
@@ -124,7 +154,7 @@ std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16
                             CallCounter& counter, const EngineTuning& tuning)
 {
     if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
-    if (counter.hasLimit()) return RacingCommonLengthOf(first, second, counter, tuning.mostDenseCells, tuning.weighedRun);
+    if (counter.hasLimit()) return RemainderLengths(kind, first, second, tuning)(1, 1, counter);
     std::int16_t length = 0;
     const auto fast = [&](CallCounter& local) {
         FastCommonLength engine(first, second, tuning.mostDenseCells, FastCommonLength::Order::CandidatesFirst,

@@ -26,6 +26,11 @@ struct EngineTuning {
     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells;  // the memo is a hash beyond
     std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;       // the sweep takes over beyond
     std::int32_t weighedRun = FastCommonLength::kWeighedRun;        // runs weighed as a whole from
+    // Under a count limit, the literal engine answers a computation's calls until they
+    // have cost it this many steps (0: never): on small problems that is quicker than
+    // setting up the fast engine.
+    std::uint64_t literalFirstWork = kLiteralFirstWork;
+    static constexpr std::uint64_t kLiteralFirstWork = std::uint64_t{1} << 20;
 };
 
 class RemainderLengths {
@@ -46,12 +51,15 @@ public:
 
 private:
     class LengthTable;
+    std::optional<std::int16_t> tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
+    RacingCommonLength& racing();
     std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
 
     std::u16string_view text1_, text2_;
     bool literal_;
     EngineTuning tuning_;
-    std::unique_ptr<RacingCommonLength> racing_;  // with a count limit; null for the literal engine
+    std::uint64_t literalWork_;                   // what the literal engine may still spend first
+    std::unique_ptr<RacingCommonLength> racing_;  // with a count limit, once the literal engine gives up
     std::unique_ptr<FastCommonLength> fast_;  // without one; null for the literal engine and once swept
     std::unique_ptr<LengthTable> table_;      // once the counts have passed 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;

@@ -168,6 +168,7 @@ TEST(RunWeighing, AlignmentsAgreeWithAndWithoutWeighing)
             for (const int weighing : {0, 1}) {
                 AlignmentOptions options;
                 options.tuning.weighedRun = weighing ? 2 : INT32_MAX;
+                options.tuning.literalFirstWork = 0;
                 try {
                     outcomes[weighing] = test::compute(upper, lower, direction, options);
                 } catch (const OverflowError&) {

@@ -7,6 +7,7 @@ Computation compute(const std::u16string& upper, const std::u16string& lower, Di
 {
     AlignmentOptions options;
     options.engine = engine;
+    options.tuning.literalFirstWork = 0;  // the engine asked for, even on small texts
     return compute(upper, lower, direction, options, startCount);
 }
 

@@ -19,7 +19,8 @@ struct Computation {
     AlignmentReport report;
 };
 
-// Captures upper/lower for the direction, as the compute buttons do, and aligns.
+// Captures upper/lower for the direction, as the compute buttons do, and aligns. The
+// first form runs the engine asked for throughout, never the literal one first.
 Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction,
                     EngineKind engine = EngineKind::Fast, std::int32_t startCount = 0);
 Computation compute(const std::u16string& upper, const std::u16string& lower, Direction direction,

@@ -39,7 +39,7 @@ struct Outcome {
 };
 
 Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine,
-              std::int32_t weighedRun = FastCommonLength::kWeighedRun)
+              std::int32_t weighedRun = FastCommonLength::kWeighedRun, std::uint64_t literalFirstWork = 0)
 {
     Outcome o;
     ComparisonSession session;
@@ -47,6 +47,7 @@ Outcome align(const std::u16string& text1, const std::u16string& text2, Directio
     AlignmentOptions options;
     options.engine = engine;
     options.tuning.weighedRun = weighedRun;
+    options.tuning.literalFirstWork = literalFirstWork;
     // Text1 leads: as the upper text for compute 1, as the lower one for compute 2.
     const bool upperLeads = ComparisonSession::upperLeads(direction);
     try {
@@ -106,7 +107,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(literal.state.MatchAux == fast.state.MatchAux, "gap lengths");
     require(literal.state.CallCount == fast.state.CallCount, "CallCount");
     require(literal.state.RowCount == fast.state.RowCount, "RowCount");
-    const Outcome weighed = align(first, second, direction, EngineKind::Fast, 2);
+    // Weighed from two, after the literal engine has answered the first calls: the hand-over
+    // falls anywhere in the computation.
+    const Outcome weighed = align(first, second, direction, EngineKind::Fast, 2, std::uint64_t{data[1]} * 8);
     require(literal.overflowed == weighed.overflowed, "overflow, weighed from two");
     require(literal.window.log() == weighed.window.log(), "window operations, weighed from two");
     require(literal.state.CallCount == weighed.state.CallCount, "CallCount, weighed from two");
