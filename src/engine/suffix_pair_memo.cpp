@@ -41,15 +41,19 @@ std::size_t SuffixPairMemo::cellOf(std::int32_t i, std::int32_t j) const
     return static_cast<std::size_t>(i - 1) * secondLength_ + static_cast<std::size_t>(j - 1);
 }
 
+// Pairs of one column a few rows apart share a cache line: a scan's candidates, and the
+// skipped characters it weighs against one partner, lie next to each other in the first
+// text. Each group of kLineSlots rows has one home line and probes on from there.
 std::size_t SuffixPairMemo::slotOf(std::uint32_t key) const
 {
     const std::size_t mask = slots_.size() - 1;
-    std::uint64_t h = key;  // a full 64-bit mix, so that neighbouring pairs spread out
+    const std::uint32_t i = key >> 16, j = key & 0xffff;
+    std::uint64_t h = (i / kLineSlots) << 16 | j;  // a full 64-bit mix, so that neighbouring groups spread out
     h *= 0xff51afd7ed558ccdull;
     h ^= h >> 33;
     h *= 0xc4ceb9fe1a85ec53ull;
     h ^= h >> 33;
-    std::size_t slot = static_cast<std::size_t>(h) & mask;
+    std::size_t slot = (static_cast<std::size_t>(h) & mask & ~std::size_t{kLineSlots - 1}) | i % kLineSlots;
     while (slots_[slot].key != 0 && slots_[slot].key != key) slot = (slot + 1) & mask;
     return slot;
 }
@@ -84,7 +88,7 @@ void SuffixPairMemo::insert(std::int32_t i, std::int32_t j, const ScanOutcome& o
 
 void SuffixPairMemo::grow()
 {
-    std::vector<Slot> old(slots_.size() * 2);
+    std::vector<Slot, LineAllocator<Slot>> old(slots_.size() * 2);
     old.swap(slots_);
     for (const Slot& slot : old)
         if (slot.key != 0) slots_[slotOf(slot.key)] = slot;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -36,6 +37,18 @@ private:
         std::int16_t length = 0;
         std::uint64_t nestedCalls = 0;
     };
+    static constexpr std::uint32_t kLineSlots = 64 / sizeof(Slot);
+    // Slots in whole cache lines.
+    template <class T>
+    struct LineAllocator {
+        using value_type = T;
+        LineAllocator() = default;
+        template <class U>
+        LineAllocator(const LineAllocator<U>&) noexcept {}
+        T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+        void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, std::align_val_t{64}); }
+        bool operator==(const LineAllocator&) const noexcept { return true; }
+    };
     struct Free {
         void operator()(void* p) const noexcept;
     };
@@ -48,7 +61,7 @@ private:
     // Dense table: length + 1 (0: not yet known) and nested calls per pair.
     std::unique_ptr<std::uint16_t[], Free> lengths_;
     std::unique_ptr<std::uint64_t[], Free> calls_;
-    std::vector<Slot> slots_;  // the hash, when the table would be too large
+    std::vector<Slot, LineAllocator<Slot>> slots_;  // the hash, when the table would be too large
     std::size_t size_ = 0;
 };
 
