@@ -27,10 +27,10 @@ struct EngineTuning {
     std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;       // the sweep takes over beyond
     std::int32_t weighedRun = FastCommonLength::kWeighedRun;        // runs weighed as a whole from
     // Under a count limit, the literal engine answers a computation's calls until they
-    // have cost it this many steps (0: never): on small problems that is quicker than
-    // setting up the fast engine.
-    std::uint64_t literalFirstWork = kLiteralFirstWork;
-    static constexpr std::uint64_t kLiteralFirstWork = std::uint64_t{1} << 20;
+    // have cost it this many steps (0: never; kAboutTheSetUp: about what the fast engine's
+    // set-up would cost), since on small problems that is the quicker way.
+    static constexpr std::uint64_t kAboutTheSetUp = UINT64_MAX;
+    std::uint64_t literalFirstWork = kAboutTheSetUp;
 };
 
 class RemainderLengths {
