@@ -181,6 +181,7 @@ struct Timing {
     std::string name;
     double seconds;
     bool cancelled, overflowed;
+    std::int32_t calls = 0;  // CallCount at the end
 };
 
 Timing timeOne(const Pair& pair, Direction direction, double cap, EngineKind engine = EngineKind::Fast)
@@ -210,6 +211,7 @@ Timing timeOne(const Pair& pair, Direction direction, double cap, EngineKind eng
         timing.cancelled = true;
     }
     timing.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    timing.calls = session.state().CallCount;
     {
         const std::lock_guard lock(m);
         finished = true;
@@ -267,8 +269,9 @@ int main(int argc, char** argv)
             ++compared;
             if (fast.seconds > reference.seconds && !(fast.cancelled && reference.cancelled)) {
                 ++fastSlower;
-                std::printf("  fast %.2f ms%s, literal %.2f ms%s: %s\n", fast.seconds * 1e3, fast.cancelled ? "+" : "",
-                            reference.seconds * 1e3, reference.cancelled ? "+" : "", fast.name.c_str());
+                std::printf("  fast %.2f ms%s, literal %.2f ms%s: %s (%d calls)\n", fast.seconds * 1e3,
+                            fast.cancelled ? "+" : "", reference.seconds * 1e3, reference.cancelled ? "+" : "",
+                            fast.name.c_str(), fast.calls);
             }
         }
     }
