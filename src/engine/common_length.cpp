@@ -33,6 +33,9 @@ struct Allowance {
     }
 };
 
+// An invocation costs about as much as comparing this many characters.
+constexpr std::uint64_t kStepsPerCall = 16;
+
 // Counts one step of a bounded search (none for an unbounded one).
 void spend(Allowance* allowance, std::uint64_t steps)
 {
@@ -43,6 +46,7 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
                             Allowance* allowance)
 {
     counter.add(1);
+    spend(allowance, kStepsPerCall);
     if (B.empty() || A.empty()) return 0;
     if (allowance && --allowance->depth < 0) throw LiteralWorkExceeded{};
     const auto a = narrowTo<int16_t>(A.size(), OverflowLimit::TextLength);

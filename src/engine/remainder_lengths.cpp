@@ -37,12 +37,12 @@ bool fastWithinBounds(Call call, CallCounter& counter, const EngineTuning& tunin
 
 // The fast engine indexes both texts before its first call, which costs it about as
 // much as this many steps of the literal engine per character.
-constexpr std::uint64_t kSetUpStepsPerCharacter = 8;
+constexpr std::uint64_t kSetUpStepsPerCharacter = 8, kSetUpSteps = 1024;
 
 std::uint64_t literalFirstWork(std::uint64_t asked, std::size_t a, std::size_t b)
 {
     if (asked != EngineTuning::kAboutTheSetUp) return asked;
-    return kSetUpStepsPerCharacter * (std::uint64_t{a} + b) + 4096;
+    return kSetUpStepsPerCharacter * (std::uint64_t{a} + b) + kSetUpSteps;
 }
 
 }  // namespace
