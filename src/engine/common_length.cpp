@@ -26,36 +26,38 @@ std::u16string_view remainder(std::u16string_view s, int16_t p) { return s.subst
 struct Allowance {
     std::uint64_t work;
     std::int32_t depth;
-    void spend(std::uint64_t steps)
-    {
-        if (steps > work) throw LiteralWorkExceeded{};
-        work -= steps;
-    }
 };
 
 // An invocation costs about as much as comparing this many characters.
 constexpr std::uint64_t kStepsPerCall = 16;
+// What a bounded search returns, all the way up, once its allowance is spent: unwinding
+// by exception would cost more than the search it abandons.
+constexpr int16_t kGaveUp = -1;
 
-// Counts one step of a bounded search (none for an unbounded one).
-void spend(Allowance* allowance, std::uint64_t steps)
+// Takes steps from a bounded search's allowance; false once it is spent. An unbounded
+// search (no allowance) can always afford them.
+bool afford(Allowance* allowance, std::uint64_t steps)
 {
-    if (allowance) allowance->spend(steps);
+    if (!allowance) return true;
+    if (steps > allowance->work) return false;
+    allowance->work -= steps;
+    return true;
 }
 
 int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter,
                             Allowance* allowance)
 {
     counter.add(1);
-    spend(allowance, kStepsPerCall);
+    if (!afford(allowance, kStepsPerCall)) return kGaveUp;
     if (B.empty() || A.empty()) return 0;
-    if (allowance && --allowance->depth < 0) throw LiteralWorkExceeded{};
+    if (allowance && --allowance->depth < 0) return kGaveUp;
     const auto a = narrowTo<int16_t>(A.size(), OverflowLimit::TextLength);
     const auto b = narrowTo<int16_t>(B.size(), OverflowLimit::TextLength);
     checkedAdd<int16_t>(std::max(a, b), 1, OverflowLimit::TextLength);  // the remainder length
 
     int16_t i = 1, j = 1, count = 0;
     while (i <= a && j <= b) {
-        spend(allowance, 1);
+        if (!afford(allowance, 1)) return kGaveUp;
         if (A[i - 1] == B[j - 1]) {
             count = add16(count, 1);
             i = add16(i, 1);
@@ -65,17 +67,19 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
         bool accepted = false;
         int16_t k = 0;
         for (; add16(i, k) <= a; k = add16(k, 1)) {
-            spend(allowance, 1);
+            if (!afford(allowance, 1)) return kGaveUp;
             if (A[i + k - 1] != B[j - 1]) continue;
             bool rejected = false;
             for (int16_t m = 1; m <= k && !rejected; m = add16(m, 1)) {
                 const char16_t c = A[i + m - 2];
                 const int16_t n = partnerOffset(B, j, c);
-                spend(allowance, static_cast<std::uint64_t>(n));
+                if (!afford(allowance, static_cast<std::uint64_t>(n))) return kGaveUp;
                 const int16_t r1 = literalCommonLength(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
+                if (r1 == kGaveUp) return kGaveUp;
                 if (add16(j, n) > b) continue;
                 const int16_t r2 =
                     literalCommonLength(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter, allowance);
+                if (r2 == kGaveUp) return kGaveUp;
                 rejected = r2 > r1;
             }
             if (!rejected) {
@@ -111,6 +115,7 @@ int16_t CommonLengthWithin(std::u16string_view first, std::u16string_view second
 {
     Allowance allowance{work, kShallowEnough};
     const int16_t result = literalCommonLength(first, second, counter, &allowance);
+    if (result == kGaveUp) throw LiteralWorkExceeded{};
     work = allowance.work;
     return result;
 }
