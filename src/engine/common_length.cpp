@@ -35,29 +35,31 @@ constexpr std::uint64_t kStepsPerCall = 16;
 constexpr int16_t kGaveUp = -1;
 
 // Takes steps from a bounded search's allowance; false once it is spent. An unbounded
-// search (no allowance) can always afford them.
+// search (no allowance) can always afford them, and pays nothing for asking.
+template <bool kBounded>
 bool afford(Allowance* allowance, std::uint64_t steps)
 {
-    if (!allowance) return true;
+    if constexpr (!kBounded) return true;
     if (steps > allowance->work) return false;
     allowance->work -= steps;
     return true;
 }
 
+template <bool kBounded>
 int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter,
                             Allowance* allowance)
 {
     counter.add(1);
-    if (!afford(allowance, kStepsPerCall)) return kGaveUp;
+    if (!afford<kBounded>(allowance, kStepsPerCall)) return kGaveUp;
     if (B.empty() || A.empty()) return 0;
-    if (allowance && --allowance->depth < 0) return kGaveUp;
+    if (kBounded && --allowance->depth < 0) return kGaveUp;
     const auto a = narrowTo<int16_t>(A.size(), OverflowLimit::TextLength);
     const auto b = narrowTo<int16_t>(B.size(), OverflowLimit::TextLength);
     checkedAdd<int16_t>(std::max(a, b), 1, OverflowLimit::TextLength);  // the remainder length
 
     int16_t i = 1, j = 1, count = 0;
     while (i <= a && j <= b) {
-        if (!afford(allowance, 1)) return kGaveUp;
+        if (!afford<kBounded>(allowance, 1)) return kGaveUp;
         if (A[i - 1] == B[j - 1]) {
             count = add16(count, 1);
             i = add16(i, 1);
@@ -67,18 +69,18 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
         bool accepted = false;
         int16_t k = 0;
         for (; add16(i, k) <= a; k = add16(k, 1)) {
-            if (!afford(allowance, 1)) return kGaveUp;
+            if (!afford<kBounded>(allowance, 1)) return kGaveUp;
             if (A[i + k - 1] != B[j - 1]) continue;
             bool rejected = false;
             for (int16_t m = 1; m <= k && !rejected; m = add16(m, 1)) {
                 const char16_t c = A[i + m - 2];
                 const int16_t n = partnerOffset(B, j, c);
-                if (!afford(allowance, static_cast<std::uint64_t>(n))) return kGaveUp;
-                const int16_t r1 = literalCommonLength(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
+                if (!afford<kBounded>(allowance, static_cast<std::uint64_t>(n))) return kGaveUp;
+                const int16_t r1 = literalCommonLength<kBounded>(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
                 if (r1 == kGaveUp) return kGaveUp;
                 if (add16(j, n) > b) continue;
                 const int16_t r2 =
-                    literalCommonLength(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter, allowance);
+                    literalCommonLength<kBounded>(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter, allowance);
                 if (r2 == kGaveUp) return kGaveUp;
                 rejected = r2 > r1;
             }
@@ -93,7 +95,7 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
         }
         j = add16(j, 1);
     }
-    if (allowance) ++allowance->depth;
+    if constexpr (kBounded) ++allowance->depth;
     return count;
 }
 
@@ -104,9 +106,9 @@ constexpr std::int32_t kShallowEnough = 2000;
 
 int16_t CommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter)
 {
-    if (first.size() + second.size() < kShallowEnough) return literalCommonLength(first, second, counter, nullptr);
+    if (first.size() + second.size() < kShallowEnough) return literalCommonLength<false>(first, second, counter, nullptr);
     int16_t result = 0;
-    runOnLargeStack([&] { result = literalCommonLength(first, second, counter, nullptr); });
+    runOnLargeStack([&] { result = literalCommonLength<false>(first, second, counter, nullptr); });
     return result;
 }
 
@@ -114,7 +116,7 @@ int16_t CommonLengthWithin(std::u16string_view first, std::u16string_view second
                            std::uint64_t& work)
 {
     Allowance allowance{work, kShallowEnough};
-    const int16_t result = literalCommonLength(first, second, counter, &allowance);
+    const int16_t result = literalCommonLength<true>(first, second, counter, &allowance);
     if (result == kGaveUp) throw LiteralWorkExceeded{};
     work = allowance.work;
     return result;

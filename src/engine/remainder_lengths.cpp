@@ -45,6 +45,27 @@ std::uint64_t literalFirstWork(std::uint64_t asked, std::size_t a, std::size_t b
     return kSetUpStepsPerCharacter * (std::uint64_t{a} + b) + kSetUpSteps;
 }
 
+// The literal engine's answer while it stays within what it may spend; once it would
+// spend more it is abandoned for good (work drops to 0, nothing of that call is counted)
+// and nothing returned.
+std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16string_view second,
+                                          CallCounter& counter, std::uint64_t& work)
+{
+    CallCounter local(counter.value(), counter.limit(), counter.control());
+    std::int16_t length = 0;
+    try {
+        length = CommonLengthWithin(first, second, local, work);
+    } catch (const LiteralWorkExceeded&) {
+        work = 0;
+        return std::nullopt;
+    } catch (const OverflowError& error) {
+        if (!isCallCountOverflow(error)) throw;
+        counter.add(counter.limit() - counter.value() + 1);  // the same overflow, at the limit
+    }
+    counter.add(local.value() - counter.value());
+    return length;
+}
+
 }  // namespace
 
 // LCS(Text1[i..], Text2[j..]) for every pair, by the plain dynamic programme.
@@ -115,25 +136,11 @@ std::optional<FastCommonLength::RunWeight> RemainderLengths::weighRejectedRun(
     return racing().weigh(weighing, counter);
 }
 
-// The literal engine's answer while it stays within what it may spend; once it would
-// spend more it is abandoned for good (nothing of that call counted) and nothing returned.
 std::optional<std::int16_t> RemainderLengths::tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)
 {
     if (literalWork_ == 0) return std::nullopt;
-    CallCounter local(counter.value(), counter.limit(), counter.control());
-    std::int16_t length = 0;
-    try {
-        length = CommonLengthWithin(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
-                                    text2_.substr(static_cast<std::size_t>(pos2 - 1)), local, literalWork_);
-    } catch (const LiteralWorkExceeded&) {
-        literalWork_ = 0;
-        return std::nullopt;
-    } catch (const OverflowError& error) {
-        if (!isCallCountOverflow(error)) throw;
-        counter.add(counter.limit() - counter.value() + 1);  // the same overflow, at the limit
-    }
-    counter.add(local.value() - counter.value());
-    return length;
+    return literalWithin(text1_.substr(static_cast<std::size_t>(pos1 - 1)),
+                         text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter, literalWork_);
 }
 
 RacingCommonLength& RemainderLengths::racing()
@@ -164,7 +171,12 @@ std::int16_t CommonLengthOf(EngineKind kind, std::u16string_view first, std::u16
                             CallCounter& counter, const EngineTuning& tuning)
 {
     if (kind == EngineKind::Literal) return CommonLength(first, second, counter);
-    if (counter.hasLimit()) return RemainderLengths(kind, first, second, tuning)(1, 1, counter);
+    if (counter.hasLimit()) {
+        std::uint64_t work = literalFirstWork(tuning.literalFirstWork, first.size(), second.size());
+        if (work > 0)
+            if (const auto length = literalWithin(first, second, counter, work)) return *length;
+        return RacingCommonLengthOf(first, second, counter, tuning.mostDenseCells, tuning.weighedRun);
+    }
     std::int16_t length = 0;
     const auto fast = [&](CallCounter& local) {
         FastCommonLength engine(first, second, tuning.mostDenseCells, FastCommonLength::Order::CandidatesFirst,
