@@ -307,10 +307,9 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
                 // Every candidate is rejected, each at the first skipped character that
                 // beats it; then c is passed over.
                 out.length[at] = right.length[at];
-                result = weights_;
+                setSum(result, weights_, right.nested[at]);
                 subtractProduct(result, takeCallsBefore_[candidates], static_cast<unsigned long>(i));
                 addProduct(result, suffix(), static_cast<unsigned long>(candidates));
-                addTo(result, right.nested[at]);
             }
             requireFits(result);
         }
