@@ -117,8 +117,8 @@ int16_t CommonLengthWithin(std::u16string_view first, std::u16string_view second
 {
     Allowance allowance{work, kShallowEnough};
     const int16_t result = literalCommonLength<true>(first, second, counter, &allowance);
-    if (result == kGaveUp) throw LiteralWorkExceeded{};
     work = allowance.work;
+    if (result == kGaveUp) throw LiteralWorkExceeded{};
     return result;
 }
 

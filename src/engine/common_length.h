@@ -18,8 +18,7 @@ std::int16_t CommonLength(std::u16string_view first, std::u16string_view second,
 // The same search, for trying it first where it may well be cheaper than any set-up: it
 // gives up, throwing LiteralWorkExceeded, once it has taken more than `work` steps (a
 // character compared or looked for; an invocation counts as sixteen) or nests deeper
-// than any thread's stack allows.
-// Otherwise `work` is left with what remains of it.
+// than any thread's stack allows. Either way `work` is left with what remains of it.
 struct LiteralWorkExceeded {};
 std::int16_t CommonLengthWithin(std::u16string_view first, std::u16string_view second, CallCounter& counter,
                                 std::uint64_t& work);

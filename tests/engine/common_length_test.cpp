@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "engine/checked_arithmetic.h"
 #include "engine/column_sweep.h"
@@ -202,6 +203,46 @@ TEST(CommonLength, LongAndDeepCasesFinish)
     // the limit, overflows on the way back.
     CallCounter nearLimit(CallCounter::kWindowLimit - 40000);
     EXPECT_THROW(CommonLength(xa, as, nearLimit), OverflowError);
+}
+
+// The bounded literal search that answers first: it finishes with the literal result
+// and count, or gives up once its allowance or a thread's stack would not suffice, and
+// says how much allowance is left.
+TEST(CommonLength, BoundedSearchGivesUpWithinItsAllowance)
+{
+    std::u16string xa, random1, random2;
+    for (int i = 0; i < 16383; ++i) xa += u"xa";
+    std::mt19937 generator(3);
+    for (int i = 0; i < 1000; ++i) random1 += static_cast<char16_t>(u'a' + generator() % 4);
+    for (int i = 0; i < 1000; ++i) random2 += static_cast<char16_t>(u'a' + generator() % 4);
+    struct BoundedCase {
+        const char* name;
+        std::u16string first, second;
+        std::uint64_t work;
+        bool finishes;
+        std::uint64_t leftAtLeast, leftAtMost;
+    };
+    const std::uint64_t plenty = 100'000'000;
+    const BoundedCase cases[] = {
+        {"finishes within its allowance", u"ABCBDAB", u"BDCABA", 100'000, true, 1, 100'000 - 24},
+        {"gives up when the work runs out", random1, random2, 10'000, false, 0, 15},
+        {"gives up before nesting deeper than a stack holds", xa, std::u16string(16383, u'a'), plenty, false,
+         plenty / 2, plenty},
+    };
+    for (const BoundedCase& c : cases) {
+        CallCounter bounded(0, CallCounter::kNoLimit);
+        std::uint64_t work = c.work;
+        if (c.finishes) {
+            CallCounter literal(0, CallCounter::kNoLimit);
+            EXPECT_EQ(CommonLengthWithin(c.first, c.second, bounded, work), CommonLength(c.first, c.second, literal))
+                << c.name;
+            EXPECT_EQ(bounded.value(), literal.value()) << c.name;
+        } else {
+            EXPECT_THROW(CommonLengthWithin(c.first, c.second, bounded, work), LiteralWorkExceeded) << c.name;
+        }
+        EXPECT_GE(work, c.leftAtLeast) << c.name;
+        EXPECT_LE(work, c.leftAtMost) << c.name;
+    }
 }
 
 }  // namespace
