@@ -52,7 +52,8 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
     counter.add(1);
     if (!afford<kBounded>(allowance, kStepsPerCall)) return kGaveUp;
     if (B.empty() || A.empty()) return 0;
-    if (kBounded && --allowance->depth < 0) return kGaveUp;
+    if constexpr (kBounded)
+        if (--allowance->depth < 0) return kGaveUp;
     const auto a = narrowTo<int16_t>(A.size(), OverflowLimit::TextLength);
     const auto b = narrowTo<int16_t>(B.size(), OverflowLimit::TextLength);
     checkedAdd<int16_t>(std::max(a, b), 1, OverflowLimit::TextLength);  // the remainder length
@@ -76,11 +77,12 @@ int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCo
                 const char16_t c = A[i + m - 2];
                 const int16_t n = partnerOffset(B, j, c);
                 if (!afford<kBounded>(allowance, static_cast<std::uint64_t>(n))) return kGaveUp;
-                const int16_t r1 = literalCommonLength<kBounded>(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
+                const int16_t r1 =
+                    literalCommonLength<kBounded>(remainder(A, add16(i, k)), remainder(B, j), counter, allowance);
                 if (r1 == kGaveUp) return kGaveUp;
                 if (add16(j, n) > b) continue;
-                const int16_t r2 =
-                    literalCommonLength<kBounded>(remainder(A, add16(i, m - 1)), remainder(B, add16(j, n)), counter, allowance);
+                const int16_t r2 = literalCommonLength<kBounded>(remainder(A, add16(i, m - 1)),
+                                                                 remainder(B, add16(j, n)), counter, allowance);
                 if (r2 == kGaveUp) return kGaveUp;
                 rejected = r2 > r1;
             }
@@ -106,7 +108,8 @@ constexpr std::int32_t kShallowEnough = 2000;
 
 int16_t CommonLength(std::u16string_view first, std::u16string_view second, CallCounter& counter)
 {
-    if (first.size() + second.size() < kShallowEnough) return literalCommonLength<false>(first, second, counter, nullptr);
+    if (first.size() + second.size() < kShallowEnough)
+        return literalCommonLength<false>(first, second, counter, nullptr);
     int16_t result = 0;
     runOnLargeStack([&] { result = literalCommonLength<false>(first, second, counter, nullptr); });
     return result;

@@ -1,9 +1,11 @@
 #pragma once
 // CommonLength on remainders of the two captured texts, by the engine of the caller's
-// choice. Without a count limit the fast engine counts in 64 bits while it can, and while
-// it has evaluated fewer pairs than a sweep of them all would cost; past either, the lengths come from a longest-common-subsequence table (which
-// they equal) and the counts of every later call are summed exactly by one column sweep
-// when the computation settles.
+// choice. Under a count limit the fast engine lets the literal one answer first, while
+// that costs less than its own set-up would. Without a limit the fast engine counts in
+// 64 bits while it can, and while it has evaluated fewer pairs than a sweep of them all
+// would cost; past either, the lengths come from a longest-common-subsequence table
+// (which they equal) and the counts of every later call are summed exactly by one column
+// sweep when the computation settles.
 
 #include <cstdint>
 #include <memory>
