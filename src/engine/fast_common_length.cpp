@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/checked_arithmetic.h"
 #include "engine/run_lengths.h"
@@ -113,7 +114,8 @@ const CommonExtension& FastCommonLength::extension() const
 }
 
 FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
-                                   std::size_t mostDenseCells, Order order, std::int32_t weighedRun)
+                                   std::size_t mostDenseCells, Order order, std::int32_t weighedRun,
+                                   std::shared_ptr<SuffixPairMemo> sharedMemo)
     : order_(order),
       weighedRun_(weighedRun),
       first_(first),
@@ -125,8 +127,14 @@ FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_vie
       passOver_(firstIndex_, second.substr(0, static_cast<std::size_t>(secondLength_))),
       firstRuns_(remainingRuns(first.substr(0, static_cast<std::size_t>(firstLength_)))),
       secondRuns_(remainingRuns(second.substr(0, static_cast<std::size_t>(secondLength_)))),
-      memo_(firstLength_, secondLength_, mostDenseCells)
+      memo_(sharedMemo ? std::move(sharedMemo) : memoOf(first, second, mostDenseCells))
 {
+}
+
+std::shared_ptr<SuffixPairMemo> FastCommonLength::memoOf(std::u16string_view first, std::u16string_view second,
+                                                         std::size_t mostDenseCells)
+{
+    return std::make_shared<SuffixPairMemo>(lengthOf(first), lengthOf(second), mostDenseCells);
 }
 
 std::int16_t FastCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
@@ -212,7 +220,7 @@ bool FastCommonLength::request(std::int32_t i, std::int32_t j, bool invocation, 
         returned_ = {};
         return true;
     }
-    if (const auto known = memo_.find(i, j)) {
+    if (const auto known = memo_->find(i, j)) {
         counter.add(known->nestedCalls);
         returned_ = *known;
         return true;
@@ -349,7 +357,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
             frame.nestedCalls = saturatingAdd(frame.nestedCalls, returned_.nestedCalls);
             const ScanOutcome outcome{static_cast<std::int16_t>(returned_.length + frame.continuationBonus),
                                       frame.nestedCalls};
-            memo_.insert(i, j, outcome);
+            memo_->insert(i, j, outcome);
             stack_.pop_back();
             returned_ = outcome;
             return true;

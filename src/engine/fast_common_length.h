@@ -45,10 +45,16 @@ public:
     static constexpr std::int32_t kWeighedRun = 16;
 
     // The texts must outlive this object. Beyond mostDenseCells pairs the memo is a hash.
+    // Engines on the same texts may share one memo (memoOf makes it): what a pair gives
+    // does not depend on the order in which it was found, so each engine uses what the
+    // other has evaluated.
     FastCommonLength(std::u16string_view first, std::u16string_view second,
                      std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                     Order order = Order::CandidatesFirst, std::int32_t weighedRun = kWeighedRun);
-    bool memoHashed() const { return memo_.hashed(); }
+                     Order order = Order::CandidatesFirst, std::int32_t weighedRun = kWeighedRun,
+                     std::shared_ptr<SuffixPairMemo> sharedMemo = nullptr);
+    static std::shared_ptr<SuffixPairMemo> memoOf(std::u16string_view first, std::u16string_view second,
+                                                  std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
+    bool memoHashed() const { return memo_->hashed(); }
 
     // Thrown once more than the budget's pairs have been evaluated: on some texts a
     // bottom-up sweep of every pair is cheaper, and the caller can turn to it.
@@ -167,7 +173,7 @@ private:
     std::unordered_map<std::uint64_t, BlockExits> blocks_;  // by the ends of their two runs
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
     std::optional<RunWeight> weight_;
-    SuffixPairMemo memo_;
+    std::shared_ptr<SuffixPairMemo> memo_;
     mutable std::unique_ptr<CommonExtension> extension_;  // built on the first long agreement
     // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
     // working on its frame by reference while it requests values that push new ones.

@@ -1,6 +1,7 @@
 #include "engine/racing_common_length.h"
 
 #include <optional>
+#include <utility>
 
 #include "engine/checked_arithmetic.h"
 
@@ -12,16 +13,16 @@ struct RacingCommonLength::Runner {
     std::optional<CallCounter> count;
 
     Runner(std::u16string_view first, std::u16string_view second, std::size_t mostDenseCells,
-           FastCommonLength::Order order, std::int32_t weighedRun)
-        : engine(first, second, mostDenseCells, order, weighedRun)
+           FastCommonLength::Order order, std::int32_t weighedRun, std::shared_ptr<SuffixPairMemo> memo)
+        : engine(first, second, mostDenseCells, order, weighedRun, std::move(memo))
     {
     }
-    bool advance() { return engine.advance(*count, kTurn); }
+    bool advance(std::uint64_t turn) { return engine.advance(*count, turn); }
 };
 
 RacingCommonLength::RacingCommonLength(std::u16string_view first, std::u16string_view second,
-                                       std::size_t mostDenseCells, std::int32_t weighedRun)
-    : first_(first), second_(second), mostDenseCells_(mostDenseCells), weighedRun_(weighedRun)
+                                       std::size_t mostDenseCells, std::int32_t weighedRun, std::uint64_t turn)
+    : first_(first), second_(second), mostDenseCells_(mostDenseCells), weighedRun_(weighedRun), turn_(turn)
 {
 }
 
@@ -57,19 +58,21 @@ std::optional<FastCommonLength::RunWeight> RacingCommonLength::weigh(
 template <class Start>
 RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start start)
 {
-    if (!candidatesFirst_)
+    if (!candidatesFirst_) {
+        memo_ = FastCommonLength::memoOf(first_, second_, mostDenseCells_);
         candidatesFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                    FastCommonLength::Order::CandidatesFirst, weighedRun_);
+                                                    FastCommonLength::Order::CandidatesFirst, weighedRun_, memo_);
+    }
     try {
-        if (!start(*candidatesFirst_) || candidatesFirst_->advance()) return *candidatesFirst_;
+        if (!start(*candidatesFirst_) || candidatesFirst_->advance(turn_)) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
         if (!continuationFirst_)
             continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                          FastCommonLength::Order::ContinuationFirst, weighedRun_);
+                                                          FastCommonLength::Order::ContinuationFirst, weighedRun_, memo_);
         start(*continuationFirst_);
         for (;;) {
-            if (continuationFirst_->advance()) return *continuationFirst_;
-            if (candidatesFirst_->advance()) return *candidatesFirst_;
+            if (continuationFirst_->advance(turn_)) return *continuationFirst_;
+            if (candidatesFirst_->advance(turn_)) return *candidatesFirst_;
         }
     } catch (const OverflowError& error) {
         if (error.limit() != OverflowLimit::CallCount) throw;
@@ -80,9 +83,9 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
 }
 
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                  std::size_t mostDenseCells, std::int32_t weighedRun)
+                                  std::size_t mostDenseCells, std::int32_t weighedRun, std::uint64_t turn)
 {
-    RacingCommonLength engine(first, second, mostDenseCells, weighedRun);
+    RacingCommonLength engine(first, second, mostDenseCells, weighedRun, turn);
     return engine.invoke(1, 1, counter);
 }
 

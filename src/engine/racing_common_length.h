@@ -1,7 +1,8 @@
 #pragma once
 // CommonLength under a count limit, by two fast engines that evaluate in the two orders
-// and take turns. A call that stays under the limit costs at most about twice what the
-// better order costs; a call that passes it is stopped by whichever order finds enough
+// and take turns, sharing one memo. A call that stays under the limit costs at most about
+// twice what the better order costs, and where both orders evaluate the same pairs about
+// what one does; a call that passes it is stopped by whichever order finds enough
 // invocations first. Each engine's count is part of the whole count, so its passing the
 // limit proves the overflow.
 
@@ -20,10 +21,11 @@ public:
     // Frames an engine evaluates before the other one takes its turn.
     static constexpr std::uint64_t kTurn = 1 << 14;
 
-    // The texts must outlive this object.
+    // The texts must outlive this object. Tests shorten the turn, so that the engines take
+    // turns, and use each other's pairs, on small texts too.
     RacingCommonLength(std::u16string_view first, std::u16string_view second,
                        std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                       std::int32_t weighedRun = FastCommonLength::kWeighedRun);
+                       std::int32_t weighedRun = FastCommonLength::kWeighedRun, std::uint64_t turn = kTurn);
     ~RacingCommonLength();
 
     // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
@@ -41,12 +43,15 @@ private:
     std::u16string_view first_, second_;
     std::size_t mostDenseCells_;
     std::int32_t weighedRun_;
+    std::uint64_t turn_;
+    std::shared_ptr<SuffixPairMemo> memo_;  // both engines', so that each uses what the other has evaluated
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
 };
 
 // One call on two strings of their own.
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
                                   std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                                  std::int32_t weighedRun = FastCommonLength::kWeighedRun);
+                                  std::int32_t weighedRun = FastCommonLength::kWeighedRun,
+                                  std::uint64_t turn = RacingCommonLength::kTurn);
 
 }  // namespace velmora

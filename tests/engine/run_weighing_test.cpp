@@ -97,9 +97,16 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
                 ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept) << name;
                 ASSERT_EQ(length, sweptLength) << name;
             }
-        CallCounter raced(0, CallCounter::kNoLimit - 1);
-        ASSERT_EQ(RacingCommonLengthOf(first, second, raced), sweptLength) << name;
-        ASSERT_EQ(raced.value(), *swept) << name;
+        // Turns of a few frames make the two engines hand each other pairs half evaluated
+        // by the other, through their shared memo.
+        for (const std::uint64_t turn : {RacingCommonLength::kTurn, std::uint64_t{1}, std::uint64_t{7}}) {
+            CallCounter raced(0, CallCounter::kNoLimit - 1);
+            ASSERT_EQ(RacingCommonLengthOf(first, second, raced, SuffixPairMemo::kMostDenseCells,
+                                           FastCommonLength::kWeighedRun, turn),
+                      sweptLength)
+                << name << ", turn " << turn;
+            ASSERT_EQ(raced.value(), *swept) << name << ", turn " << turn;
+        }
         ++compared;
     }
     EXPECT_GE(compared, 300);
@@ -139,15 +146,16 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         const auto swept = sweptCount(first, second, length);
         if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
         const std::uint64_t count = *swept;
-        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2}) {
-            CallCounter atLimit(0, count);
-            EXPECT_NO_THROW(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells, weighedRun))
-                << name;
-            CallCounter pastLimit(0, count - 1);
-            EXPECT_THROW(RacingCommonLengthOf(first, second, pastLimit, SuffixPairMemo::kMostDenseCells, weighedRun),
-                         OverflowError)
-                << name;
-        }
+        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2})
+            for (const std::uint64_t turn : {RacingCommonLength::kTurn, std::uint64_t{3}}) {
+                const auto race = [&](CallCounter& counter) {
+                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun, turn);
+                };
+                CallCounter atLimit(0, count);
+                EXPECT_NO_THROW(race(atLimit)) << name << ", turn " << turn;
+                CallCounter pastLimit(0, count - 1);
+                EXPECT_THROW(race(pastLimit), OverflowError) << name << ", turn " << turn;
+            }
         ++compared;
     }
     EXPECT_GE(compared, 100);

@@ -92,8 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "length, weighed from two");
         require(weighedCount.value() == fastCount.value(), "call count, weighed from two");
     }
+    // Raced in turns of one frame: each engine goes on from pairs the other evaluated.
     CallCounter racedCount;
-    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2);
+    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2, 1);
     require(racedCount.value() == fastCount.value(), "call count, raced");
     CallCounter sweptCount(0, CallCounter::kNoLimit);
     require(SweptCommonLength(first, second, sweptCount) == CommonLength(first, second, literalCount), "swept length");
