@@ -21,13 +21,22 @@ PassOverIndex::PassOverIndex(const OccurrenceIndex& firstIndex, std::u16string_v
 
 std::int32_t PassOverIndex::stop(std::int32_t i, std::int32_t j) const
 {
-    // Skip the widest blocks of characters that all end before i, widest first.
     auto p = static_cast<std::size_t>(j - 1);
     if (p >= reach_[0].size() || reach_[0][p] >= i) return j;
-    for (std::size_t k = reach_.size(); k-- > 0;) {
-        const std::vector<std::int16_t>& level = reach_[k];
-        if (p < level.size() && level[p] < i) p += std::size_t{1} << k;
+    const std::size_t top = reach_.size() - 1;
+    const auto passedOver = [&](std::size_t k) { return p < reach_[k].size() && reach_[k][p] < i; };
+    // Blocks of doubling width while all their characters end before i: where a scan
+    // passes over a character or two between matches, this costs a step or two instead
+    // of one per level.
+    std::size_t k = 0;
+    while (passedOver(k)) {
+        p += std::size_t{1} << k;
+        if (k < top) ++k;
     }
+    // The next stop lies within the block of width 2^k at p (or the text ends there):
+    // narrowing blocks find it.
+    while (k-- > 0)
+        if (passedOver(k)) p += std::size_t{1} << k;
     return static_cast<std::int32_t>(std::min<std::size_t>(p, static_cast<std::size_t>(secondLength_))) + 1;
 }
 

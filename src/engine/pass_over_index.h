@@ -3,7 +3,8 @@
 // character second[j] that occurs nowhere in first[i..] is passed over without a call;
 // the scan stops at the first j' >= j whose character still occurs in first[i..]. On
 // texts of long runs a scan can pass over thousands of characters, so that position is
-// found by binary lifting over a table of range maxima instead of one character at a time.
+// found over a table of range maxima instead of one character at a time, by blocks that
+// widen and then narrow, so that passing over a few costs a few steps.
 
 #include <cstdint>
 #include <string_view>
