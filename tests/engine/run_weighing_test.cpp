@@ -141,7 +141,8 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
     int compared = 0;
     for (int round = 0; round < 300; ++round) {
         const auto name = testing::Message() << "round " << round;
-        const auto [first, second] = stretchPair(random, round, 150, 150, 60);
+        const auto texts = stretchPair(random, round, 150, 150, 60);
+        const std::u16string &first = texts.first, &second = texts.second;  // a lambda uses them below
         std::int16_t length = 0;
         const auto swept = sweptCount(first, second, length);
         if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
