@@ -58,10 +58,31 @@ std::int32_t FastCommonLength::commonPrefix(std::int32_t i, std::int32_t j) cons
 
 // From pair (i, j), the pair where the scan will first weigh a candidate, or the end of a
 // text, with the characters matched on the way there.
+// About one pair in kCheckpointEvery, whatever the steps by which walks move.
+bool FastCommonLength::isCheckpoint(std::int32_t i, std::int32_t j)
+{
+    return (static_cast<std::uint32_t>(i) * 0x9E3779B1u + static_cast<std::uint32_t>(j)) * 0x85EBCA6Bu >> 28 == 0;
+}
+
+// Walks from different pairs often join one path (where a scan matches and passes over
+// in turn for thousands of characters), and each would walk the rest of it again. So a
+// long walk leaves, at some of the pairs where its steps begin, where it ends: a later walk
+// that reaches one of them jumps there.
 FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std::int32_t j) const
 {
     Advance advance{i, j, 0, {}};
-    while (advance.i <= firstLength_ && advance.j <= secondLength_) {
+    passedCheckpoints_.clear();
+    for (std::int32_t steps = 0; advance.i <= firstLength_ && advance.j <= secondLength_; ++steps) {
+        if (steps > 0 && isCheckpoint(advance.i, advance.j)) {
+            const std::uint32_t key = static_cast<std::uint32_t>(advance.i) << 16 | static_cast<std::uint32_t>(advance.j);
+            if (const auto known = walkEnds_.find(key); known != walkEnds_.end()) {
+                const std::int16_t matched = advance.matched;
+                advance = known->second;
+                advance.matched = static_cast<std::int16_t>(advance.matched + matched);
+                break;
+            }
+            passedCheckpoints_.emplace_back(key, advance.matched);
+        }
         if (firstRuns_[static_cast<std::size_t>(advance.i - 1)] >= kLongRun && crossRun(advance)) continue;
         advance.j = passOver_.stop(advance.i, advance.j);  // characters passed over without a call
         if (advance.j > secondLength_) break;
@@ -77,6 +98,9 @@ FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std
         advance.candidate = firstIndex_.occurrencesFrom(wanted, advance.i + 1);
         break;
     }
+    for (const auto& [key, matched] : passedCheckpoints_)
+        walkEnds_.try_emplace(key, Advance{advance.i, advance.j, static_cast<std::int16_t>(advance.matched - matched),
+                                           advance.candidate});
     return advance;
 }
 

@@ -171,6 +171,11 @@ private:
     PassOverIndex passOver_;
     std::vector<std::int32_t> firstRuns_, secondRuns_;
     std::unordered_map<std::uint64_t, BlockExits> blocks_;  // by the ends of their two runs
+    // Where walks end, from about one in 16 of the pairs at which one of their steps began
+    // (see walkWithoutCalls).
+    static bool isCheckpoint(std::int32_t i, std::int32_t j);
+    mutable std::unordered_map<std::uint32_t, Advance> walkEnds_;
+    mutable std::vector<std::pair<std::uint32_t, std::int16_t>> passedCheckpoints_;  // and the characters matched before
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
     std::optional<RunWeight> weight_;
     std::shared_ptr<SuffixPairMemo> memo_;
