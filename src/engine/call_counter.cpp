@@ -16,12 +16,15 @@ CallCounter::CallCounter(std::uint64_t start, std::uint64_t limit, ComputationCo
 {
 }
 
+void CallCounter::passLimit()
+{
+    value_ = limit_;
+    throw OverflowError(OverflowLimit::CallCount);
+}
+
 void CallCounter::addPastLimit(std::uint64_t n)
 {
-    if (hasLimit()) {
-        value_ = limit_;
-        throw OverflowError(OverflowLimit::CallCount);
-    }
+    if (hasLimit()) passLimit();
     // No limit: the 64-bit part wrapped; carry 2^64 into the exact part.
     value_ += n;
     beyond_ += toMpz(std::numeric_limits<std::uint64_t>::max());
@@ -32,10 +35,7 @@ void CallCounter::addPastLimit(std::uint64_t n)
 void CallCounter::add(const mpz_class& n)
 {
     if (n.fits_ulong_p()) return add(static_cast<std::uint64_t>(n.get_ui()));
-    if (hasLimit()) {
-        value_ = limit_;
-        throw OverflowError(OverflowLimit::CallCount);
-    }
+    if (hasLimit()) passLimit();
     beyond_ += n;
     if (control_) check();
 }

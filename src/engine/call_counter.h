@@ -34,6 +34,10 @@ public:
         if (control_ && (control_->cancelRequested() || ++sinceCheck_ >= kCheckEvery)) check();
     }
     void add(const mpz_class& n);
+    // Raises the call-count overflow now, leaving the counter at its limit, as adding past
+    // it does: for a part of the whole count, counted elsewhere, that has passed the limit.
+    // Only for counters with a limit.
+    [[noreturn]] void passLimit();
 
     bool hasLimit() const noexcept { return limit_ != kNoLimit; }
     std::uint64_t limit() const noexcept { return limit_; }

@@ -56,14 +56,15 @@ std::int32_t FastCommonLength::commonPrefix(std::int32_t i, std::int32_t j) cons
     return n;
 }
 
-// From pair (i, j), the pair where the scan will first weigh a candidate, or the end of a
-// text, with the characters matched on the way there.
-// About one pair in kCheckpointEvery, whatever the steps by which walks move.
+// About one pair in sixteen, whatever the steps by which walks move.
 bool FastCommonLength::isCheckpoint(std::int32_t i, std::int32_t j)
 {
     return (static_cast<std::uint32_t>(i) * 0x9E3779B1u + static_cast<std::uint32_t>(j)) * 0x85EBCA6Bu >> 28 == 0;
 }
 
+// From pair (i, j), the pair where the scan will first weigh a candidate, or the end of a
+// text, with the characters matched on the way there.
+//
 // Walks from different pairs often join one path (where a scan matches and passes over
 // in turn for thousands of characters), and each would walk the rest of it again. So a
 // long walk leaves, at some of the pairs where its steps begin, where it ends: a later walk
@@ -232,7 +233,7 @@ void FastCommonLength::checkPendingCalls(CallCounter& counter) const
         if (low > high) continue;
         pending += static_cast<unsigned __int128>((high - low) / block.period() + 1) + block.exitCalls(low, high);
     }
-    if (pending > counter.limit()) counter.add(counter.limit() - counter.value() + 1);
+    if (pending > counter.limit()) counter.passLimit();
 }
 
 // Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that
@@ -265,7 +266,7 @@ bool FastCommonLength::step(Frame& frame, CallCounter& caller)
     for (;;) {
         // A quiet frame is part of an exit whose candidate the search invokes, so the
         // invocations it has made so far are part of the count.
-        if (frame.quiet && frame.nestedCalls > caller.limit()) caller.add(caller.limit() - caller.value() + 1);
+        if (frame.quiet && frame.nestedCalls > caller.limit()) caller.passLimit();
         switch (frame.phase) {
         case Phase::Start: {
             // Steps that make no call (runs of equal characters, and characters of the

@@ -77,8 +77,7 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
     } catch (const OverflowError& error) {
         if (error.limit() != OverflowLimit::CallCount) throw;
         // One order has counted past the limit: the caller's count passes it too.
-        counter.add(counter.limit() - counter.value() + 1);
-        throw;
+        counter.passLimit();
     }
 }
 

@@ -60,7 +60,7 @@ std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16str
         return std::nullopt;
     } catch (const OverflowError& error) {
         if (!isCallCountOverflow(error)) throw;
-        counter.add(counter.limit() - counter.value() + 1);  // the same overflow, at the limit
+        counter.passLimit();  // the same overflow
     }
     counter.add(local.value() - counter.value());
     return length;
