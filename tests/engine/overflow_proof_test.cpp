@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/call_counter.h"
+#include "engine/fast_common_length.h"
+#include "engine/overflow_proof.h"
+#include "engine/suffix_lcs_table.h"
+#include "test_texts.h"
+
+namespace velmora {
+namespace {
+
+// LCS(first[i..], second[j..]) for every pair by the textbook programme, row-major with
+// one extra row and column of zeros.
+std::vector<std::int32_t> plainSuffixTable(std::u16string_view a, std::u16string_view b)
+{
+    const std::size_t columns = b.size() + 2;
+    std::vector<std::int32_t> table((a.size() + 2) * columns, 0);
+    for (std::size_t i = a.size(); i >= 1; --i)
+        for (std::size_t j = b.size(); j >= 1; --j)
+            table[i * columns + j] = a[i - 1] == b[j - 1]
+                                         ? table[(i + 1) * columns + j + 1] + 1
+                                         : std::max(table[(i + 1) * columns + j], table[i * columns + j + 1]);
+    return table;
+}
+
+std::u16string lettersOf(std::mt19937& random, char16_t from, unsigned letters, std::size_t length, std::size_t longestRun = 1)
+{
+    std::u16string text;
+    while (text.size() < length) text.append(1 + random() % longestRun, static_cast<char16_t>(from + random() % letters));
+    return text.substr(0, length);
+}
+
+// Rows across several blocks (more than the table keeps at hand, read out of order),
+// second texts across word boundaries, and characters kept whole or set bit by bit.
+TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
+{
+    struct Shape {
+        const char* name;
+        std::size_t firstLength, secondLength;
+        unsigned letters;
+        std::size_t longestRun;
+    };
+    const Shape shapes[] = {
+        {"empty second text", 70, 0, 3, 1},
+        {"one word of the second text, exactly", 130, 64, 2, 1},
+        {"a word and one position", 65, 65, 4, 1},
+        {"many blocks, read out of order", 1300, 150, 4, 1},
+        {"rare characters set bit by bit", 200, 700, 200, 1},
+        {"long runs", 300, 260, 3, 40},
+    };
+    std::mt19937 random(5);
+    for (const Shape& shape : shapes) {
+        const auto first = lettersOf(random, u'一', shape.letters, shape.firstLength, shape.longestRun);
+        const auto second = lettersOf(random, u'一', shape.letters, shape.secondLength, shape.longestRun);
+        const auto expected = plainSuffixTable(first, second);
+        SuffixLcsTable table(first, second);
+        const auto a = static_cast<std::int32_t>(first.size()), b = static_cast<std::int32_t>(second.size());
+        std::vector<std::int32_t> rows(static_cast<std::size_t>(a) + 1);
+        for (std::int32_t i = 0; i <= a; ++i) rows[static_cast<std::size_t>(i)] = i + 1;
+        std::shuffle(rows.begin(), rows.end(), random);
+        for (const std::int32_t i : rows)
+            for (std::int32_t j = 1; j <= b + 1; ++j)
+                ASSERT_EQ(table.at(i, j), expected[static_cast<std::size_t>(i) * (second.size() + 2) + static_cast<std::size_t>(j)])
+                    << shape.name << ", i " << i << ", j " << j;
+    }
+}
+
+std::uint64_t nestedCalls(std::u16string_view first, std::u16string_view second)
+{
+    CallCounter counter(0, CallCounter::kNoLimit);
+    FastCommonLengthOf(first, second, counter);
+    return counter.value() - 1;
+}
+
+// Pushed to the end with every candidate weighed, the proof counts each nested invocation
+// once; stopped anywhere, or with later candidates left out, it counts no more than that.
+TEST(OverflowProof, NeverCountsMoreThanTheSearchMakesAndAllOfItWhenPushedToTheEnd)
+{
+    struct Row {
+        const char* name;
+        std::uint64_t laterCandidatesWork, stepsPerAdvance;
+    };
+    const Row rows[] = {
+        {"every candidate, pushed at once", UINT64_MAX, UINT64_MAX},
+        {"every candidate, a pair at a time", UINT64_MAX, 1},
+        {"later candidates cut short", 3, 5},
+    };
+    for (const Row& row : rows) {
+        test::forRandomPairs(31, 600, 18, [&](const std::u16string& upper, const std::u16string& lower, int round) {
+            SuffixLcsTable lengths(upper, lower);
+            OverflowProof proof(upper, lower, lengths, row.laterCandidatesWork);
+            const std::uint64_t exact = nestedCalls(upper, lower);
+            proof.start(1, 1);
+            std::uint64_t before = 0;
+            while (!proof.exhausted()) {
+                proof.advance(row.stepsPerAdvance, UINT64_MAX);
+                ASSERT_GE(proof.proved(), before) << row.name << ", round " << round;
+                ASSERT_LE(proof.proved(), exact) << row.name << ", round " << round;
+                before = proof.proved();
+            }
+            if (row.laterCandidatesWork == UINT64_MAX) {
+                ASSERT_EQ(proof.proved(), exact) << row.name << ", round " << round;
+            }
+        });
+    }
+}
+
+// One proof object serves call after call of a computation, each from its own pair.
+TEST(OverflowProof, StartsAfreshAtEachCall)
+{
+    std::mt19937 random(8);
+    const auto first = lettersOf(random, u'a', 3, 18), second = lettersOf(random, u'a', 3, 18);
+    SuffixLcsTable lengths(first, second);
+    OverflowProof proof(first, second, lengths, UINT64_MAX);
+    for (const auto& [i, j] : {std::pair{1, 1}, {7, 3}, {1, 12}, {19, 1}, {10, 19}}) {
+        proof.start(i, j);
+        proof.advance(UINT64_MAX, UINT64_MAX);
+        EXPECT_EQ(proof.proved(), nestedCalls(std::u16string_view(first).substr(static_cast<std::size_t>(i - 1)),
+                                              std::u16string_view(second).substr(static_cast<std::size_t>(j - 1))))
+            << i << ", " << j;
+    }
+}
+
+// Where calls repeat calls that repeat calls (stretches of short units), the heaviest
+// pairs first reach the window's limit within a small allowance of steps.
+TEST(OverflowProof, ReachesTheLimitInFewStepsWhereCallsRepeat)
+{
+    const std::u16string first = test::repeated(u"cbc", 600) + test::repeated(u"bda", 400) + test::repeated(u"adcc", 300);
+    const std::u16string second = test::repeated(u"ba", 700) + test::repeated(u"bac", 500) + test::repeated(u"bc", 600);
+    SuffixLcsTable lengths(first, second);
+    OverflowProof proof(first, second, lengths);
+    proof.start(1, 1);
+    const std::uint64_t limit = CallCounter::kWindowLimit;
+    EXPECT_TRUE(proof.advance(200'000, limit)) << "proved " << proof.proved();
+}
+
+}  // namespace
+}  // namespace velmora
