@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "engine/call_counter.h"
+#include "engine/checked_arithmetic.h"
+#include "engine/column_sweep.h"
 #include "engine/fast_common_length.h"
 #include "engine/overflow_proof.h"
+#include "engine/racing_common_length.h"
 #include "engine/suffix_lcs_table.h"
 #include "test_texts.h"
 
@@ -137,6 +140,57 @@ TEST(OverflowProof, ReachesTheLimitInFewStepsWhereCallsRepeat)
     proof.start(1, 1);
     const std::uint64_t limit = CallCounter::kWindowLimit;
     EXPECT_TRUE(proof.advance(200'000, limit)) << "proved " << proof.proved();
+}
+
+// Stretches of short units over a few letters, where calls repeat calls.
+std::u16string stretchesOfUnits(std::mt19937& random, std::size_t length)
+{
+    std::u16string text;
+    while (text.size() < length) {
+        const auto unit = lettersOf(random, u'a', 4, 2 + random() % 3);
+        text += test::repeated(unit, 1 + random() % 12);
+    }
+    return text.substr(0, length);
+}
+
+// With turns of one frame the proof joins every call after a few frames; whichever of the
+// three stops the race (the proof, with many steps a round, or the engines), a limit of
+// exactly the count is not passed and one less is, from any count the computation has
+// reached before the call.
+TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
+{
+    std::mt19937 random(3);
+    int compared = 0;
+    for (int round = 0; round < 150; ++round) {
+        const auto first = stretchesOfUnits(random, 20 + random() % 70);
+        const auto second = stretchesOfUnits(random, 20 + random() % 70);
+        CallCounter swept(0, CallCounter::kNoLimit);
+        const std::int16_t length = SweptCommonLength(first, second, swept);
+        const auto count = swept.value64();
+        if (!count || *count > CallCounter::kNoLimit / 4) continue;
+        struct Race {
+            std::uint64_t before, turn, proofSteps;
+        };
+        for (const Race& race : {Race{0, 4, 50}, Race{5000, 4, 50}, Race{0, 1, 2}}) {
+            const auto name = testing::Message() << "round " << round << ", from " << race.before << ", turn "
+                                                 << race.turn << ", proof steps " << race.proofSteps;
+            const std::uint64_t before = race.before;
+            CallCounter atLimit(before, before + *count);
+            ASSERT_EQ(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells,
+                                           FastCommonLength::kWeighedRun, race.turn, race.proofSteps),
+                      length)
+                << name;
+            EXPECT_EQ(atLimit.value(), before + *count) << name;
+            CallCounter pastLimit(before, before + *count - 1);
+            EXPECT_THROW(RacingCommonLengthOf(first, second, pastLimit, SuffixPairMemo::kMostDenseCells,
+                                              FastCommonLength::kWeighedRun, race.turn, race.proofSteps),
+                         OverflowError)
+                << name;
+            EXPECT_EQ(pastLimit.value(), before + *count - 1) << name;
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 100);
 }
 
 }  // namespace
