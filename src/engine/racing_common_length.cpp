@@ -1,5 +1,6 @@
 #include "engine/racing_common_length.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -21,14 +22,8 @@ struct RacingCommonLength::Runner {
 };
 
 RacingCommonLength::RacingCommonLength(std::u16string_view first, std::u16string_view second,
-                                       std::size_t mostDenseCells, std::int32_t weighedRun, std::uint64_t turn,
-                                       std::uint64_t proofStepsPerFrame)
-    : first_(first),
-      second_(second),
-      mostDenseCells_(mostDenseCells),
-      weighedRun_(weighedRun),
-      turn_(turn),
-      proofStepsPerFrame_(proofStepsPerFrame)
+                                       std::size_t mostDenseCells, std::int32_t weighedRun, const RacePace& pace)
+    : first_(first), second_(second), mostDenseCells_(mostDenseCells), weighedRun_(weighedRun), pace_(pace)
 {
 }
 
@@ -59,9 +54,9 @@ std::optional<FastCommonLength::RunWeight> RacingCommonLength::weigh(
 }
 
 // Starts both engines with start (the second only if the first needs more than a turn)
-// and lets them take turns until one has finished, or, for a call, until the proof finds
-// that it passes the limit. start returning false ends the race at once with the first
-// engine.
+// and lets them take turns until one has finished, or, for a call that has run a while,
+// until the proof finds that it passes the limit. start returning false ends the race at
+// once with the first engine.
 template <class Start>
 RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start start, std::optional<Pair> call)
 {
@@ -70,18 +65,17 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
         candidatesFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
                                                     FastCommonLength::Order::CandidatesFirst, weighedRun_, memo_);
     }
+    Proof proof{call, std::chrono::steady_clock::now()};
     try {
-        if (!start(*candidatesFirst_) || candidatesFirst_->advance(turn_)) return *candidatesFirst_;
+        if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
         if (!continuationFirst_)
             continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
                                                           FastCommonLength::Order::ContinuationFirst, weighedRun_, memo_);
         start(*continuationFirst_);
-        for (int round = 1;; ++round) {
-            if (continuationFirst_->advance(turn_)) return *continuationFirst_;
-            if (candidatesFirst_->advance(turn_)) return *candidatesFirst_;
-            if (call && round >= kRoundsBeforeProof && proveOverflow(*call, round == kRoundsBeforeProof, counter))
-                counter.passLimit();
+        for (;;) {
+            if (takeTurn(*continuationFirst_, proof, counter)) return *continuationFirst_;
+            if (takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
         }
     } catch (const OverflowError& error) {
         if (error.limit() != OverflowLimit::CallCount) throw;
@@ -90,23 +84,41 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
     }
 }
 
-// One round of the proof on the call: true once it has counted more nested invocations
-// than the caller's count leaves room for (with the call's own one, the limit is passed).
-bool RacingCommonLength::proveOverflow(const Pair& call, bool begin, const CallCounter& counter)
+// An engine's turn, in slices short enough that the proof, once the call has run long
+// enough, takes its steps soon after; true once the engine has finished.
+bool RacingCommonLength::takeTurn(Runner& runner, Proof& proof, CallCounter& counter)
+{
+    for (std::uint64_t done = 0; done < pace_.turn; done += kSlice) {
+        const std::uint64_t frames = std::min(kSlice, pace_.turn - done);
+        if (runner.advance(frames)) return true;
+        if (!proof.call || !(proof.joined || proofJoins(proof.began))) continue;
+        if (proveOverflow(*proof.call, !std::exchange(proof.joined, true), frames, counter)) counter.passLimit();
+    }
+    return false;
+}
+
+// Steps of the proof on the call, as many per frame as the pace gives: true once it has
+// counted more nested invocations than the caller's count leaves room for (with the
+// call's own one, the limit is passed).
+bool RacingCommonLength::proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter)
 {
     if (!proof_) {
         lengths_ = std::make_unique<SuffixLcsTable>(first_, second_, counter.control());
         proof_ = std::make_unique<OverflowProof>(first_, second_, *lengths_);
     }
     if (begin) proof_->start(call.first, call.second);
-    return proof_->advance(turn_ * proofStepsPerFrame_, counter.limit() - counter.value());
+    return proof_->advance(frames * pace_.proofStepsPerFrame, counter.limit() - counter.value());
+}
+
+bool RacingCommonLength::proofJoins(std::chrono::steady_clock::time_point began) const
+{
+    return pace_.proofAfter.count() == 0 || std::chrono::steady_clock::now() - began >= pace_.proofAfter;
 }
 
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
-                                  std::size_t mostDenseCells, std::int32_t weighedRun, std::uint64_t turn,
-                                  std::uint64_t proofStepsPerFrame)
+                                  std::size_t mostDenseCells, std::int32_t weighedRun, const RacePace& pace)
 {
-    RacingCommonLength engine(first, second, mostDenseCells, weighedRun, turn, proofStepsPerFrame);
+    RacingCommonLength engine(first, second, mostDenseCells, weighedRun, pace);
     return engine.invoke(1, 1, counter);
 }
 

@@ -8,6 +8,7 @@
 // counting its invocations one evaluated pair at a time can take seconds where calls
 // repeat calls: an overflow proof, which needs no count of any pair, joins the race then.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,22 +22,24 @@
 
 namespace velmora {
 
+// How the two engines and the proof share a call. A frame can cost a quarter of a
+// microsecond or, filling a block, tens of them, so the proof joins by the clock: its
+// table costs about 30 ms for the longest texts, which a call that has run this long may
+// well save. Tests shorten the turn, so that the engines take turns, and use each other's
+// pairs, on small texts too, and let the proof join at once with many steps a round, so
+// that it stops races there too.
+struct RacePace {
+    std::uint64_t turn = 1 << 14;                  // frames an engine evaluates per turn
+    std::chrono::microseconds proofAfter{20'000};  // how long a call runs before the proof joins
+    std::uint64_t proofStepsPerFrame = 2;          // the proof's steps for each frame the engines evaluate
+};
+
 class RacingCommonLength {
 public:
-    // Frames an engine evaluates before the other one takes its turn.
-    static constexpr std::uint64_t kTurn = 1 << 14;
-    // Rounds of both engines' turns before the overflow proof joins a call, and its
-    // steps per round for each frame of a turn.
-    static constexpr int kRoundsBeforeProof = 2;
-    static constexpr std::uint64_t kProofStepsPerFrame = 2;
-
-    // The texts must outlive this object. Tests shorten the turn, so that the engines take
-    // turns, and use each other's pairs, on small texts too, and lengthen the proof's
-    // steps, so that it stops races there too.
+    // The texts must outlive this object.
     RacingCommonLength(std::u16string_view first, std::u16string_view second,
                        std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                       std::int32_t weighedRun = FastCommonLength::kWeighedRun, std::uint64_t turn = kTurn,
-                       std::uint64_t proofStepsPerFrame = kProofStepsPerFrame);
+                       std::int32_t weighedRun = FastCommonLength::kWeighedRun, const RacePace& pace = {});
     ~RacingCommonLength();
 
     // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
@@ -52,12 +55,20 @@ private:
     using Pair = std::pair<std::int32_t, std::int32_t>;
     template <class Start>
     Runner& race(CallCounter& counter, Start start, std::optional<Pair> call);
-    bool proveOverflow(const Pair& call, bool begin, const CallCounter& counter);
+    // The proof on one call: whether the call has run long enough for it to join.
+    struct Proof {
+        std::optional<Pair> call;  // none for a weighing
+        std::chrono::steady_clock::time_point began;
+        bool joined = false;
+    };
+    static constexpr std::uint64_t kSlice = 1 << 12;  // frames at most between the proof's steps
+    bool takeTurn(Runner& runner, Proof& proof, CallCounter& counter);
+    bool proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter);
+    bool proofJoins(std::chrono::steady_clock::time_point began) const;
     std::u16string_view first_, second_;
     std::size_t mostDenseCells_;
     std::int32_t weighedRun_;
-    std::uint64_t turn_;
-    std::uint64_t proofStepsPerFrame_;
+    RacePace pace_;
     std::shared_ptr<SuffixPairMemo> memo_;  // both engines', so that each uses what the other has evaluated
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
     std::unique_ptr<SuffixLcsTable> lengths_;  // for the proof, once a call needs one
@@ -68,7 +79,6 @@ private:
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
                                   std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
                                   std::int32_t weighedRun = FastCommonLength::kWeighedRun,
-                                  std::uint64_t turn = RacingCommonLength::kTurn,
-                                  std::uint64_t proofStepsPerFrame = RacingCommonLength::kProofStepsPerFrame);
+                                  const RacePace& pace = {});
 
 }  // namespace velmora

@@ -169,21 +169,23 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
         const auto count = swept.value64();
         if (!count || *count > CallCounter::kNoLimit / 4) continue;
         struct Race {
-            std::uint64_t before, turn, proofSteps;
+            std::uint64_t before;
+            RacePace pace;
         };
-        for (const Race& race : {Race{0, 4, 50}, Race{5000, 4, 50}, Race{0, 1, 2}}) {
+        const std::chrono::microseconds atOnce{0};
+        for (const Race& race : {Race{0, {4, atOnce, 50}}, Race{5000, {4, atOnce, 50}}, Race{0, {1, atOnce, 2}}}) {
             const auto name = testing::Message() << "round " << round << ", from " << race.before << ", turn "
-                                                 << race.turn << ", proof steps " << race.proofSteps;
+                                                 << race.pace.turn << ", proof steps " << race.pace.proofStepsPerFrame;
             const std::uint64_t before = race.before;
             CallCounter atLimit(before, before + *count);
             ASSERT_EQ(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells,
-                                           FastCommonLength::kWeighedRun, race.turn, race.proofSteps),
+                                           FastCommonLength::kWeighedRun, race.pace),
                       length)
                 << name;
             EXPECT_EQ(atLimit.value(), before + *count) << name;
             CallCounter pastLimit(before, before + *count - 1);
             EXPECT_THROW(RacingCommonLengthOf(first, second, pastLimit, SuffixPairMemo::kMostDenseCells,
-                                              FastCommonLength::kWeighedRun, race.turn, race.proofSteps),
+                                              FastCommonLength::kWeighedRun, race.pace),
                          OverflowError)
                 << name;
             EXPECT_EQ(pastLimit.value(), before + *count - 1) << name;

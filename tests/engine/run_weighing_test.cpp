@@ -99,10 +99,10 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
             }
         // Turns of a few frames make the two engines hand each other pairs half evaluated
         // by the other, through their shared memo.
-        for (const std::uint64_t turn : {RacingCommonLength::kTurn, std::uint64_t{1}, std::uint64_t{7}}) {
+        for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{1}, std::uint64_t{7}}) {
             CallCounter raced(0, CallCounter::kNoLimit - 1);
             ASSERT_EQ(RacingCommonLengthOf(first, second, raced, SuffixPairMemo::kMostDenseCells,
-                                           FastCommonLength::kWeighedRun, turn),
+                                           FastCommonLength::kWeighedRun, RacePace{turn}),
                       sweptLength)
                 << name << ", turn " << turn;
             ASSERT_EQ(raced.value(), *swept) << name << ", turn " << turn;
@@ -148,9 +148,9 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
         const std::uint64_t count = *swept;
         for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2})
-            for (const std::uint64_t turn : {RacingCommonLength::kTurn, std::uint64_t{3}}) {
+            for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{3}}) {
                 const auto race = [&](CallCounter& counter) {
-                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun, turn);
+                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun, RacePace{turn});
                 };
                 CallCounter atLimit(0, count);
                 EXPECT_NO_THROW(race(atLimit)) << name << ", turn " << turn;

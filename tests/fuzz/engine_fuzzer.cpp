@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes, read as two short texts and a direction, to both engines and
 // stops on any difference in result, call count, gap table or window operations.
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -92,10 +93,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "length, weighed from two");
         require(weighedCount.value() == fastCount.value(), "call count, weighed from two");
     }
-    // Raced in turns of one frame: each engine goes on from pairs the other evaluated.
+    // Raced in turns of one frame, the overflow proof joining at once: each engine goes on
+    // from pairs the other evaluated, and whichever of the three stops a race with a limit
+    // one below the count, it stops there.
+    const RacePace eager{1, std::chrono::microseconds{0}, 16};
     CallCounter racedCount;
-    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2, 1);
+    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2, eager);
     require(racedCount.value() == fastCount.value(), "call count, raced");
+    if (fastCount.value() > 1) {
+        CallCounter belowCount(0, fastCount.value() - 1);
+        bool overflowed = false;
+        try {
+            RacingCommonLengthOf(first, second, belowCount, SuffixPairMemo::kMostDenseCells, 2, eager);
+        } catch (const OverflowError&) {
+            overflowed = true;
+        }
+        require(overflowed && belowCount.value() == belowCount.limit(), "overflow one below the count, raced");
+    }
     CallCounter sweptCount(0, CallCounter::kNoLimit);
     require(SweptCommonLength(first, second, sweptCount) == CommonLength(first, second, literalCount), "swept length");
     require(sweptCount.exact() == toMpz(fastCount.value()), "swept call count");
