@@ -38,6 +38,12 @@ OverflowProof::Key OverflowProof::keyOf(std::int32_t i, std::int32_t j)
 
 void OverflowProof::start(std::int32_t i, std::int32_t j)
 {
+    // What pairs reach serves every call, but not without bound.
+    if (remembered_ > kMostSteps) {
+        expansions_.clear();
+        remembered_ = 0;
+    }
+    spent_ = 0;
     weights_.clear();
     heap_ = {};
     proved_ = 0;
@@ -48,7 +54,7 @@ void OverflowProof::start(std::int32_t i, std::int32_t j)
 bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
 {
     std::uint64_t spent = 0;
-    while (proved_ < needed && !heap_.empty()) {
+    while (proved_ < needed && !heap_.empty() && spent_ + spent < kMostSteps) {
         const auto [weight, pair] = heap_.top();
         heap_.pop();
         const auto pending = weights_.find(pair);
@@ -56,6 +62,7 @@ bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
         push(pair, spent);
         if (spent >= steps) break;
     }
+    spent_ += spent;
     return proved_ >= needed;
 }
 
@@ -87,6 +94,7 @@ const OverflowProof::Expansion& OverflowProof::expand(Key pair, std::uint64_t& s
         ++steps;
     }
     if (i <= firstLength_ && j <= secondLength_) weighCandidates(i, j, out, steps);
+    remembered_ += out.reached.size() + 1;
     return expansions_.emplace(pair, std::move(out)).first->second;
 }
 

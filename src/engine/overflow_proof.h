@@ -32,14 +32,19 @@ public:
     // left out, which only weakens the proof. Tests lift it to reach the exact count.
     static constexpr std::uint64_t kLaterCandidatesWork = 1024;
 
+    // Steps a call's proof may take in all: where the counts do not grow by repetition it
+    // finds little, and what it remembers grows with every step.
+    static constexpr std::uint64_t kMostSteps = std::uint64_t{1} << 22;
+
     // The texts and the table must outlive this object.
     OverflowProof(std::u16string_view first, std::u16string_view second, SuffixLcsTable& lengths,
                   std::uint64_t laterCandidatesWork = kLaterCandidatesWork);
 
     // Begins on the call CommonLength(first[i..], second[j..]) (1-based), forgetting any other.
     void start(std::int32_t i, std::int32_t j);
-    // Pushes for about `steps` steps (at least one pair); true once the invocations nested
-    // in the call are proved to be at least `needed`.
+    // Pushes for about `steps` steps (at least one pair, unless the call's proof has taken
+    // kMostSteps); true once the invocations nested in the call are proved to be at least
+    // `needed`.
     bool advance(std::uint64_t steps, std::uint64_t needed);
     // The nested invocations proved so far (sticking at 2^62).
     std::uint64_t proved() const { return proved_; }
@@ -69,6 +74,8 @@ private:
     std::priority_queue<std::pair<std::uint64_t, Key>> heap_;  // weights as they were set
     std::vector<std::uint64_t> skipTimes_;  // per skipped character, the calls made with it
     std::uint64_t proved_ = 0;
+    std::uint64_t spent_ = 0;    // steps of the call's proof so far
+    std::size_t remembered_ = 0;  // pairs reached, over all expansions remembered
 };
 
 }  // namespace velmora
