@@ -70,15 +70,23 @@ std::u16string randomRuns(unsigned seed, std::size_t length, unsigned letters, s
     return text;
 }
 
-// Units of two to four of the letters a-d, each repeated to up to 3,000 characters.
-std::u16string randomStretches(unsigned seed, std::size_t length)
+// Random units over the first `letters` letters, each repeated to up to longestStretch
+// characters; by default units of two to four of a-d, stretches up to 3,000.
+struct StretchShape {
+    unsigned letters = 4;
+    unsigned shortestUnit = 2, longestUnit = 4;
+    unsigned longestStretch = 3000;
+};
+
+std::u16string randomStretches(unsigned seed, std::size_t length, const StretchShape& shape = {})
 {
     std::mt19937 random(seed);
     std::u16string text;
     while (text.size() < length) {
         std::u16string unit;
-        for (auto k = 2 + random() % 3; k > 0; --k) unit += static_cast<char16_t>(u'a' + random() % 4);
-        for (auto count = 1 + random() % 3000 / unit.size(); count > 0; --count) text += unit;
+        for (auto k = shape.shortestUnit + random() % (shape.longestUnit - shape.shortestUnit + 1); k > 0; --k)
+            unit += static_cast<char16_t>(u'a' + random() % shape.letters);
+        for (auto count = 1 + random() % shape.longestStretch / unit.size(); count > 0; --count) text += unit;
     }
     text.resize(length);
     return text;
@@ -148,6 +156,17 @@ std::vector<Pair> families(std::size_t n)
     for (unsigned seed = 1; seed <= 60; ++seed)
         pairs.push_back({"random stretches of units, seed " + std::to_string(seed), randomStretches(seed + 400, n),
                          randomStretches(seed + 500, n)});
+    // Stretches of other shapes, where calls repeat calls most: from two letters to 26,
+    // units of one letter to nine, stretches up to 100 characters to 10,000.
+    const StretchShape shapes[] = {{4, 2, 4, 8000}, {3, 2, 4, 8000}, {2, 2, 4, 3000},  {3, 3, 5, 3000}, {2, 3, 6, 5000},
+                                   {5, 1, 3, 2000}, {3, 1, 2, 500},  {6, 2, 6, 10000}, {4, 1, 1, 3000}, {26, 2, 5, 4000},
+                                   {4, 5, 9, 6000}, {2, 1, 3, 100}};
+    for (const StretchShape& shape : shapes)
+        for (unsigned seed = 1; seed <= 4; ++seed)
+            pairs.push_back({"stretches of units over " + std::to_string(shape.letters) + " letters, units of " +
+                                 std::to_string(shape.shortestUnit) + " to " + std::to_string(shape.longestUnit) +
+                                 ", up to " + std::to_string(shape.longestStretch) + ", seed " + std::to_string(seed),
+                             randomStretches(seed + 600, n, shape), randomStretches(seed + 700, n, shape)});
     // Random runs.
     for (unsigned seed = 1; seed <= 6; ++seed)
         for (const std::size_t longest : {std::size_t{10}, std::size_t{100}, std::size_t{1000}, std::size_t{5000}})
