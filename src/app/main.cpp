@@ -16,6 +16,13 @@ int main(int argc, char** argv)
     velmora::installFontSubstitutions();
     velmora::MainWindow window;
     velmora::Workflow workflow(window);
+    // VELMORA_ENGINE=literal: the reference engine, every invocation one by one, for
+    // watching how much slower it is (a long computation shows its progress and 取消).
+    const QString engine = qEnvironmentVariable("VELMORA_ENGINE");
+    if (engine == QStringLiteral("literal"))
+        workflow.setEngine(velmora::EngineKind::Literal);
+    else if (!engine.isEmpty() && engine != QStringLiteral("fast"))
+        qWarning("velmora: VELMORA_ENGINE is literal or fast; using fast");
     workflow.load();
     return QApplication::exec();
 }

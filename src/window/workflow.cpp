@@ -176,6 +176,7 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
         AlignmentOptions options;
         options.control = &control;
         options.tuning = tuning_;
+        options.engine = engine_;
         Align(working, direction, recorded, options);
     });
     if (!failure) {

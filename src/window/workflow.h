@@ -32,6 +32,9 @@ public:
     ComparisonSession& session() { return session_; }
     // Where the engine changes its evaluation (tests reach the slow paths with it).
     void setEngineTuning(const EngineTuning& tuning) { tuning_ = tuning; }
+    // The engine the computations run: the fast one, or the literal reference to watch
+    // every invocation made one by one.
+    void setEngine(EngineKind engine) { engine_ = engine; }
     ComparisonState& state() { return session_.state(); }
 
     void load();
@@ -64,6 +67,7 @@ private:
     bool clearing_ = false;
     bool closeRequested_ = false;
     EngineTuning tuning_{};
+    EngineKind engine_ = EngineKind::Fast;
 };
 
 }  // namespace velmora
