@@ -19,13 +19,14 @@ std::uint64_t stickingProduct(std::uint64_t a, std::uint64_t b)
 }  // namespace
 
 OverflowProof::OverflowProof(std::u16string_view first, std::u16string_view second, SuffixLcsTable& lengths,
-                             std::uint64_t laterCandidatesWork)
+                             std::uint64_t laterCandidatesWork, std::uint64_t mostSteps)
     : first_(first),
       second_(second),
       firstLength_(static_cast<std::int32_t>(first.size())),
       secondLength_(static_cast<std::int32_t>(second.size())),
       lengths_(lengths),
       laterCandidatesWork_(laterCandidatesWork),
+      mostSteps_(mostSteps),
       firstIndex_(first),
       secondIndex_(second)
 {
@@ -39,7 +40,7 @@ OverflowProof::Key OverflowProof::keyOf(std::int32_t i, std::int32_t j)
 void OverflowProof::start(std::int32_t i, std::int32_t j)
 {
     // What pairs reach serves every call, but not without bound.
-    if (remembered_ > kMostSteps) {
+    if (remembered_ > mostSteps_) {
         expansions_.clear();
         remembered_ = 0;
     }
@@ -54,7 +55,7 @@ void OverflowProof::start(std::int32_t i, std::int32_t j)
 bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
 {
     std::uint64_t spent = 0;
-    while (proved_ < needed && !heap_.empty() && spent_ + spent < kMostSteps) {
+    while (proved_ < needed && !heap_.empty() && spent_ + spent < mostSteps_) {
         const auto [weight, pair] = heap_.top();
         heap_.pop();
         const auto pending = weights_.find(pair);

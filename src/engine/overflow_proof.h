@@ -33,17 +33,18 @@ public:
     static constexpr std::uint64_t kLaterCandidatesWork = 1024;
 
     // Steps a call's proof may take in all: where the counts do not grow by repetition it
-    // finds little, and what it remembers grows with every step.
+    // finds little, and what it remembers grows with every step; so many pairs reached
+    // are remembered for later calls at most. Tests lower it to reach both bounds.
     static constexpr std::uint64_t kMostSteps = std::uint64_t{1} << 22;
 
     // The texts and the table must outlive this object.
     OverflowProof(std::u16string_view first, std::u16string_view second, SuffixLcsTable& lengths,
-                  std::uint64_t laterCandidatesWork = kLaterCandidatesWork);
+                  std::uint64_t laterCandidatesWork = kLaterCandidatesWork, std::uint64_t mostSteps = kMostSteps);
 
     // Begins on the call CommonLength(first[i..], second[j..]) (1-based), forgetting any other.
     void start(std::int32_t i, std::int32_t j);
     // Pushes for about `steps` steps (at least one pair, unless the call's proof has taken
-    // kMostSteps); true once the invocations nested in the call are proved to be at least
+    // its most steps); true once the invocations nested in the call are proved to be at least
     // `needed`.
     bool advance(std::uint64_t steps, std::uint64_t needed);
     // The nested invocations proved so far (sticking at 2^62).
@@ -68,6 +69,7 @@ private:
     std::int32_t firstLength_, secondLength_;
     SuffixLcsTable& lengths_;
     std::uint64_t laterCandidatesWork_;
+    std::uint64_t mostSteps_;
     OccurrenceIndex firstIndex_, secondIndex_;
     std::unordered_map<Key, Expansion> expansions_;  // what each pair reaches, for every call
     std::unordered_map<Key, std::uint64_t> weights_;  // of the call under proof, not yet pushed

@@ -129,6 +129,35 @@ TEST(OverflowProof, StartsAfreshAtEachCall)
     }
 }
 
+// A call's proof stops at its most steps, short of the count; past as many pairs reached
+// what it remembered is forgotten, and later calls still reach their exact counts.
+TEST(OverflowProof, StopsAtItsMostStepsAndForgetsWhatItRemembered)
+{
+    std::mt19937 random(12);
+    const auto first = lettersOf(random, u'a', 3, 18), second = lettersOf(random, u'a', 3, 18);
+    SuffixLcsTable lengths(first, second);
+    OverflowProof proof(first, second, lengths, UINT64_MAX, 40);
+    int stopped = 0, exact = 0;
+    for (const auto& [i, j] : {std::pair{1, 1}, {15, 16}, {2, 1}, {13, 14}, {16, 13}, {1, 3}, {14, 15}, {12, 17}}) {
+        const auto expected = nestedCalls(std::u16string_view(first).substr(static_cast<std::size_t>(i - 1)),
+                                          std::u16string_view(second).substr(static_cast<std::size_t>(j - 1)));
+        proof.start(i, j);
+        proof.advance(UINT64_MAX, UINT64_MAX);
+        if (proof.exhausted()) {
+            EXPECT_EQ(proof.proved(), expected) << i << ", " << j;
+            ++exact;
+            continue;
+        }
+        const std::uint64_t proved = proof.proved();
+        EXPECT_FALSE(proof.advance(UINT64_MAX, UINT64_MAX));
+        EXPECT_EQ(proof.proved(), proved) << i << ", " << j << ": no step past the most";
+        EXPECT_LT(proved, expected) << i << ", " << j;
+        ++stopped;
+    }
+    EXPECT_GE(stopped, 2);
+    EXPECT_GE(exact, 4);
+}
+
 // Where calls repeat calls that repeat calls (stretches of short units), the heaviest
 // pairs first reach the window's limit within a small allowance of steps.
 TEST(OverflowProof, ReachesTheLimitInFewStepsWhereCallsRepeat)
