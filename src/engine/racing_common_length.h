@@ -24,7 +24,7 @@ namespace velmora {
 
 // How the two engines and the proof share a call. A frame can cost a quarter of a
 // microsecond or, filling a block, tens of them, so the proof joins by the clock: its
-// table costs about 30 ms for the longest texts, which a call that has run this long may
+// table costs about 25 ms for the longest texts, which a call that has run this long may
 // well save. Tests shorten the turn, so that the engines take turns, and use each other's
 // pairs, on small texts too, and let the proof join at once with many steps a round, so
 // that it stops races there too.

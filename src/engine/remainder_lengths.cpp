@@ -68,32 +68,6 @@ std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16str
 
 }  // namespace
 
-// LCS(Text1[i..], Text2[j..]) for every pair, by the plain dynamic programme.
-class RemainderLengths::LengthTable {
-public:
-    LengthTable(std::u16string_view a, std::u16string_view b, const ComputationControl* control)
-        : rows_(a.size() + 2), columns_(b.size() + 2), cells_(rows_ * columns_, 0)
-    {
-        for (std::size_t i = a.size(); i >= 1; --i) {
-            if (control) control->throwIfCancelled();
-            for (std::size_t j = b.size(); j >= 1; --j)
-                cells_[i * columns_ + j] = a[i - 1] == b[j - 1]
-                                               ? static_cast<std::int16_t>(cells_[(i + 1) * columns_ + j + 1] + 1)
-                                               : std::max(cells_[(i + 1) * columns_ + j], cells_[i * columns_ + j + 1]);
-        }
-    }
-    std::int16_t at(std::int32_t i, std::int32_t j) const
-    {
-        const auto row = std::min(static_cast<std::size_t>(i), rows_ - 1);
-        const auto column = std::min(static_cast<std::size_t>(j), columns_ - 1);
-        return cells_[row * columns_ + column];
-    }
-
-private:
-    std::size_t rows_, columns_;
-    std::vector<std::int16_t> cells_;
-};
-
 // The fast engine's counts are held in 64 bits and stick at the largest value; below
 // tuning.fastCountBound they are exact.
 RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2,
@@ -125,7 +99,7 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
                          length))
         return length;
     fast_.reset();  // its memory is better spent on the table
-    table_ = std::make_unique<LengthTable>(text1_, text2_, counter.control());
+    table_ = std::make_unique<SuffixLcsTable>(text1_, text2_, counter.control());
     return deferToSweep(pos1, pos2, counter);
 }
 
@@ -154,7 +128,7 @@ std::int16_t RemainderLengths::deferToSweep(std::int32_t pos1, std::int32_t pos2
 {
     if (counter.control()) counter.control()->throwIfCancelled();
     deferred_.emplace_back(pos1, pos2);
-    return table_->at(pos1, pos2);
+    return static_cast<std::int16_t>(table_->at(pos1, pos2));
 }
 
 void RemainderLengths::settle(CallCounter& counter)

@@ -17,6 +17,7 @@
 #include "engine/call_counter.h"
 #include "engine/fast_common_length.h"
 #include "engine/racing_common_length.h"
+#include "engine/suffix_lcs_table.h"
 
 namespace velmora {
 
@@ -52,7 +53,6 @@ public:
     void settle(CallCounter& counter);
 
 private:
-    class LengthTable;
     std::optional<std::int16_t> tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
     RacingCommonLength& racing();
     std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
@@ -63,7 +63,7 @@ private:
     std::uint64_t literalWork_;                   // what the literal engine may still spend first
     std::unique_ptr<RacingCommonLength> racing_;  // with a count limit, once the literal engine gives up
     std::unique_ptr<FastCommonLength> fast_;  // without one; null for the literal engine and once swept
-    std::unique_ptr<LengthTable> table_;      // once the counts have passed 64 bits
+    std::unique_ptr<SuffixLcsTable> table_;      // once the counts have passed 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };
 

@@ -85,10 +85,7 @@ std::u16string randomLetters(unsigned seed, std::size_t length)
 std::u16string randomRuns(unsigned seed, std::size_t length, std::size_t longest)
 {
     std::mt19937 random(seed);
-    std::u16string text;
-    while (text.size() < length) text.append(1 + random() % longest, static_cast<char16_t>(u'a' + random() % 3));
-    text.resize(length);
-    return text;
+    return test::randomRuns(random, u'a', 3, length, longest);
 }
 
 class LongPairs : public testing::TestWithParam<LongCase> {};

@@ -31,13 +31,6 @@ std::vector<std::int32_t> plainSuffixTable(std::u16string_view a, std::u16string
     return table;
 }
 
-std::u16string lettersOf(std::mt19937& random, char16_t from, unsigned letters, std::size_t length, std::size_t longestRun = 1)
-{
-    std::u16string text;
-    while (text.size() < length) text.append(1 + random() % longestRun, static_cast<char16_t>(from + random() % letters));
-    return text.substr(0, length);
-}
-
 // Rows across several blocks (more than the table keeps at hand, read out of order),
 // second texts across word boundaries, and characters kept whole or set bit by bit.
 TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
@@ -58,8 +51,8 @@ TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
     };
     std::mt19937 random(5);
     for (const Shape& shape : shapes) {
-        const auto first = lettersOf(random, u'一', shape.letters, shape.firstLength, shape.longestRun);
-        const auto second = lettersOf(random, u'一', shape.letters, shape.secondLength, shape.longestRun);
+        const auto first = test::randomRuns(random, u'一', shape.letters, shape.firstLength, shape.longestRun);
+        const auto second = test::randomRuns(random, u'一', shape.letters, shape.secondLength, shape.longestRun);
         const auto expected = plainSuffixTable(first, second);
         SuffixLcsTable table(first, second);
         const auto a = static_cast<std::int32_t>(first.size()), b = static_cast<std::int32_t>(second.size());
@@ -117,7 +110,7 @@ TEST(OverflowProof, NeverCountsMoreThanTheSearchMakesAndAllOfItWhenPushedToTheEn
 TEST(OverflowProof, StartsAfreshAtEachCall)
 {
     std::mt19937 random(8);
-    const auto first = lettersOf(random, u'a', 3, 18), second = lettersOf(random, u'a', 3, 18);
+    const auto first = test::randomRuns(random, u'a', 3, 18), second = test::randomRuns(random, u'a', 3, 18);
     SuffixLcsTable lengths(first, second);
     OverflowProof proof(first, second, lengths, UINT64_MAX);
     for (const auto& [i, j] : {std::pair{1, 1}, {7, 3}, {1, 12}, {19, 1}, {10, 19}}) {
@@ -134,7 +127,7 @@ TEST(OverflowProof, StartsAfreshAtEachCall)
 TEST(OverflowProof, StopsAtItsMostStepsAndForgetsWhatItRemembered)
 {
     std::mt19937 random(12);
-    const auto first = lettersOf(random, u'a', 3, 18), second = lettersOf(random, u'a', 3, 18);
+    const auto first = test::randomRuns(random, u'a', 3, 18), second = test::randomRuns(random, u'a', 3, 18);
     SuffixLcsTable lengths(first, second);
     OverflowProof proof(first, second, lengths, UINT64_MAX, 40);
     int stopped = 0, exact = 0;
@@ -176,7 +169,7 @@ std::u16string stretchesOfUnits(std::mt19937& random, std::size_t length)
 {
     std::u16string text;
     while (text.size() < length) {
-        const auto unit = lettersOf(random, u'a', 4, 2 + random() % 3);
+        const auto unit = test::randomRuns(random, u'a', 4, 2 + random() % 3);
         text += test::repeated(unit, 1 + random() % 12);
     }
     return text.substr(0, length);

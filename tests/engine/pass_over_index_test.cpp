@@ -5,6 +5,7 @@
 
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
+#include "test_texts.h"
 
 namespace velmora {
 namespace {
@@ -36,13 +37,8 @@ TEST(PassOverIndex, StopsWhereTheScanStops)
     std::mt19937 random(21);
     for (const Shape& shape : shapes) {
         for (int round = 0; round < 20; ++round) {
-            const auto text = [&](unsigned letters, std::size_t length, char16_t from) {
-                std::u16string t;
-                while (t.size() < length) t.append(1 + random() % shape.longestRun, static_cast<char16_t>(from + random() % letters));
-                return t.substr(0, length);
-            };
-            const std::u16string first = text(shape.firstLetters, 1 + random() % 90, u'a');
-            const std::u16string second = text(shape.secondLetters, random() % 300, u'a');
+            const std::u16string first = test::randomRuns(random, u'a', shape.firstLetters, 1 + random() % 90, shape.longestRun);
+            const std::u16string second = test::randomRuns(random, u'a', shape.secondLetters, random() % 300, shape.longestRun);
             const OccurrenceIndex firstIndex(first);
             const PassOverIndex index(firstIndex, second);
             for (std::int32_t i = 1; i <= static_cast<std::int32_t>(first.size()) + 1; ++i)

@@ -52,6 +52,14 @@ std::u16string randomText(std::mt19937& random, Alphabet alphabet, std::size_t l
     return text;
 }
 
+std::u16string randomRuns(std::mt19937& random, char16_t from, unsigned letters, std::size_t length,
+                          std::size_t longestRun)
+{
+    std::u16string text;
+    while (text.size() < length) text.append(1 + random() % longestRun, static_cast<char16_t>(from + random() % letters));
+    return text.substr(0, length);
+}
+
 std::u16string repeated(const std::u16string& unit, std::size_t count)
 {
     std::u16string text;

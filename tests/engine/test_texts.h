@@ -49,6 +49,10 @@ void forRandomPairs(unsigned seed, int rounds, std::size_t maxLength, Check chec
     }
 }
 
+// Runs of 1 to longestRun of a random one of `letters` characters from `from` on.
+std::u16string randomRuns(std::mt19937& random, char16_t from, unsigned letters, std::size_t length,
+                          std::size_t longestRun = 1);
+
 // A text of `length` characters repeating `unit`.
 std::u16string repeated(const std::u16string& unit, std::size_t count);
 
