@@ -10,19 +10,19 @@
 #include <algorithm>
 #include <memory>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
-#include "engine/comparison_session.h"
 #include "engine/column_sweep.h"
 #include "engine/common_length.h"
+#include "engine/comparison_session.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
+#include "engine/longest_common_subsequence.h"
 #include "engine/racing_common_length.h"
 #include "engine/remainder_lengths.h"
-#include "engine/longest_common_subsequence.h"
 
 namespace {
 
@@ -99,7 +99,8 @@ std::u16string withEdits(std::u16string text, unsigned seed, int edits)
 std::u16string runsOf(std::u16string_view letters, std::size_t first, std::size_t rest = 0)
 {
     std::u16string text;
-    for (std::size_t r = 0; text.size() < 32766; ++r) text.append(r == 0 || rest == 0 ? first : rest, letters[r % letters.size()]);
+    for (std::size_t r = 0; text.size() < 32766; ++r)
+        text.append(r == 0 || rest == 0 ? first : rest, letters[r % letters.size()]);
     text.resize(32766);
     return text;
 }
@@ -121,20 +122,20 @@ void registerAll()
         if (&row == &kLengthRows[std::size(kLengthRows) - 1]) literal->Iterations(1);
         // The default engine as the command line runs it (the literal one first while that is
         // cheaper), and the fast engines alone.
-        benchmark::RegisterBenchmark((std::string("length/fast/") + row.name).c_str(),
-                                     [&row](benchmark::State& s) { lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return CommonLengthOf(EngineKind::Fast, a, b, c); }); })
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((std::string("length/fast alone/") + row.name).c_str(),
-                                     [&row](benchmark::State& s) { lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return RacingCommonLengthOf(a, b, c); }); })
-            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("length/fast/") + row.name).c_str(), [&row](benchmark::State& s) {
+            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return CommonLengthOf(EngineKind::Fast, a, b, c); });
+        })->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("length/fast alone/") + row.name).c_str(), [&row](
+                                                                                                 benchmark::State& s) {
+            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return RacingCommonLengthOf(a, b, c); });
+        })->Unit(benchmark::kMicrosecond);
     }
     for (const EngineKind engine : {EngineKind::Literal, EngineKind::Fast}) {
         const std::string prefix = engine == EngineKind::Literal ? "align/literal/" : "align/fast/";
         for (const Direction d : {Direction::Compute1, Direction::Compute2}) {
-            benchmark::RegisterBenchmark((prefix + "ABCBDAB/BDCABA compute " + (d == Direction::Compute1 ? "1" : "2")).c_str(),
-                                         [d, engine](benchmark::State& s) {
-                                             alignRow(s, u"ABCBDAB", u"BDCABA", d, engine);
-                                         })
+            benchmark::RegisterBenchmark(
+                (prefix + "ABCBDAB/BDCABA compute " + (d == Direction::Compute1 ? "1" : "2")).c_str(),
+                [d, engine](benchmark::State& s) { alignRow(s, u"ABCBDAB", u"BDCABA", d, engine); })
                 ->Unit(benchmark::kMicrosecond);
         }
     }
@@ -160,7 +161,8 @@ void registerAll()
     big("align/fast/32766 two runs exchanged at 8191, compute 2", exchangedA, exchangedB, Direction::Compute2);
     big("align/fast/32766 three runs rotated", rotatedA, rotatedB);
     big("align/fast/32766 four alternating runs against their shift (overflow)", alternatingA, alternatingB);
-    big("align/fast/32766 (abcabd)* against its shift, compute 2 (overflow)", periodicA, periodicB, Direction::Compute2);
+    big("align/fast/32766 (abcabd)* against its shift, compute 2 (overflow)", periodicA, periodicB,
+        Direction::Compute2);
 
     // Without a limit: exact counts, beside a plain LCS programme on the same texts for
     // scale. Random texts have counts of thousands of bits; the structured pairs and the
@@ -183,7 +185,8 @@ void registerAll()
     std::u16string editedAtTheEnd = randomText(11, 3000, u'A', 4);
     editedAtTheEnd[2980] = u'X';
     editedAtTheEnd[2990] = u'Y';
-    exactPairs.push_back({"3000 ACGT and a copy with 2 edits near its end", randomText(11, 3000, u'A', 4), editedAtTheEnd});
+    exactPairs.push_back(
+        {"3000 ACGT and a copy with 2 edits near its end", randomText(11, 3000, u'A', 4), editedAtTheEnd});
     exactPairs.push_back({"three runs rotated 6000", blocks(u"abc", 2000), blocks(u"cab", 2000)});
     exactPairs.push_back({"two runs exchanged 6000", blocks(u"ab", 3000), blocks(u"ba", 3000)});
     for (const ExactPair& pair : exactPairs) {
@@ -204,19 +207,16 @@ void registerAll()
                                      })
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
-        benchmark::RegisterBenchmark(("exact/sweep alone/" + pair.name).c_str(),
-                                     [texts](benchmark::State& s) {
-                                         for (auto _ : s)
-                                             benchmark::DoNotOptimize(ColumnSweep(texts->a, texts->b).countCalls({{1, 1}}));
-                                     })
+        benchmark::RegisterBenchmark(
+            ("exact/sweep alone/" + pair.name).c_str(),
+            [texts](benchmark::State& s) {
+                for (auto _ : s) benchmark::DoNotOptimize(ColumnSweep(texts->a, texts->b).countCalls({{1, 1}}));
+            })
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
-        benchmark::RegisterBenchmark(("exact/plain LCS programme/" + pair.name).c_str(),
-                                     [texts](benchmark::State& s) {
-                                         for (auto _ : s)
-                                             benchmark::DoNotOptimize(longestCommonSubsequence(texts->a, texts->b));
-                                     })
-            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("exact/plain LCS programme/" + pair.name).c_str(), [texts](benchmark::State& s) {
+            for (auto _ : s) benchmark::DoNotOptimize(longestCommonSubsequence(texts->a, texts->b));
+        })->Unit(benchmark::kMillisecond);
     }
 }
 

@@ -99,16 +99,17 @@ std::vector<Pair> families(std::size_t n)
     // A few long runs in every arrangement.
     const char16_t abc[] = {u'a', u'b', u'c'};
     for (const std::size_t split : {n / 2, n / 4, n / 8, n - 100, std::size_t{100}}) {
-        pairs.push_back({"two runs exchanged, split " + std::to_string(split),
-                         runs({{u'a', split}, {u'b', n - split}}), runs({{u'b', n - split}, {u'a', split}})});
+        pairs.push_back({"two runs exchanged, split " + std::to_string(split), runs({{u'a', split}, {u'b', n - split}}),
+                         runs({{u'b', n - split}, {u'a', split}})});
         pairs.push_back({"two runs against one, split " + std::to_string(split),
                          runs({{u'a', split}, {u'b', n - split}}), runs({{u'b', n}})});
     }
     std::vector<int> order = {0, 1, 2};
     do {
-        pairs.push_back({"three runs abc against " + std::string{char('a' + order[0]), char('a' + order[1]), char('a' + order[2])},
-                         runs({{u'a', t}, {u'b', t}, {u'c', n - 2 * t}}),
-                         runs({{abc[order[0]], t}, {abc[order[1]], t}, {abc[order[2]], n - 2 * t}})});
+        pairs.push_back(
+            {"three runs abc against " + std::string{char('a' + order[0]), char('a' + order[1]), char('a' + order[2])},
+             runs({{u'a', t}, {u'b', t}, {u'c', n - 2 * t}}),
+             runs({{abc[order[0]], t}, {abc[order[1]], t}, {abc[order[2]], n - 2 * t}})});
     } while (std::next_permutation(order.begin(), order.end()));
     for (const std::size_t k : {std::size_t{4}, std::size_t{8}, std::size_t{16}}) {
         std::u16string up, down;
@@ -158,9 +159,9 @@ std::vector<Pair> families(std::size_t n)
                          randomStretches(seed + 500, n)});
     // Stretches of other shapes, where calls repeat calls most: from two letters to 26,
     // units of one letter to nine, stretches up to 100 characters to 10,000.
-    const StretchShape shapes[] = {{4, 2, 4, 8000}, {3, 2, 4, 8000}, {2, 2, 4, 3000},  {3, 3, 5, 3000}, {2, 3, 6, 5000},
-                                   {5, 1, 3, 2000}, {3, 1, 2, 500},  {6, 2, 6, 10000}, {4, 1, 1, 3000}, {26, 2, 5, 4000},
-                                   {4, 5, 9, 6000}, {2, 1, 3, 100}};
+    const StretchShape shapes[] = {{4, 2, 4, 8000}, {3, 2, 4, 8000},  {2, 2, 4, 3000}, {3, 3, 5, 3000},
+                                   {2, 3, 6, 5000}, {5, 1, 3, 2000},  {3, 1, 2, 500},  {6, 2, 6, 10000},
+                                   {4, 1, 1, 3000}, {26, 2, 5, 4000}, {4, 5, 9, 6000}, {2, 1, 3, 100}};
     for (const StretchShape& shape : shapes)
         for (unsigned seed = 1; seed <= 4; ++seed)
             pairs.push_back({"stretches of units over " + std::to_string(shape.letters) + " letters, units of " +
@@ -171,7 +172,8 @@ std::vector<Pair> families(std::size_t n)
     for (unsigned seed = 1; seed <= 6; ++seed)
         for (const std::size_t longest : {std::size_t{10}, std::size_t{100}, std::size_t{1000}, std::size_t{5000}})
             pairs.push_back({"random runs, longest " + std::to_string(longest) + ", seed " + std::to_string(seed),
-                             randomRuns(seed, n, 2 + seed % 3, longest), randomRuns(seed + 100, n, 2 + seed % 3, longest)});
+                             randomRuns(seed, n, 2 + seed % 3, longest),
+                             randomRuns(seed + 100, n, 2 + seed % 3, longest)});
     return pairs;
 }
 
@@ -301,8 +303,8 @@ int main(int argc, char** argv)
     for (const Timing& t : timings) over += t.seconds >= 0.3;
     std::printf("%zu alignments of %zu characters, %zu at or over 0.3 s; the slowest:\n", timings.size(), length, over);
     for (std::size_t i = 0; i < timings.size() && i < 15; ++i)
-        std::printf("  %8.3f s%s  %s%s\n", timings[i].seconds, timings[i].cancelled ? "+" : " ", timings[i].name.c_str(),
-                    timings[i].overflowed ? " (overflow)" : "");
+        std::printf("  %8.3f s%s  %s%s\n", timings[i].seconds, timings[i].cancelled ? "+" : " ",
+                    timings[i].name.c_str(), timings[i].overflowed ? " (overflow)" : "");
     std::printf("  (+: cancelled at the cap of %.1f s)\n", cap);
     // Calls that are answered get no help from the overflow proof: the slowest of them.
     const auto answered = std::find_if(timings.begin(), timings.end(), [](const Timing& t) { return !t.overflowed; });

@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1x%1").arg(size);
-        if (!out.mkpath(folder) || !velmora::drawIcon(size).save(out.filePath(folder + QStringLiteral("/velmora.png")))) {
+        if (!out.mkpath(folder) ||
+            !velmora::drawIcon(size).save(out.filePath(folder + QStringLiteral("/velmora.png")))) {
             std::fprintf(stderr, "icon_writer: cannot write %s\n", qPrintable(out.filePath(folder)));
             return 1;
         }

@@ -11,7 +11,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     if (!velmora::installChineseQtTranslation(app))
-        qWarning("velmora: Qt's Chinese translation (qt6-translations-l10n) is missing; Qt's own texts stay in English");
+        qWarning(
+            "velmora: Qt's Chinese translation (qt6-translations-l10n) is missing; Qt's own texts stay in English");
     QApplication::setWindowIcon(velmora::velmoraIcon());
     velmora::installFontSubstitutions();
     velmora::MainWindow window;

@@ -13,8 +13,8 @@
 #include "engine/checked_arithmetic.h"
 #include "engine/common_length.h"
 #include "engine/comparison_session.h"
-#include "engine/remainder_lengths.h"
 #include "engine/headless_window.h"
+#include "engine/remainder_lengths.h"
 #include "highlight/match_lookup.h"
 
 #ifndef VELMORA_VERSION
@@ -152,8 +152,9 @@ void addCompute(CLI::App& command, CommonOptions& options)
 
 void addTraceOptions(CLI::App& command, CommonOptions& common, TraceOptions& trace)
 {
-    command.add_option("--compute", common.compute,
-                       "trace the calls of the whole computation of 计算1 (1) or 计算2 (2) instead")
+    command
+        .add_option("--compute", common.compute,
+                    "trace the calls of the whole computation of 计算1 (1) or 计算2 (2) instead")
         ->check(CLI::IsMember({1, 2}));
     command.add_option("--from", trace.from, "the first invocation to list, by its number (default 1)");
     command.add_option("--limit", trace.limit, "how many invocations to list (default 1000)")
@@ -175,9 +176,6 @@ void addGrowthOptions(CLI::App& command, GrowthOptions& growth)
         ->check(CLI::IsMember({1, 2}));
     command.add_option("--svg", growth.svg, "also write a chart of log2(count) against n to this file");
 }
-
-
-
 
 // CLI11 hands an option it does not know in a subcommand on to the texts; say plainly
 // which command or option is wrong instead.
@@ -225,8 +223,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App* lookupCmd =
         app.add_subcommand("lookup", "what a selection in one box selects in the others after a computation");
     addCompute(*lookupCmd, options);
-    lookupCmd->add_option("--box", lookup.box, "the box selected in")->required()->check(
-        CLI::IsMember({"RT1", "RT2", "RT3"}));
+    lookupCmd->add_option("--box", lookup.box, "the box selected in")
+        ->required()
+        ->check(CLI::IsMember({"RT1", "RT2", "RT3"}));
     lookupCmd->add_option("--start", lookup.start, "0-based start of the selection")
         ->required()
         ->check(CLI::Range(0, std::numeric_limits<std::int32_t>::max()));

@@ -33,8 +33,8 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
 std::u16string expandAlphabet(const std::string& argument);
 // The pairs of random texts that growth measures for one alphabet and length; the same
 // generator state gives the same texts on every machine.
-std::vector<std::pair<std::u16string, std::u16string>> randomPairs(std::mt19937_64& random, const std::u16string& alphabet,
-                                                                   std::size_t length, std::size_t samples);
+std::vector<std::pair<std::u16string, std::u16string>>
+randomPairs(std::mt19937_64& random, const std::u16string& alphabet, std::size_t length, std::size_t samples);
 
 // One row of the growth data.
 struct GrowthRow {

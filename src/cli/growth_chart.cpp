@@ -82,7 +82,8 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
            "\" viewBox=\"0 0 " + number(kWidth) + " " + number(kHeight) +
            "\" font-family=\"Noto Sans CJK SC, Noto Sans SC, WenQuanYi Micro Hei, sans-serif\" font-size=\"13\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    svg += "<text x=\"" + number(kLeft) + "\" y=\"28\" font-size=\"16\">函数调用次数随文本长度的增长（中位数，及最小到最大的范围）</text>\n";
+    svg += "<text x=\"" + number(kLeft) +
+           "\" y=\"28\" font-size=\"16\">函数调用次数随文本长度的增长（中位数，及最小到最大的范围）</text>\n";
     // Grid and ticks.
     for (double v = 0; v <= yMax + 1e-9; v += yStep) {
         svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotW) + "\" y1=\"" + number(y(v)) +
@@ -107,12 +108,14 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
         const auto& series = byAlphabet[order[k]];
         const std::string colour = kColours[k % std::size(kColours)];
         std::string band, line;
-        for (const GrowthRow* row : series) band += number(x(double(row->length))) + "," + number(y(row->log2Max)) + " ";
+        for (const GrowthRow* row : series)
+            band += number(x(double(row->length))) + "," + number(y(row->log2Max)) + " ";
         for (auto it = series.rbegin(); it != series.rend(); ++it)
             band += number(x(double((*it)->length))) + "," + number(y((*it)->log2Min)) + " ";
         for (const GrowthRow* row : series)
             line += number(x(double(row->length))) + "," + number(y(row->log2Median)) + " ";
-        svg += "<polygon class=\"band\" points=\"" + band + "\" fill=\"" + colour + "\" fill-opacity=\"0.18\" stroke=\"none\"/>\n";
+        svg += "<polygon class=\"band\" points=\"" + band + "\" fill=\"" + colour +
+               "\" fill-opacity=\"0.18\" stroke=\"none\"/>\n";
         svg += "<polyline class=\"median\" points=\"" + line + "\" fill=\"none\" stroke=\"" + colour +
                "\" stroke-width=\"2\"/>\n";
         const double ly = kTop + 12 + 22 * static_cast<double>(k);

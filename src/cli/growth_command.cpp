@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 
@@ -88,8 +88,8 @@ std::u16string expandAlphabet(const std::string& argument)
     return distinct;
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> randomPairs(std::mt19937_64& random, const std::u16string& alphabet,
-                                                                   std::size_t length, std::size_t samples)
+std::vector<std::pair<std::u16string, std::u16string>>
+randomPairs(std::mt19937_64& random, const std::u16string& alphabet, std::size_t length, std::size_t samples)
 {
     // The raw 64-bit output, reduced by hand: std::mt19937_64 is the same everywhere, the
     // standard distributions are not.

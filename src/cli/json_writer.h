@@ -17,8 +17,8 @@ public:
     JsonArray& integer(std::int64_t value);
     JsonArray& array(const JsonArray& value);
     template <class T>
-        requires(!std::is_integral_v<T> || std::is_same_v<T, bool>)
-    JsonArray& integer(T) = delete;  // no silent conversion of other types to numbers
+    requires(!std::is_integral_v<T> ||
+             std::is_same_v<T, bool>) JsonArray& integer(T) = delete;  // no silent conversion of other types to numbers
     std::string json() const { return elements_ + "]"; }
 
 private:
@@ -40,11 +40,9 @@ public:
 
     // Only the exact type: a string literal must not become true, nor a pointer a number.
     template <class T>
-        requires(!std::is_same_v<T, bool>)
-    JsonObject& boolean(std::string_view, T) = delete;
+    requires(!std::is_same_v<T, bool>) JsonObject& boolean(std::string_view, T) = delete;
     template <class T>
-        requires(!std::is_integral_v<T> || std::is_same_v<T, bool>)
-    JsonObject& integer(std::string_view, T) = delete;
+    requires(!std::is_integral_v<T> || std::is_same_v<T, bool>) JsonObject& integer(std::string_view, T) = delete;
 
     std::string str() const { return "{" + body_ + "}"; }
 

@@ -36,7 +36,7 @@ std::string readAtMost(const std::string& path, std::size_t limit)
 {
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) unreadable(path, errno);
-    struct stat info{};
+    struct stat info {};
     if (::fstat(file.get(), &info) != 0) unreadable(path, errno);
     if (S_ISDIR(info.st_mode)) unreadable(path, EISDIR);
 

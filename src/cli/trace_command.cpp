@@ -71,9 +71,9 @@ void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::o
         text1 = session.state().Text1;
         text2 = session.state().Text2;
         for (const AlignmentCall& call : alignmentCalls)
-            roots.push_back({call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take
-                                                                    : InvocationTree::Role::Skip,
-                             call.pos1, call.pos2});
+            roots.push_back(
+                {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
+                 call.pos1, call.pos2});
     }
 
     InvocationTree tree(text1, text2);

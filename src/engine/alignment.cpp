@@ -14,9 +14,15 @@ using std::int16_t;
 using std::int32_t;
 
 template <class T>
-T plus(T a, T b) { return checkedAdd<T>(a, b); }
+T plus(T a, T b)
+{
+    return checkedAdd<T>(a, b);
+}
 template <class T>
-T minus(T a, T b) { return checkedSub<T>(a, b); }
+T minus(T a, T b)
+{
+    return checkedSub<T>(a, b);
+}
 
 constexpr std::int16_t kCandidateUnderTest = 6;
 constexpr std::int16_t kNoCandidateStands = 7;
@@ -169,7 +175,7 @@ private:
         const int32_t candidate = plus(s_.Pos1, offset_);
         s_.TakeLength = (*lengths_)(candidate, s_.Pos2, counter_);
         s_.SkipLength = 0;
-        AlignmentCall last{AlignmentCall::Role::Take, candidate, s_.Pos2, offset_, 0, s_.TakeLength,
+        AlignmentCall last{AlignmentCall::Role::Take,       candidate, s_.Pos2, offset_, 0, s_.TakeLength,
                            AlignmentCall::Verdict::Standing};
         std::optional<int32_t> partnerRemainder;
         for (int16_t k = 1; k <= offset_; k = plus<int16_t>(k, 1)) {
@@ -184,7 +190,7 @@ private:
             s_.SkipLength = (*lengths_)(skippedAt, *partnerRemainder, counter_);
             rememberSkip(s_.SkipLength, counter_.value() - before);
             tell(last);
-            last = {AlignmentCall::Role::Skip, skippedAt, *partnerRemainder, offset_, k, s_.SkipLength,
+            last = {AlignmentCall::Role::Skip,       skippedAt, *partnerRemainder, offset_, k, s_.SkipLength,
                     AlignmentCall::Verdict::Standing};
             if (s_.SkipLength > s_.TakeLength) {
                 s_.Verdict = kNoCandidateStands;

@@ -50,8 +50,14 @@ AlignmentReport Align(ComparisonState& state, Direction direction, WindowOperati
                       const AlignmentOptions& options = {});
 
 // The two hidden engine buttons.
-inline void Command3_Click(ComparisonState& state, WindowOperations& window) { Align(state, Direction::Compute1, window); }
-inline void Command5_Click(ComparisonState& state, WindowOperations& window) { Align(state, Direction::Compute2, window); }
+inline void Command3_Click(ComparisonState& state, WindowOperations& window)
+{
+    Align(state, Direction::Compute1, window);
+}
+inline void Command5_Click(ComparisonState& state, WindowOperations& window)
+{
+    Align(state, Direction::Compute2, window);
+}
 
 // Plain decimal digits, as every number in a label is shown.
 std::u16string decimalText(std::uint64_t value);

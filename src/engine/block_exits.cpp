@@ -5,7 +5,9 @@
 namespace velmora {
 
 BlockExits::BlockExits(std::int32_t firstEnd, std::int32_t secondEnd, std::int32_t period)
-    : firstEnd_(firstEnd), secondEnd_(secondEnd), period_(period)
+    : firstEnd_(firstEnd),
+      secondEnd_(secondEnd),
+      period_(period)
 {
 }
 
@@ -77,11 +79,13 @@ __int128 BlockExits::sumOfSums(std::int32_t from, std::int32_t to) const
     // anchor - 1 and -sumLeft_[anchor - d - 2] below.
     if (to >= anchor_) {
         const std::int32_t low = std::max(from, anchor_);
-        total += sumsRight_[static_cast<std::size_t>(to - anchor_ + 1)] - sumsRight_[static_cast<std::size_t>(low - anchor_)];
+        total += sumsRight_[static_cast<std::size_t>(to - anchor_ + 1)] -
+                 sumsRight_[static_cast<std::size_t>(low - anchor_)];
     }
     if (from < anchor_ - 1) {
         const std::int32_t high = std::min(to, anchor_ - 2);
-        total -= sumsLeft_[static_cast<std::size_t>(anchor_ - from - 1)] - sumsLeft_[static_cast<std::size_t>(anchor_ - high - 2)];
+        total -= sumsLeft_[static_cast<std::size_t>(anchor_ - from - 1)] -
+                 sumsLeft_[static_cast<std::size_t>(anchor_ - high - 2)];
     }
     return total;
 }

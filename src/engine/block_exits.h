@@ -59,7 +59,7 @@ private:
     std::int32_t anchor_ = 0, low_ = 1, high_ = 0;  // the diagonals held
     // Per diagonal anchor + k q (right) and anchor - (k + 1) q (left).
     std::vector<std::int32_t> reachRight_, reachLeft_;
-    std::vector<__int128> sumRight_, sumLeft_;  // sums of the first k + 1 of each side
+    std::vector<__int128> sumRight_, sumLeft_;          // sums of the first k + 1 of each side
     std::vector<__int128> sumsRight_{0}, sumsLeft_{0};  // sums of the first k of those
 };
 

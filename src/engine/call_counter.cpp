@@ -12,7 +12,9 @@ mpz_class toMpz(std::uint64_t value)
 }
 
 CallCounter::CallCounter(std::uint64_t start, std::uint64_t limit, ComputationControl* control)
-    : value_(start), limit_(limit), control_(control)
+    : value_(start),
+      limit_(limit),
+      control_(control)
 {
 }
 

@@ -45,9 +45,9 @@ T checkedSub(T a, T b, OverflowLimit limit = OverflowLimit::Arithmetic)
 template <class T, class U>
 T narrowTo(U value, OverflowLimit limit = OverflowLimit::Arithmetic)
 {
-    if (value < static_cast<U>(0) ? static_cast<long long>(value) < static_cast<long long>(std::numeric_limits<T>::min())
-                                  : static_cast<unsigned long long>(value) >
-                                        static_cast<unsigned long long>(std::numeric_limits<T>::max()))
+    if (value < static_cast<U>(0)
+            ? static_cast<long long>(value) < static_cast<long long>(std::numeric_limits<T>::min())
+            : static_cast<unsigned long long>(value) > static_cast<unsigned long long>(std::numeric_limits<T>::max()))
         throw OverflowError(limit);
     return static_cast<T>(value);
 }

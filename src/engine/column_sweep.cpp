@@ -23,9 +23,15 @@ struct NeedsExactIntegers {};  // a pair's count passed 64 bits
 struct PartnerStopped {};      // the other thread has failed or been cancelled
 
 // The arithmetic of the sweep, in the forms it uses, for both count types.
-inline void setSum(mpz_class& r, const mpz_class& a, const mpz_class& b) { mpz_add(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t()); }
+inline void setSum(mpz_class& r, const mpz_class& a, const mpz_class& b)
+{
+    mpz_add(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t());
+}
 inline void setSum(Wide& r, Wide a, Wide b) { r = a + b; }
-inline void setDifference(mpz_class& r, const mpz_class& a, const mpz_class& b) { mpz_sub(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t()); }
+inline void setDifference(mpz_class& r, const mpz_class& a, const mpz_class& b)
+{
+    mpz_sub(r.get_mpz_t(), a.get_mpz_t(), b.get_mpz_t());
+}
 inline void setDifference(Wide& r, Wide a, Wide b) { r = a - b; }
 inline void addTo(mpz_class& r, const mpz_class& a) { mpz_add(r.get_mpz_t(), r.get_mpz_t(), a.get_mpz_t()); }
 inline void addTo(Wide& r, Wide a) { r += a; }
@@ -33,11 +39,20 @@ inline void subtractFrom(mpz_class& r, const mpz_class& a) { mpz_sub(r.get_mpz_t
 inline void subtractFrom(Wide& r, Wide a) { r -= a; }
 inline void addOne(mpz_class& r, const mpz_class& a) { mpz_add_ui(r.get_mpz_t(), a.get_mpz_t(), 1); }
 inline void addOne(Wide& r, Wide a) { r = a + 1; }
-inline void setProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_mul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void setProduct(mpz_class& r, const mpz_class& a, unsigned long m)
+{
+    mpz_mul_ui(r.get_mpz_t(), a.get_mpz_t(), m);
+}
 inline void setProduct(Wide& r, Wide a, unsigned long m) { r = a * static_cast<Wide>(m); }
-inline void addProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_addmul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void addProduct(mpz_class& r, const mpz_class& a, unsigned long m)
+{
+    mpz_addmul_ui(r.get_mpz_t(), a.get_mpz_t(), m);
+}
 inline void addProduct(Wide& r, Wide a, unsigned long m) { r += a * static_cast<Wide>(m); }
-inline void subtractProduct(mpz_class& r, const mpz_class& a, unsigned long m) { mpz_submul_ui(r.get_mpz_t(), a.get_mpz_t(), m); }
+inline void subtractProduct(mpz_class& r, const mpz_class& a, unsigned long m)
+{
+    mpz_submul_ui(r.get_mpz_t(), a.get_mpz_t(), m);
+}
 inline void subtractProduct(Wide& r, Wide a, unsigned long m) { r -= a * static_cast<Wide>(m); }
 // r takes a's value; a is left with any value.
 inline void moveFrom(mpz_class& r, mpz_class& a) { mpz_swap(r.get_mpz_t(), a.get_mpz_t()); }
@@ -143,7 +158,10 @@ private:
     void pushSkipped(std::int32_t i);
     void weigh(StackEntry& entry, std::int32_t candidatesFrom);
     // The skip calls of the segment from position + 1 to its end.
-    const Count& suffixAfter(std::int32_t position) const { return suffixFrom_[static_cast<std::size_t>(position) + 1]; }
+    const Count& suffixAfter(std::int32_t position) const
+    {
+        return suffixFrom_[static_cast<std::size_t>(position) + 1];
+    }
     const Count& suffix() const { return suffixFrom_[static_cast<std::size_t>(segmentTop_)]; }
 
     Sweep& s_;
@@ -156,7 +174,7 @@ private:
     std::vector<Count> takeCallsBefore_;
     // suffixFrom_[q]: the skip calls of the segment's skipped characters from q to its end.
     std::vector<Count> suffixFrom_;
-    std::int32_t segmentTop_ = 0;  // the topmost skipped character so far (the segment's end + 1: none)
+    std::int32_t segmentTop_ = 0;    // the topmost skipped character so far (the segment's end + 1: none)
     std::vector<StackEntry> stack_;  // bottom first: entry 0 holds the largest skip value
     std::size_t stackSize_ = 0;
     Count weights_{}, scratch_{};
@@ -338,8 +356,8 @@ void Sweep<Count>::Worker::pushSkipped(std::int32_t i)
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    entry.candidatesBelow = static_cast<std::int32_t>(
-        std::lower_bound(takeValue_.begin(), takeValue_.end(), value) - takeValue_.begin());
+    entry.candidatesBelow =
+        static_cast<std::int32_t>(std::lower_bound(takeValue_.begin(), takeValue_.end(), value) - takeValue_.begin());
     setSum(suffixFrom_[at], suffixAfter(i), s_.skipCalls_[at]);
     segmentTop_ = i;
     weigh(entry, 0);
@@ -373,7 +391,9 @@ void Sweep<Count>::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
 }  // namespace
 
 ColumnSweep::ColumnSweep(std::u16string_view first, std::u16string_view second, Arithmetic arithmetic)
-    : first_(first), second_(second), arithmetic_(arithmetic)
+    : first_(first),
+      second_(second),
+      arithmetic_(arithmetic)
 {
 }
 

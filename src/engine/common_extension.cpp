@@ -31,7 +31,8 @@ std::vector<std::int32_t> suffixArray(std::u16string_view text)
 }  // namespace
 
 CommonExtension::CommonExtension(std::u16string_view first, std::u16string_view second)
-    : firstLength_(static_cast<std::int32_t>(first.size())), secondLength_(static_cast<std::int32_t>(second.size()))
+    : firstLength_(static_cast<std::int32_t>(first.size())),
+      secondLength_(static_cast<std::int32_t>(second.size()))
 {
     std::u16string both(first);
     both += second;
@@ -49,7 +50,8 @@ CommonExtension::CommonExtension(std::u16string_view first, std::u16string_view 
             continue;
         }
         const std::int32_t q = order[static_cast<std::size_t>(r - 1)];
-        while (p + h < n && q + h < n && both[static_cast<std::size_t>(p + h)] == both[static_cast<std::size_t>(q + h)]) ++h;
+        while (p + h < n && q + h < n && both[static_cast<std::size_t>(p + h)] == both[static_cast<std::size_t>(q + h)])
+            ++h;
         lcp[static_cast<std::size_t>(r)] = h;
         if (h > 0) --h;
     }

@@ -46,8 +46,7 @@ bool afford(Allowance* allowance, std::uint64_t steps)
 }
 
 template <bool kBounded>
-int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter,
-                            Allowance* allowance)
+int16_t literalCommonLength(std::u16string_view A, std::u16string_view B, CallCounter& counter, Allowance* allowance)
 {
     counter.add(1);
     if (!afford<kBounded>(allowance, kStepsPerCall)) return kGaveUp;

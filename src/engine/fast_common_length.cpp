@@ -18,7 +18,10 @@ constexpr std::int32_t kLongRun = 8;
 // Past this many equal units the rest of an agreement is looked up instead of compared.
 constexpr std::int32_t kLongAgreement = 64;
 
-std::uint64_t saturate(unsigned __int128 calls) { return calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls); }
+std::uint64_t saturate(unsigned __int128 calls)
+{
+    return calls > UINT64_MAX ? UINT64_MAX : static_cast<std::uint64_t>(calls);
+}
 
 std::int32_t lengthOf(std::u16string_view text)
 {
@@ -75,7 +78,8 @@ FastCommonLength::Advance FastCommonLength::walkWithoutCalls(std::int32_t i, std
     passedCheckpoints_.clear();
     for (std::int32_t steps = 0; advance.i <= firstLength_ && advance.j <= secondLength_; ++steps) {
         if (steps > 0 && isCheckpoint(advance.i, advance.j)) {
-            const std::uint32_t key = static_cast<std::uint32_t>(advance.i) << 16 | static_cast<std::uint32_t>(advance.j);
+            const std::uint32_t key =
+                static_cast<std::uint32_t>(advance.i) << 16 | static_cast<std::uint32_t>(advance.j);
             if (const auto known = walkEnds_.find(key); known != walkEnds_.end()) {
                 const std::int16_t matched = advance.matched;
                 advance = known->second;
@@ -133,14 +137,14 @@ bool FastCommonLength::crossRun(Advance& advance) const
 
 const CommonExtension& FastCommonLength::extension() const
 {
-    if (!extension_) extension_ = std::make_unique<CommonExtension>(first_.substr(0, static_cast<std::size_t>(firstLength_)),
-                                                                    second_.substr(0, static_cast<std::size_t>(secondLength_)));
+    if (!extension_)
+        extension_ = std::make_unique<CommonExtension>(first_.substr(0, static_cast<std::size_t>(firstLength_)),
+                                                       second_.substr(0, static_cast<std::size_t>(secondLength_)));
     return *extension_;
 }
 
-FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second,
-                                   std::size_t mostDenseCells, Order order, std::int32_t weighedRun,
-                                   std::shared_ptr<SuffixPairMemo> sharedMemo)
+FastCommonLength::FastCommonLength(std::u16string_view first, std::u16string_view second, std::size_t mostDenseCells,
+                                   Order order, std::int32_t weighedRun, std::shared_ptr<SuffixPairMemo> sharedMemo)
     : order_(order),
       weighedRun_(weighedRun),
       first_(first),
@@ -165,8 +169,7 @@ std::shared_ptr<SuffixPairMemo> FastCommonLength::memoOf(std::u16string_view fir
 std::int16_t FastCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
 {
     start(i, j, counter);
-    while (!advance(counter, UINT64_MAX)) {
-    }
+    while (!advance(counter, UINT64_MAX)) {}
     return result();
 }
 
@@ -460,15 +463,16 @@ bool FastCommonLength::enterRunOfSkippedCharacters(Frame& frame)
 void FastCommonLength::weighRunOfSkippedCharacters(Frame& frame, CallCounter& counter)
 {
     const std::int32_t run = frame.fillTo - frame.fillFrom + 1;
-    const unsigned __int128 skipCalls = static_cast<unsigned __int128>(run) + frame.block->exitCalls(frame.fillFrom, frame.fillTo);
-    const unsigned __int128 calls = static_cast<unsigned __int128>(run) * (1 + static_cast<unsigned __int128>(frame.takeCalls)) + skipCalls;
+    const unsigned __int128 skipCalls =
+        static_cast<unsigned __int128>(run) + frame.block->exitCalls(frame.fillFrom, frame.fillTo);
+    const unsigned __int128 calls =
+        static_cast<unsigned __int128>(run) * (1 + static_cast<unsigned __int128>(frame.takeCalls)) + skipCalls;
     count(frame, counter, saturate(calls));
     frame.skips.addUnbeaten(run, saturate(skipCalls));
     frame.skipped += run + 1;
 }
 
-void FastCommonLength::enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to,
-                                  bool skips)
+void FastCommonLength::enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to, bool skips)
 {
     frame.block = &blockAt(shape, from);
     frame.fillFrom = from;
@@ -541,13 +545,16 @@ std::optional<bool> FastCommonLength::weighColumns(Frame& frame, CallCounter& co
         if (!fillBlock(frame, Phase::AfterColumnExit)) return std::nullopt;
         const BlockExits& block = *frame.block;
         // One point of rejection for the whole run of columns, or none.
-        const auto most = frame.skips.rejection(static_cast<std::int16_t>(block.reach(begin - (j + 1)) - (j + 1)), INT32_MAX);
-        const auto least = frame.skips.rejection(static_cast<std::int16_t>(block.reach(firstEnd - 1 - (end - 1)) - (end - 1)), INT32_MAX);
+        const auto most =
+            frame.skips.rejection(static_cast<std::int16_t>(block.reach(begin - (j + 1)) - (j + 1)), INT32_MAX);
+        const auto least = frame.skips.rejection(
+            static_cast<std::int16_t>(block.reach(firstEnd - 1 - (end - 1)) - (end - 1)), INT32_MAX);
         if (!most || !least || most->m != least->m) return false;
         const auto cells = static_cast<__int128>(end - 1 - j) * run;
         const __int128 exits = block.sumOfSums(firstEnd - 1 - (end - 1), firstEnd - 1 - (j + 1)) -
                                block.sumOfSums(begin - 1 - (end - 1), begin - 1 - (j + 1));
-        frame.columnCalls += static_cast<__int128>(most->m) * (cells + exits) + cells * static_cast<__int128>(most->skipCalls);
+        frame.columnCalls +=
+            static_cast<__int128>(most->m) * (cells + exits) + cells * static_cast<__int128>(most->skipCalls);
         frame.columnCandidate += run;
         frame.block = nullptr;
     }
@@ -576,12 +583,15 @@ bool FastCommonLength::weighRunOfCandidates(Frame& frame, CallCounter& counter)
         std::int32_t low = k, high = count - 1;  // takeLength(low) >= floor
         while (low < high) {
             const std::int32_t middle = low + (high - low + 1) / 2;
-            if (takeLength(middle) >= rejection.floor) low = middle;
-            else high = middle - 1;
+            if (takeLength(middle) >= rejection.floor)
+                low = middle;
+            else
+                high = middle - 1;
         }
         const auto candidates = static_cast<unsigned __int128>(low - k + 1);
         const auto takeCalls = static_cast<unsigned __int128>(frame.takeOnce ? 1 : rejection.m);
-        calls += takeCalls * (candidates + block.exitCalls(diagonal(k), diagonal(low))) + candidates * rejection.skipCalls;
+        calls +=
+            takeCalls * (candidates + block.exitCalls(diagonal(k), diagonal(low))) + candidates * rejection.skipCalls;
         frame.takeLength = takeLength(low);
         frame.lastSkipLength = rejection.skipLength;
         k = low + 1;

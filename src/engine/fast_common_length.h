@@ -22,11 +22,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/block_exits.h"
 #include "engine/call_counter.h"
 #include "engine/common_extension.h"
 #include "engine/occurrence_index.h"
 #include "engine/pass_over_index.h"
-#include "engine/block_exits.h"
 #include "engine/skip_profile.h"
 #include "engine/suffix_pair_memo.h"
 
@@ -49,9 +49,8 @@ public:
     // does not depend on the order in which it was found, so each engine uses what the
     // other has evaluated.
     FastCommonLength(std::u16string_view first, std::u16string_view second,
-                     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                     Order order = Order::CandidatesFirst, std::int32_t weighedRun = kWeighedRun,
-                     std::shared_ptr<SuffixPairMemo> sharedMemo = nullptr);
+                     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells, Order order = Order::CandidatesFirst,
+                     std::int32_t weighedRun = kWeighedRun, std::shared_ptr<SuffixPairMemo> sharedMemo = nullptr);
     static std::shared_ptr<SuffixPairMemo> memoOf(std::u16string_view first, std::u16string_view second,
                                                   std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells);
     bool memoHashed() const { return memo_->hashed(); }
@@ -97,8 +96,16 @@ private:
         std::int32_t firstEnd, secondEnd, period, candidates;
     };
     enum class Phase : std::uint8_t {
-        Start, NextCandidate, AfterTake, AfterSkip, AfterEarlyContinuation, FillingBlock, AfterBlockExit,
-        FillingColumns, AfterColumnExit, AfterContinuation
+        Start,
+        NextCandidate,
+        AfterTake,
+        AfterSkip,
+        AfterEarlyContinuation,
+        FillingBlock,
+        AfterBlockExit,
+        FillingColumns,
+        AfterColumnExit,
+        AfterContinuation
     };
     struct Frame {
         std::int32_t i, j;
@@ -124,8 +131,8 @@ private:
         // Each later candidate weighs the same skipped characters again, against the same
         // partners: what they gave.
         SkipProfile skips{};
-        std::int16_t lastSkipLength = 0;     // that rejected the last candidate weighed as a run
-        bool fillingSkips = false;           // the block filled is that of a run of skipped characters
+        std::int16_t lastSkipLength = 0;        // that rejected the last candidate weighed as a run
+        bool fillingSkips = false;              // the block filled is that of a run of skipped characters
         std::int32_t fillFrom = 0, fillTo = 0;  // the diagonals it must hold
         // After a rejection: the columns up to columnsEnd (the end of the second text's
         // run), the next run of candidates to weigh over them, and what those weighed gave.
@@ -175,7 +182,8 @@ private:
     // (see walkWithoutCalls).
     static bool isCheckpoint(std::int32_t i, std::int32_t j);
     mutable std::unordered_map<std::uint32_t, Advance> walkEnds_;
-    mutable std::vector<std::pair<std::uint32_t, std::int16_t>> passedCheckpoints_;  // and the characters matched before
+    mutable std::vector<std::pair<std::uint32_t, std::int16_t>>
+        passedCheckpoints_;  // and the characters matched before
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
     std::optional<RunWeight> weight_;
     std::shared_ptr<SuffixPairMemo> memo_;

@@ -89,7 +89,8 @@ const OverflowProof::Expansion& OverflowProof::expand(Key pair, std::uint64_t& s
     auto i = static_cast<std::int32_t>(pair >> 32), j = static_cast<std::int32_t>(pair & 0xffffffffu);
     Expansion out;
     // Matching characters are taken without a call.
-    while (i <= firstLength_ && j <= secondLength_ && first_[static_cast<std::size_t>(i - 1)] == second_[static_cast<std::size_t>(j - 1)]) {
+    while (i <= firstLength_ && j <= secondLength_ &&
+           first_[static_cast<std::size_t>(i - 1)] == second_[static_cast<std::size_t>(j - 1)]) {
         ++i;
         ++j;
         ++steps;
@@ -145,7 +146,8 @@ void OverflowProof::weighCandidates(std::int32_t i, std::int32_t j, Expansion& o
         first = false;
     }
     for (std::size_t m = 1; m < skipTimes_.size(); ++m)
-        if (skipTimes_[m]) out.reached.emplace_back(keyOf(i + static_cast<std::int32_t>(m) - 1, partner[m]), skipTimes_[m]);
+        if (skipTimes_[m])
+            out.reached.emplace_back(keyOf(i + static_cast<std::int32_t>(m) - 1, partner[m]), skipTimes_[m]);
     if (!accepted) out.reached.emplace_back(keyOf(i, j + 1), 1);
 }
 

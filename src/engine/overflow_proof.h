@@ -71,12 +71,12 @@ private:
     std::uint64_t laterCandidatesWork_;
     std::uint64_t mostSteps_;
     OccurrenceIndex firstIndex_, secondIndex_;
-    std::unordered_map<Key, Expansion> expansions_;  // what each pair reaches, for every call
-    std::unordered_map<Key, std::uint64_t> weights_;  // of the call under proof, not yet pushed
+    std::unordered_map<Key, Expansion> expansions_;            // what each pair reaches, for every call
+    std::unordered_map<Key, std::uint64_t> weights_;           // of the call under proof, not yet pushed
     std::priority_queue<std::pair<std::uint64_t, Key>> heap_;  // weights as they were set
-    std::vector<std::uint64_t> skipTimes_;  // per skipped character, the calls made with it
+    std::vector<std::uint64_t> skipTimes_;                     // per skipped character, the calls made with it
     std::uint64_t proved_ = 0;
-    std::uint64_t spent_ = 0;    // steps of the call's proof so far
+    std::uint64_t spent_ = 0;     // steps of the call's proof so far
     std::size_t remembered_ = 0;  // pairs reached, over all expansions remembered
 };
 

@@ -9,7 +9,8 @@ PassOverIndex::PassOverIndex(const OccurrenceIndex& firstIndex, std::u16string_v
 {
     std::vector<std::int16_t> level(second.size());
     for (std::size_t p = 0; p < second.size(); ++p)  // a run repeats its first character's answer
-        level[p] = p > 0 && second[p] == second[p - 1] ? level[p - 1] : static_cast<std::int16_t>(firstIndex.last(second[p]));
+        level[p] =
+            p > 0 && second[p] == second[p - 1] ? level[p - 1] : static_cast<std::int16_t>(firstIndex.last(second[p]));
     reach_.push_back(std::move(level));
     for (std::size_t width = 1; 2 * width <= second.size(); width *= 2) {
         const std::vector<std::int16_t>& below = reach_.back();

@@ -23,7 +23,11 @@ struct RacingCommonLength::Runner {
 
 RacingCommonLength::RacingCommonLength(std::u16string_view first, std::u16string_view second,
                                        std::size_t mostDenseCells, std::int32_t weighedRun, const RacePace& pace)
-    : first_(first), second_(second), mostDenseCells_(mostDenseCells), weighedRun_(weighedRun), pace_(pace)
+    : first_(first),
+      second_(second),
+      mostDenseCells_(mostDenseCells),
+      weighedRun_(weighedRun),
+      pace_(pace)
 {
 }
 
@@ -31,23 +35,29 @@ RacingCommonLength::~RacingCommonLength() = default;
 
 std::int16_t RacingCommonLength::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
 {
-    Runner& winner = race(counter, [&](Runner& runner) {
-        runner.count.emplace(counter.value(), counter.limit(), counter.control());
-        runner.engine.start(i, j, *runner.count);
-        return true;
-    }, Pair{i, j});
+    Runner& winner = race(
+        counter,
+        [&](Runner& runner) {
+            runner.count.emplace(counter.value(), counter.limit(), counter.control());
+            runner.engine.start(i, j, *runner.count);
+            return true;
+        },
+        Pair{i, j});
     counter.add(winner.count->value() - counter.value());
     return winner.engine.result();
 }
 
-std::optional<FastCommonLength::RunWeight> RacingCommonLength::weigh(
-    const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
+std::optional<FastCommonLength::RunWeight>
+RacingCommonLength::weigh(const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
 {
     bool weighable = true;
-    Runner& winner = race(counter, [&](Runner& runner) {
-        runner.count.emplace(counter.value(), counter.limit(), counter.control());
-        return weighable = runner.engine.startWeighing(weighing, *runner.count);
-    }, std::nullopt);
+    Runner& winner = race(
+        counter,
+        [&](Runner& runner) {
+            runner.count.emplace(counter.value(), counter.limit(), counter.control());
+            return weighable = runner.engine.startWeighing(weighing, *runner.count);
+        },
+        std::nullopt);
     if (!weighable) return std::nullopt;
     counter.add(winner.count->value() - counter.value());
     return winner.engine.weighed();
@@ -70,8 +80,8 @@ RacingCommonLength::Runner& RacingCommonLength::race(CallCounter& counter, Start
         if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
         if (!continuationFirst_)
-            continuationFirst_ = std::make_unique<Runner>(first_, second_, mostDenseCells_,
-                                                          FastCommonLength::Order::ContinuationFirst, weighedRun_, memo_);
+            continuationFirst_ = std::make_unique<Runner>(
+                first_, second_, mostDenseCells_, FastCommonLength::Order::ContinuationFirst, weighedRun_, memo_);
         start(*continuationFirst_);
         for (;;) {
             if (takeTurn(*continuationFirst_, proof, counter)) return *continuationFirst_;

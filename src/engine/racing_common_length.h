@@ -48,7 +48,7 @@ public:
     // The alignment's run of rejected candidates (see FastCommonLength::startWeighing),
     // counted into counter; nothing when it cannot be weighed as a whole.
     std::optional<FastCommonLength::RunWeight> weigh(const FastCommonLength::RejectedCandidates& weighing,
-                                                    CallCounter& counter);
+                                                     CallCounter& counter);
 
 private:
     struct Runner;
@@ -71,14 +71,13 @@ private:
     RacePace pace_;
     std::shared_ptr<SuffixPairMemo> memo_;  // both engines', so that each uses what the other has evaluated
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
-    std::unique_ptr<SuffixLcsTable> lengths_;  // for the proof, once a call needs one
+    std::unique_ptr<SuffixLcsTable> lengths_;                      // for the proof, once a call needs one
     std::unique_ptr<OverflowProof> proof_;
 };
 
 // One call on two strings of their own.
 std::int16_t RacingCommonLengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
                                   std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells,
-                                  std::int32_t weighedRun = FastCommonLength::kWeighedRun,
-                                  const RacePace& pace = {});
+                                  std::int32_t weighedRun = FastCommonLength::kWeighedRun, const RacePace& pace = {});
 
 }  // namespace velmora

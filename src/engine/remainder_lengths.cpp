@@ -48,8 +48,8 @@ std::uint64_t literalFirstWork(std::uint64_t asked, std::size_t a, std::size_t b
 // The literal engine's answer while it stays within what it may spend; once it would
 // spend more it is abandoned for good (work drops to 0, nothing of that call is counted)
 // and nothing returned.
-std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16string_view second,
-                                          CallCounter& counter, std::uint64_t& work)
+std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                                          std::uint64_t& work)
 {
     CallCounter local(counter.value(), counter.limit(), counter.control());
     std::int16_t length = 0;
@@ -72,7 +72,10 @@ std::optional<std::int16_t> literalWithin(std::u16string_view first, std::u16str
 // tuning.fastCountBound they are exact.
 RemainderLengths::RemainderLengths(EngineKind kind, std::u16string_view text1, std::u16string_view text2,
                                    const EngineTuning& tuning)
-    : text1_(text1), text2_(text2), literal_(kind == EngineKind::Literal), tuning_(tuning),
+    : text1_(text1),
+      text2_(text2),
+      literal_(kind == EngineKind::Literal),
+      tuning_(tuning),
       literalWork_(literal_ ? 0 : literalFirstWork(tuning.literalFirstWork, text1.size(), text2.size()))
 {
 }
@@ -103,8 +106,8 @@ std::int16_t RemainderLengths::operator()(std::int32_t pos1, std::int32_t pos2, 
     return deferToSweep(pos1, pos2, counter);
 }
 
-std::optional<FastCommonLength::RunWeight> RemainderLengths::weighRejectedRun(
-    const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
+std::optional<FastCommonLength::RunWeight>
+RemainderLengths::weighRejectedRun(const FastCommonLength::RejectedCandidates& weighing, CallCounter& counter)
 {
     if (literal_ || !counter.hasLimit() || literalWork_ > 0) return std::nullopt;
     return racing().weigh(weighing, counter);

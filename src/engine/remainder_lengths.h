@@ -27,8 +27,8 @@ enum class EngineKind { Literal, Fast };
 // every path at small sizes.
 struct EngineTuning {
     std::size_t mostDenseCells = SuffixPairMemo::kMostDenseCells;  // the memo is a hash beyond
-    std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;       // the sweep takes over beyond
-    std::int32_t weighedRun = FastCommonLength::kWeighedRun;        // runs weighed as a whole from
+    std::uint64_t fastCountBound = CallCounter::kNoLimit - 1;      // the sweep takes over beyond
+    std::int32_t weighedRun = FastCommonLength::kWeighedRun;       // runs weighed as a whole from
     // Under a count limit, the literal engine answers a computation's calls until they
     // have cost it this many steps (0: never; kAboutTheSetUp: about what the fast engine's
     // set-up would cost), since on small problems that is the quicker way.
@@ -48,7 +48,7 @@ public:
     // candidates weighed as a whole (see FastCommonLength::startWeighing); nothing when
     // the caller must weigh them one by one.
     std::optional<FastCommonLength::RunWeight> weighRejectedRun(const FastCommonLength::RejectedCandidates& weighing,
-                                                               CallCounter& counter);
+                                                                CallCounter& counter);
     // Adds the counts left to the sweep; call once, after the last call.
     void settle(CallCounter& counter);
 
@@ -62,8 +62,8 @@ private:
     EngineTuning tuning_;
     std::uint64_t literalWork_;                   // what the literal engine may still spend first
     std::unique_ptr<RacingCommonLength> racing_;  // with a count limit, once the literal engine gives up
-    std::unique_ptr<FastCommonLength> fast_;  // without one; null for the literal engine and once swept
-    std::unique_ptr<SuffixLcsTable> table_;      // once the counts have passed 64 bits
+    std::unique_ptr<FastCommonLength> fast_;      // without one; null for the literal engine and once swept
+    std::unique_ptr<SuffixLcsTable> table_;       // once the counts have passed 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };
 

@@ -9,8 +9,7 @@ constexpr std::size_t kBlocksKept = 16;  // rebuilt blocks at hand: a scan reads
 
 }  // namespace
 
-SuffixLcsTable::SuffixLcsTable(std::u16string_view first, std::u16string_view second,
-                               const ComputationControl* control)
+SuffixLcsTable::SuffixLcsTable(std::u16string_view first, std::u16string_view second, const ComputationControl* control)
     : first_(first),
       second_(second),
       firstLength_(static_cast<std::int32_t>(first.size())),

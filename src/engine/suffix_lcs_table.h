@@ -34,7 +34,7 @@ private:
     struct Block {
         std::int32_t index = -1;
         std::uint64_t lastUse = 0;
-        std::vector<Word> rows;               // kRowsPerBlock rows of words_ words
+        std::vector<Word> rows;                  // kRowsPerBlock rows of words_ words
         std::vector<std::uint16_t> clearBefore;  // per row, clear bits in the words before each
     };
     // Row i from row i + 1 (both words_ long).

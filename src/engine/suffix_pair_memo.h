@@ -44,9 +44,11 @@ private:
         using value_type = T;
         LineAllocator() = default;
         template <class U>
-        LineAllocator(const LineAllocator<U>&) noexcept {}
-        T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
-        void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, std::align_val_t{64}); }
+        LineAllocator(const LineAllocator<U>&) noexcept
+        {
+        }
+        T* allocate(std::size_t n) { return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{64})); }
+        void deallocate(T* p, std::size_t) noexcept { ::operator delete (p, std::align_val_t{64}); }
         bool operator==(const LineAllocator&) const noexcept { return true; }
     };
     struct Free {

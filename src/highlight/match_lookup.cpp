@@ -90,7 +90,8 @@ std::int16_t findRow(const ComparisonState& state, int column, std::int32_t posi
 {
     const std::int16_t bound = state.RowCount;
     std::int16_t row = 1;
-    while (row <= bound && state.MatchTable[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] <= position)
+    while (row <= bound &&
+           state.MatchTable[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] <= position)
         ++row;
     return static_cast<std::int16_t>(row - 1);
 }

@@ -55,7 +55,8 @@ std::exception_ptr runWithProgress(QWidget* window, const std::function<void(Com
             failure = std::current_exception();
         }
         done.store(true);
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
 
     QElapsedTimer clock;

@@ -20,7 +20,8 @@ QStringList facesFor(const QString& family)
 
 void installFontSubstitutions()
 {
-    for (const QString& family : {kSongti, kKaiti, kTahoma}) QFont::insertSubstitutions(family, facesFor(family).mid(1));
+    for (const QString& family : {kSongti, kKaiti, kTahoma})
+        QFont::insertSubstitutions(family, facesFor(family).mid(1));
 }
 
 QFont makeFont(const QString& family, double pointSize, bool bold)

@@ -101,13 +101,15 @@ void MainWindow::buildControls()
     c.compute1Button = button(this, "Cmd_dz", QStringLiteral("计算1"), fromTwips(8205, 4080, 795, 375));
     c.resultBox = place<ResultBox>(this, "RT3", fromTwips(75, 2670, 11085, 690));
     c.hintLabel = label(this, "Label3", QStringLiteral("计算后，可在三个窗口里任意选中一个黑色字符......"),
-                     fromTwips(225, 3540, 4140, 195), nullptr);
-    c.callCountCaption = label(this, "Label7", QStringLiteral("函数调用次数："), fromTwips(2160, 4170, 1470, 210), &countFont);
+                        fromTwips(225, 3540, 4140, 195), nullptr);
+    c.callCountCaption =
+        label(this, "Label7", QStringLiteral("函数调用次数："), fromTwips(2160, 4170, 1470, 210), &countFont);
     c.callCountLabel = label(this, "Label5", QString(), fromTwips(3720, 4170, 105, 210), &countFont);
     c.lengthLabel = label(this, "Label4", QString(), fromTwips(240, 4140, 150, 285), &lengthFont);
     c.stateLabel = label(this, "Label2", QStringLiteral("可以编辑"), fromTwips(4770, 4140, 960, 240), &stateFont);
 
-    for (QWidget* box : {static_cast<QWidget*>(c.upperBox), static_cast<QWidget*>(c.lowerBox), static_cast<QWidget*>(c.resultBox)})
+    for (QWidget* box :
+         {static_cast<QWidget*>(c.upperBox), static_cast<QWidget*>(c.lowerBox), static_cast<QWidget*>(c.resultBox)})
         box->setFont(boxFont);
     // Texts are studied character by character: lines wrap at any character, which also
     // keeps a long text without spaces quick to lay out.
@@ -120,7 +122,7 @@ void MainWindow::buildControls()
     QPalette resultPalette = c.resultBox->palette();
     resultPalette.setColor(QPalette::Base, QColor(224, 224, 224));
     c.resultBox->setPalette(resultPalette);
-    c.resultBox->setLocked(true);  // the result box never takes typing
+    c.resultBox->setLocked(true);                          // the result box never takes typing
     c.resultBox->setLineWrapMode(QPlainTextEdit::NoWrap);  // a long result scrolls sideways, as in a one-line box
     // Lines further down are scrolled into view whole by a selection; a scroll bar in a
     // box of one line would only hide part of it.
@@ -139,7 +141,8 @@ void MainWindow::buildControls()
 void MainWindow::setTabOrder()
 {
     const Controls& c = controls_;
-    QWidget* order[] = {c.resultBox, c.compute1Button, c.exitButton, c.editButton, c.clearButton, c.upperBox, c.lowerBox, c.compute2Button};
+    QWidget* order[] = {c.resultBox,   c.compute1Button, c.exitButton, c.editButton,
+                        c.clearButton, c.upperBox,       c.lowerBox,   c.compute2Button};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 

@@ -30,7 +30,10 @@ QtWindowOperations::QtWindowOperations(const Controls& controls) : controls_(con
 
 QtWindowOperations::~QtWindowOperations() { flush(); }
 
-RichTextBox* QtWindowOperations::inputBox(Box box) const { return box == Box::RT1 ? controls_.upperBox : controls_.lowerBox; }
+RichTextBox* QtWindowOperations::inputBox(Box box) const
+{
+    return box == Box::RT1 ? controls_.upperBox : controls_.lowerBox;
+}
 
 QWidget* boxWidget(const Controls& controls, Box box)
 {

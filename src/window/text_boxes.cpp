@@ -1,14 +1,13 @@
 #include "window/text_boxes.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QTextBlock>
-#include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
-#include <QPainter>
 
 #include "window/crisp_outline.h"
 #include <QFontMetrics>
@@ -31,7 +30,10 @@ bool needsStandIn(QChar unit)
 }
 
 // The paragraph separator stands in as a line separator, so it still breaks the line.
-QChar standInFor(QChar unit) { return unit == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter); }
+QChar standInFor(QChar unit)
+{
+    return unit == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter);
+}
 
 QTextCharFormat withoutHeldUnit(QTextCharFormat format)
 {
@@ -221,7 +223,10 @@ QList<RichTextBox::Run> RichTextBox::runsIn(const QTextBlock& block) const
 namespace {
 
 // Whether the caret at the end of this line belongs to it rather than to the next line.
-bool endsBlock(const QTextBlock& block, const QTextLine& line) { return line.lineNumber() == block.layout()->lineCount() - 1; }
+bool endsBlock(const QTextBlock& block, const QTextLine& line)
+{
+    return line.lineNumber() == block.layout()->lineCount() - 1;
+}
 
 }  // namespace
 
@@ -235,8 +240,7 @@ void RichTextBox::paintEvent(QPaintEvent* event)
     painter.setClipRegion(event->region());
     const QPointF origin(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     QAbstractTextDocumentLayout* documentLayout = document()->documentLayout();
-    for (QTextBlock block = cursorForPosition(event->rect().topLeft()).block(); block.isValid();
-         block = block.next()) {
+    for (QTextBlock block = cursorForPosition(event->rect().topLeft()).block(); block.isValid(); block = block.next()) {
         if (documentLayout->blockBoundingRect(block).translated(origin).top() > event->rect().bottom()) break;
         const QList<Run> runs = runsIn(block);
         if (runs.isEmpty()) continue;

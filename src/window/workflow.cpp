@@ -11,8 +11,8 @@
 #include "engine/headless_window.h"
 #include "engine/text_limits.h"
 #include "highlight/match_lookup.h"
-#include "window/main_window.h"
 #include "window/background_computation.h"
+#include "window/main_window.h"
 #include "window/qt_window_operations.h"
 
 namespace velmora {
@@ -25,7 +25,8 @@ std::u16string captured(const QString& text) { return text.toStdU16String(); }
 class ReplayUntilYield : public WindowOperations {
 public:
     ReplayUntilYield(WindowOperations& window, std::function<void()> afterYield)
-        : window_(window), afterYield_(std::move(afterYield))
+        : window_(window),
+          afterYield_(std::move(afterYield))
     {
     }
     ~ReplayUntilYield() override
@@ -66,7 +67,9 @@ private:
 };
 
 Workflow::Workflow(MainWindow& window)
-    : window_(window), c_(window.controls()), operations_(std::make_unique<QtWindowOperations>(c_))
+    : window_(window),
+      c_(window.controls()),
+      operations_(std::make_unique<QtWindowOperations>(c_))
 {
     connectControls();
 }

@@ -76,27 +76,33 @@ TEST_P(TraceListing, ReproducesTheNestedListing)
     EXPECT_EQ(field(lines.back(), "truncated"), "false");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, TraceListing,
-    testing::Values(
-        // A = AB, B = BAB: the look-ahead rejects the nearest candidate.
-        ListingCase{"WorkedExample", "AB", "BAB",
-                    {{0, "1", "1", "top", "2"}, {1, "2", "1", "take", "1"}, {1, "1", "2", "skip", "2"}}},
-        // BZ against BZXY twice, with XYBZ/XY and YBZ/Y: neither skipped character beats it.
-        ListingCase{"CandidateTakenAfterTwoSkips", "XYBZ", "BZXY",
-                    {{0, "1", "1", "top", "2"},
-                     {1, "3", "1", "take", "2"},
-                     {1, "1", "3", "skip", "2"},
-                     {1, "3", "1", "take", "2"},
-                     {1, "2", "4", "skip", "1"}}},
-        // Both candidates for B are rejected, then B is passed over.
-        ListingCase{"BothCandidatesRejected", "ABB", "BABB",
-                    {{0, "1", "1", "top", "3"},
-                     {1, "2", "1", "take", "2"},
-                     {1, "1", "2", "skip", "3"},
-                     {1, "3", "1", "take", "1"},
-                     {1, "1", "2", "skip", "3"}}}),
-    velmora::test::RowName());
+INSTANTIATE_TEST_SUITE_P(Cli, TraceListing,
+                         testing::Values(
+                             // A = AB, B = BAB: the look-ahead rejects the nearest candidate.
+                             ListingCase{
+                                 "WorkedExample",
+                                 "AB",
+                                 "BAB",
+                                 {{0, "1", "1", "top", "2"}, {1, "2", "1", "take", "1"}, {1, "1", "2", "skip", "2"}}},
+                             // BZ against BZXY twice, with XYBZ/XY and YBZ/Y: neither skipped character beats it.
+                             ListingCase{"CandidateTakenAfterTwoSkips",
+                                         "XYBZ",
+                                         "BZXY",
+                                         {{0, "1", "1", "top", "2"},
+                                          {1, "3", "1", "take", "2"},
+                                          {1, "1", "3", "skip", "2"},
+                                          {1, "3", "1", "take", "2"},
+                                          {1, "2", "4", "skip", "1"}}},
+                             // Both candidates for B are rejected, then B is passed over.
+                             ListingCase{"BothCandidatesRejected",
+                                         "ABB",
+                                         "BABB",
+                                         {{0, "1", "1", "top", "3"},
+                                          {1, "2", "1", "take", "2"},
+                                          {1, "1", "2", "skip", "3"},
+                                          {1, "3", "1", "take", "1"},
+                                          {1, "1", "2", "skip", "3"}}}),
+                         velmora::test::RowName());
 
 std::string randomText(std::mt19937& random, std::size_t length)
 {
@@ -145,8 +151,9 @@ TEST(Trace, CountsAddUpAndPagesAgreeWithTheWholeListing)
         auto paged = linesOf(page);
         const std::string pagedSummary = paged.back();
         paged.pop_back();
-        const std::vector<std::string> expected(lines.begin() + static_cast<std::ptrdiff_t>(from - 1),
-                                                lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from - 1 + limit)));
+        const std::vector<std::string> expected(
+            lines.begin() + static_cast<std::ptrdiff_t>(from - 1),
+            lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from - 1 + limit)));
         ASSERT_EQ(paged, expected) << first << " " << second << " from " << from;
         ASSERT_EQ(field(pagedSummary, "truncated"), from - 1 + limit < lines.size() ? "true" : "false");
         if (!compute) {
@@ -172,8 +179,8 @@ TEST(Trace, JumpsDeepIntoAHugeTree)
 
 TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
 {
-    const std::vector<std::string> args = {"growth", "--alphabet", "AB", "--alphabet", "x-z", "--lengths", "5:25:10",
-                                           "--samples", "3", "--seed", "42"};
+    const std::vector<std::string> args = {"growth",  "--alphabet", "AB", "--alphabet", "x-z", "--lengths",
+                                           "5:25:10", "--samples",  "3",  "--seed",     "42"};
     auto once = linesOf(args), again = linesOf(args);
     ASSERT_EQ(once.size(), 6u);
     for (auto* lines : {&once, &again})
@@ -187,7 +194,8 @@ TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
         for (const std::size_t n : {5, 15, 25}) {
             std::vector<mpz_class> counts;
             for (const auto& [a, b] : randomPairs(random, alphabet, n, 3))
-                counts.emplace_back(field(linesOf({"length", "--no-count-limit", utf16ToUtf8Lossy(a), utf16ToUtf8Lossy(b)})[0], "calls"));
+                counts.emplace_back(field(
+                    linesOf({"length", "--no-count-limit", utf16ToUtf8Lossy(a), utf16ToUtf8Lossy(b)})[0], "calls"));
             std::sort(counts.begin(), counts.end());
             EXPECT_EQ(field(once[row], "min"), counts[0].get_str());
             EXPECT_EQ(field(once[row], "median"), counts[1].get_str());

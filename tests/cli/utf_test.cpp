@@ -32,32 +32,37 @@ TEST_P(Utf8Decoding, GivesTheUnitsOrTheFaultOffset)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, Utf8Decoding,
-    testing::Values(DecodeCase{"Empty", "", u""}, DecodeCase{"Ascii", "aZ~", u"aZ~"},
-                    DecodeCase{"TwoByteForm", "\xC2\xA0", u"\u00a0"},
-                    DecodeCase{"ThreeByteForm", "\xE7\xA8\x8B", u"程"},
-                    DecodeCase{"FourByteFormBecomesAPair", "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
-                    DecodeCase{"LargestCodePoint", "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
-                    DecodeCase{"NoncharacterIsKept", "\xEF\xB7\x90", u"\uFDD0"},
-                    DecodeCase{"PastU10FFFF", "a\xF4\x90\x80\x80", std::nullopt, 1},
-                    DecodeCase{"EncodedHighSurrogate", "\xED\xA0\x80", std::nullopt, 0},
-                    DecodeCase{"EncodedLowSurrogate", "ab\xED\xBF\xBF", std::nullopt, 2},
-                    DecodeCase{"OverlongSlash", "\xC0\xAF", std::nullopt, 0},
-                    DecodeCase{"OverlongThreeBytes", "x\xE0\x80\xAF", std::nullopt, 1},
-                    DecodeCase{"OverlongFourBytes", "\xF0\x8F\xBF\xBF", std::nullopt, 0},
-                    DecodeCase{"TruncatedAtTheEnd", "ab\xE7\xA8", std::nullopt, 2},
-                    DecodeCase{"TruncatedBeforeASCII", "\xE7\xA8z", std::nullopt, 0},
-                    DecodeCase{"LoneContinuationByte", "a\x80", std::nullopt, 1},
-                    DecodeCase{"FiveByteLead", "\xF8\x88\x80\x80\x80", std::nullopt, 0}),
-    velmora::test::RowName());
+INSTANTIATE_TEST_SUITE_P(Cli, Utf8Decoding,
+                         testing::Values(DecodeCase{"Empty", "", u""}, DecodeCase{"Ascii", "aZ~", u"aZ~"},
+                                         DecodeCase{"TwoByteForm", "\xC2\xA0", u"\u00a0"},
+                                         DecodeCase{"ThreeByteForm", "\xE7\xA8\x8B", u"程"},
+                                         DecodeCase{"FourByteFormBecomesAPair", "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+                                         DecodeCase{"LargestCodePoint", "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},
+                                         DecodeCase{"NoncharacterIsKept", "\xEF\xB7\x90", u"\uFDD0"},
+                                         DecodeCase{"PastU10FFFF", "a\xF4\x90\x80\x80", std::nullopt, 1},
+                                         DecodeCase{"EncodedHighSurrogate", "\xED\xA0\x80", std::nullopt, 0},
+                                         DecodeCase{"EncodedLowSurrogate", "ab\xED\xBF\xBF", std::nullopt, 2},
+                                         DecodeCase{"OverlongSlash", "\xC0\xAF", std::nullopt, 0},
+                                         DecodeCase{"OverlongThreeBytes", "x\xE0\x80\xAF", std::nullopt, 1},
+                                         DecodeCase{"OverlongFourBytes", "\xF0\x8F\xBF\xBF", std::nullopt, 0},
+                                         DecodeCase{"TruncatedAtTheEnd", "ab\xE7\xA8", std::nullopt, 2},
+                                         DecodeCase{"TruncatedBeforeASCII", "\xE7\xA8z", std::nullopt, 0},
+                                         DecodeCase{"LoneContinuationByte", "a\x80", std::nullopt, 1},
+                                         DecodeCase{"FiveByteLead", "\xF8\x88\x80\x80\x80", std::nullopt, 0}),
+                         velmora::test::RowName());
 
 // Each JSON type has its own function, and only its own C++ type goes in: a string
 // literal can no longer become true, nor a pointer or a flag a number.
 template <class Value>
-concept BooleanWritable = requires(JsonObject json, Value value) { json.boolean("k", value); };
+concept BooleanWritable = requires(JsonObject json, Value value)
+{
+    json.boolean("k", value);
+};
 template <class Value>
-concept IntegerWritable = requires(JsonObject json, Value value) { json.integer("k", value); };
+concept IntegerWritable = requires(JsonObject json, Value value)
+{
+    json.integer("k", value);
+};
 static_assert(BooleanWritable<bool> && !BooleanWritable<const char*> && !BooleanWritable<int>);
 static_assert(IntegerWritable<int> && IntegerWritable<std::int16_t> && IntegerWritable<std::int64_t>);
 static_assert(!IntegerWritable<const char*> && !IntegerWritable<bool> && !IntegerWritable<double>);

@@ -11,11 +11,8 @@ namespace velmora::test {
 // Rows print as their names when a case fails; a test file brings this in with
 // `using velmora::test::PrintTo;` in the namespace of its rows.
 template <class Row>
-    requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
+requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 struct RowName {
     template <class Row>

@@ -22,7 +22,7 @@ struct SlowCase {
     std::u16string upper, lower;
     EngineKind engine;
     std::uint64_t limit;
-    bool fractionKnown;  // only the column sweep knows how far it is
+    bool fractionKnown;       // only the column sweep knows how far it is
     int cancelAfterMs = 300;  // then, for the sweep, as soon as it reports a fraction
     std::int32_t weighedRun = FastCommonLength::kWeighedRun;
 };
@@ -42,8 +42,8 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     std::thread canceller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(c.cancelAfterMs));
         // The sweep is cancelled once it is under way, however slow the machine.
-        for (int waited = 0; c.fractionKnown && waited < 60000 &&
-                             control.fractionPerMillion() == ComputationControl::kFractionUnknown;
+        for (int waited = 0;
+             c.fractionKnown && waited < 60000 && control.fractionPerMillion() == ComputationControl::kFractionUnknown;
              waited += 5)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         asked = std::chrono::steady_clock::now();

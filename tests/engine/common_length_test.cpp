@@ -57,11 +57,14 @@ const LengthCase kLengthCases[] = {
     {"BDCABA against ABCBDAB", u"BDCABA", u"ABCBDAB", 4, 26},
     {"BACACDADCDADAB against BABDCCCDACCADA", u"BACACDADCDADAB", u"BABDCCCDACCADA", 10, 409},
     {"BDABDCBADCBDBDDCDCCD against DBADBDCBADCCACACCCDC", u"BDABDCBADCBDBDDCDCCD", u"DBADBDCBADCCACACCCDC", 13, 7278},
-    {"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA against GTCGTTCGGAATGCCGTTGCTCTGTAAA", u"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA", u"GTCGTTCGGAATGCCGTTGCTCTGTAAA", 20, 532682},
-    {"DBADDCDABBCACDCDACACACCCCBDDCD against BBDDBBACADACBCDDDBDCDDDBCCDCDA", u"DBADDCDABBCACDCDACACACCCCBDDCD", u"BBDDBBACADACBCDDDBDCDDDBCCDCDA", 17, 212060770},
-    {"case counts", u"abc", u"ABC", 0, 1},          // case counts
-    {"outside the BMP: two units, the high ones match", u"😀", u"😁", 1, 1},              // outside the BMP: two units, the high ones match
-    {"a non-breaking space is not a space", u"\u00a0x", u" x", 1, 2},       // a non-breaking space is not a space
+    {"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA against GTCGTTCGGAATGCCGTTGCTCTGTAAA", u"ACCGGTCGAGTGCGCGGAAGCCGGCCGAA",
+     u"GTCGTTCGGAATGCCGTTGCTCTGTAAA", 20, 532682},
+    {"DBADDCDABBCACDCDACACACCCCBDDCD against BBDDBBACADACBCDDDBDCDDDBCCDCDA", u"DBADDCDABBCACDCDACACACCCCBDDCD",
+     u"BBDDBBACADACBCDDDBDCDDDBCCDCDA", 17, 212060770},
+    {"case counts", u"abc", u"ABC", 0, 1},  // case counts
+    {"outside the BMP: two units, the high ones match", u"😀", u"😁", 1,
+     1},  // outside the BMP: two units, the high ones match
+    {"a non-breaking space is not a space", u"\u00a0x", u" x", 1, 2},  // a non-breaking space is not a space
 };
 
 TEST(CommonLength, ResultsAndInvocationCountsOfBothEngines)
@@ -92,7 +95,7 @@ TEST(CommonLength, LengthLimitOfSixteenBits)
         std::int16_t length;
     };
     const LimitCase cases[] = {
-        {&longest, u"a", false, 1}, {&longest, u"b", false, 0},  {&tooLong, u"a", true, 0},
+        {&longest, u"a", false, 1}, {&longest, u"b", false, 0},   {&tooLong, u"a", true, 0},
         {&tooLong, u"", false, 0},  {&farTooLong, u"", false, 0}, {&farTooLong, u"b", true, 0},
     };
     for (const Engine& engine : kEngines) {

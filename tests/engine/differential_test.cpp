@@ -42,8 +42,10 @@ TEST(Differential, TheLiteralEngineHandsOverAnywhere)
         std::uint64_t literalFirstWork;
     };
     const HandOver handOvers[] = {
-        {"fast throughout", 0},         {"after a step", 1},
-        {"after a few calls", 40},      {"after some hundred steps", 700},
+        {"fast throughout", 0},
+        {"after a step", 1},
+        {"after a few calls", 40},
+        {"after some hundred steps", 700},
         {"literal throughout", UINT64_MAX - 1},
     };
     const std::int32_t limit = std::numeric_limits<std::int32_t>::max();

@@ -10,8 +10,8 @@
 #include "engine/column_sweep.h"
 #include "engine/common_length.h"
 #include "engine/fast_common_length.h"
-#include "engine/remainder_lengths.h"
 #include "engine/longest_common_subsequence.h"
+#include "engine/remainder_lengths.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -108,14 +108,13 @@ TEST_P(LongPairs, FastEngineInBothLayoutsAgreesWithTheSweep)
 const std::u16string kThreeThousand = randomLetters(2, 3000);
 INSTANTIATE_TEST_SUITE_P(
     ExactCount, LongPairs,
-    testing::Values(LongCase{"ThreeThousandLettersAndACopyEditedNearTheEnd", kThreeThousand,
-                             editedNearTheEnd(kThreeThousand)},
-                    LongCase{"TwoRunsExchanged", blocks(u"ab", 1500), blocks(u"ba", 1500)},
-                    LongCase{"TenRunsReversed", blocks(u"abcdefghij", 100), blocks(u"jihgfedcba", 100)},
-                    LongCase{"RandomRunsOfUpToFortyLetters", randomRuns(3, 250, 40), randomRuns(4, 250, 40)},
-                    LongCase{"RandomRunsAgainstAnEditedCopy", randomRuns(5, 2000, 300),
-                             editedNearTheEnd(randomRuns(5, 2000, 300))},
-                    LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
+    testing::Values(
+        LongCase{"ThreeThousandLettersAndACopyEditedNearTheEnd", kThreeThousand, editedNearTheEnd(kThreeThousand)},
+        LongCase{"TwoRunsExchanged", blocks(u"ab", 1500), blocks(u"ba", 1500)},
+        LongCase{"TenRunsReversed", blocks(u"abcdefghij", 100), blocks(u"jihgfedcba", 100)},
+        LongCase{"RandomRunsOfUpToFortyLetters", randomRuns(3, 250, 40), randomRuns(4, 250, 40)},
+        LongCase{"RandomRunsAgainstAnEditedCopy", randomRuns(5, 2000, 300), editedNearTheEnd(randomRuns(5, 2000, 300))},
+        LongCase{"PeriodAgainstItsShift", test::repeated(u"abc", 1000), test::repeated(u"bca", 1000)}),
     test::RowName());
 
 // Long runs in the first text are crossed in one step: the c's of the second text are
@@ -175,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
     ExactCount, SweepArithmetic,
     testing::Values(ArithmeticCase{"EveryPairFitsInMachineWords", blocks(u"abc", 1000), blocks(u"cab", 1000), false},
                     // The pairs far off the diagonal are random pairs with huge counts.
-                    ArithmeticCase{"TheTotalFitsButOtherPairsDoNot", randomLetters(12, 1000), editedNearTheEnd(randomLetters(12, 1000)),
-                                   true},
+                    ArithmeticCase{"TheTotalFitsButOtherPairsDoNot", randomLetters(12, 1000),
+                                   editedNearTheEnd(randomLetters(12, 1000)), true},
                     // Counts near 2^64 at the first pairs only: the words run out at the last columns.
                     ArithmeticCase{"PassesSixtyFourBitsAtTheEnd", randomLetters(8, 75), randomLetters(9, 75), true},
                     ArithmeticCase{"FarPastSixtyFourBits", randomLetters(10, 1500), randomLetters(11, 1500), true}),

@@ -41,30 +41,86 @@ constexpr auto RT3 = Box::RT3;
 const ClickCase kClicks[] = {
     // The six worked clicks.
     {kUpper, kLower, C1, RT1, 1, 1, 1, true, 1, {sel(RT1, 1, 1), yield, sel(RT2, 0, 1), yield, sel(RT3, 0, 1), yield}},
-    {kUpper, kLower, C1, RT1, 3, 1, 1, true, 2,
+    {kUpper,
+     kLower,
+     C1,
+     RT1,
+     3,
+     1,
+     1,
+     true,
+     2,
      {sel(RT1, 2, 2), yield, focus(RT3), sel(RT3, 1, 0), yield, focus(RT2), sel(RT2, 1, 0), yield}},
     {kUpper, kLower, C1, RT1, 5, 1, 1, true, 3, {sel(RT1, 5, 1), yield, sel(RT2, 3, 1), yield, sel(RT3, 2, 1), yield}},
-    {kUpper, kLower, C1, RT2, 2, 1, 1, true, 3,
+    {kUpper,
+     kLower,
+     C1,
+     RT2,
+     2,
+     1,
+     1,
+     true,
+     3,
      {sel(RT2, 2, 1), yield, focus(RT3), sel(RT3, 2, 0), yield, focus(RT1), sel(RT1, 5, 0), yield}},
-    {kUpper, kLower, C1, RT2, 5, 1, 1, true, 4,
+    {kUpper,
+     kLower,
+     C1,
+     RT2,
+     5,
+     1,
+     1,
+     true,
+     4,
      {sel(RT2, 5, 1), yield, focus(RT3), sel(RT3, 4, 0), yield, focus(RT1), sel(RT1, 7, 0), yield}},
-    {kUpper, kLower, C1, RT3, 3, 1, 1, true, 3,
+    {kUpper,
+     kLower,
+     C1,
+     RT3,
+     3,
+     1,
+     1,
+     true,
+     3,
      {sel(RT3, 3, 1), focus(RT1), sel(RT1, 6, 1), yield, focus(RT2), yield, sel(RT2, 4, 1), yield}},
     // Several characters count by the first; a black first character shrinks the selection.
     {kUpper, kLower, C1, RT1, 1, 4, 1, true, 1, {sel(RT1, 1, 1), yield, sel(RT2, 0, 1), yield, sel(RT3, 0, 1), yield}},
-    {kUpper, kLower, C1, RT3, 1, 3, 1, true, 2,
+    {kUpper,
+     kLower,
+     C1,
+     RT3,
+     1,
+     3,
+     1,
+     true,
+     2,
      {sel(RT3, 1, 1), focus(RT1), sel(RT1, 4, 1), yield, focus(RT2), yield, sel(RT2, 1, 1), yield}},
     // A caret alone, the right button in RT3, and the right button in RT1.
     {kUpper, kLower, C1, RT1, 2, 0, 1, false, 0, {}},
     {kUpper, kLower, C1, RT3, 0, 1, 2, false, 0, {}},
     {kUpper, kLower, C1, RT1, 1, 1, 2, true, 1, {sel(RT1, 1, 1), yield, sel(RT2, 0, 1), yield, sel(RT3, 0, 1), yield}},
     // Compute 2 on the same texts: rows stay in upper/lower orientation.
-    {kUpper, kLower, C2, RT1, 4, 1, 1, true, 4,
+    {kUpper,
+     kLower,
+     C2,
+     RT1,
+     4,
+     1,
+     1,
+     true,
+     4,
      {sel(RT1, 4, 1), yield, focus(RT3), sel(RT3, 3, 0), yield, focus(RT2), sel(RT2, 5, 0), yield}},
     {kUpper, kLower, C2, RT2, 0, 1, 1, true, 1, {sel(RT2, 0, 1), yield, sel(RT1, 1, 1), yield, sel(RT3, 0, 1), yield}},
     // Identical texts map through row 0; no common character gives one gap of everything.
     {u"abc", u"abc", C1, RT2, 2, 1, 1, true, 0, {sel(RT2, 2, 1), yield, sel(RT1, 2, 1), yield, sel(RT3, 2, 1), yield}},
-    {u"abc", u"xyz", C2, RT2, 1, 1, 1, true, 1,
+    {u"abc",
+     u"xyz",
+     C2,
+     RT2,
+     1,
+     1,
+     1,
+     true,
+     1,
      {sel(RT2, 0, 3), yield, focus(RT3), sel(RT3, 0, 0), yield, focus(RT1), sel(RT1, 0, 3), yield}},
     // A character in front of the first gap.
     {u"abXc", u"abc", C1, RT1, 0, 1, 1, true, 0, {sel(RT1, 0, 1), yield, sel(RT2, 0, 1), yield, sel(RT3, 0, 1), yield}},
@@ -124,7 +180,7 @@ TEST(MatchLookup, ReentrantClickKeepsEachHandlersRow)
         }
     } window;
     window.state = &run.state;
-    carryOut(*planIn(run, RT1, 1, 1, 1), run.state, window);  // row 1: B, B, B
+    carryOut(*planIn(run, RT1, 1, 1, 1), run.state, window);              // row 1: B, B, B
     EXPECT_EQ(window.selection(RT1), (HeadlessWindow::Selection{7, 0}));  // left by the second click
     EXPECT_EQ(window.selection(RT2), (HeadlessWindow::Selection{0, 1}));
     EXPECT_EQ(window.selection(RT3), (HeadlessWindow::Selection{0, 1}));
@@ -139,11 +195,10 @@ TEST(MatchLookup, ClicksBeyondTheRecordedRegionAreIgnored)
         std::int32_t selStart;
         bool answered;
     };
-    const Edge edges[] = {{RT2, 599, true}, {RT2, 600, false}, {RT2, 799, false}, {RT1, 299, true},
-                          {RT1, 300, false}, {RT3, 299, true}, {RT3, 300, false}};
+    const Edge edges[] = {{RT2, 599, true},  {RT2, 600, false}, {RT2, 799, false}, {RT1, 299, true},
+                          {RT1, 300, false}, {RT3, 299, true},  {RT3, 300, false}};
     for (const Edge& e : edges) {
-        EXPECT_EQ(planIn(run, e.box, e.selStart, 1, 1).has_value(), e.answered)
-            << int(e.box) << " " << e.selStart;
+        EXPECT_EQ(planIn(run, e.box, e.selStart, 1, 1).has_value(), e.answered) << int(e.box) << " " << e.selStart;
         // Exactly the ignored clicks inside the text are told why.
         const auto length = static_cast<std::int32_t>(run.window.text(e.box).size());
         EXPECT_EQ(beyondRecordedRegion(run.state, e.box, e.selStart, 1, 1, length), !e.answered)

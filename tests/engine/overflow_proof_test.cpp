@@ -61,7 +61,8 @@ TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
         std::shuffle(rows.begin(), rows.end(), random);
         for (const std::int32_t i : rows)
             for (std::int32_t j = 1; j <= b + 1; ++j)
-                ASSERT_EQ(table.at(i, j), expected[static_cast<std::size_t>(i) * (second.size() + 2) + static_cast<std::size_t>(j)])
+                ASSERT_EQ(table.at(i, j),
+                          expected[static_cast<std::size_t>(i) * (second.size() + 2) + static_cast<std::size_t>(j)])
                     << shape.name << ", i " << i << ", j " << j;
     }
 }
@@ -155,7 +156,8 @@ TEST(OverflowProof, StopsAtItsMostStepsAndForgetsWhatItRemembered)
 // pairs first reach the window's limit within a small allowance of steps.
 TEST(OverflowProof, ReachesTheLimitInFewStepsWhereCallsRepeat)
 {
-    const std::u16string first = test::repeated(u"cbc", 600) + test::repeated(u"bda", 400) + test::repeated(u"adcc", 300);
+    const std::u16string first =
+        test::repeated(u"cbc", 600) + test::repeated(u"bda", 400) + test::repeated(u"adcc", 300);
     const std::u16string second = test::repeated(u"ba", 700) + test::repeated(u"bac", 500) + test::repeated(u"bc", 600);
     SuffixLcsTable lengths(first, second);
     OverflowProof proof(first, second, lengths);

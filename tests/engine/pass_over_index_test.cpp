@@ -37,8 +37,10 @@ TEST(PassOverIndex, StopsWhereTheScanStops)
     std::mt19937 random(21);
     for (const Shape& shape : shapes) {
         for (int round = 0; round < 20; ++round) {
-            const std::u16string first = test::randomRuns(random, u'a', shape.firstLetters, 1 + random() % 90, shape.longestRun);
-            const std::u16string second = test::randomRuns(random, u'a', shape.secondLetters, random() % 300, shape.longestRun);
+            const std::u16string first =
+                test::randomRuns(random, u'a', shape.firstLetters, 1 + random() % 90, shape.longestRun);
+            const std::u16string second =
+                test::randomRuns(random, u'a', shape.secondLetters, random() % 300, shape.longestRun);
             const OccurrenceIndex firstIndex(first);
             const PassOverIndex index(firstIndex, second);
             for (std::int32_t i = 1; i <= static_cast<std::int32_t>(first.size()) + 1; ++i)

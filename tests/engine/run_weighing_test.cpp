@@ -41,8 +41,7 @@ std::u16string longPeriods(std::mt19937& random, std::size_t length)
     std::u16string text;
     while (text.size() < length) {
         const std::size_t period = 2 + random() % 23, shift = random() % period;
-        for (std::size_t n = 1 + random() % 200; n > 0; --n, text += letters[(n + shift) % period]) {
-        }
+        for (std::size_t n = 1 + random() % 200; n > 0; --n, text += letters[(n + shift) % period]) {}
     }
     text.resize(length);
     return text;
@@ -68,8 +67,8 @@ std::optional<std::uint64_t> sweptCount(std::u16string_view first, std::u16strin
     return swept.value64();
 }
 
-std::optional<std::uint64_t> countOf(FastCommonLength::Order order, std::int32_t weighedRun,
-                                     std::u16string_view first, std::u16string_view second, std::int16_t& length)
+std::optional<std::uint64_t> countOf(FastCommonLength::Order order, std::int32_t weighedRun, std::u16string_view first,
+                                     std::u16string_view second, std::int16_t& length)
 {
     FastCommonLength engine(first, second, SuffixPairMemo::kMostDenseCells, order, weighedRun);
     CallCounter counter(0, CallCounter::kNoLimit - 1);
@@ -150,7 +149,8 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2})
             for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{3}}) {
                 const auto race = [&](CallCounter& counter) {
-                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun, RacePace{turn});
+                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun,
+                                         RacePace{turn});
                 };
                 CallCounter atLimit(0, count);
                 EXPECT_NO_THROW(race(atLimit)) << name << ", turn " << turn;
@@ -216,7 +216,8 @@ TEST(CommonExtension, AgreesWithAPlainComparison)
             for (std::size_t i = 1; i <= first.size() + 1; ++i)
                 for (std::size_t j = 1; j <= second.size() + 1; ++j) {
                     std::size_t n = 0;
-                    while (i - 1 + n < first.size() && j - 1 + n < second.size() && first[i - 1 + n] == second[j - 1 + n])
+                    while (i - 1 + n < first.size() && j - 1 + n < second.size() &&
+                           first[i - 1 + n] == second[j - 1 + n])
                         ++n;
                     ASSERT_EQ(extension.length(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)),
                               static_cast<std::int32_t>(n))

@@ -56,7 +56,8 @@ std::u16string randomRuns(std::mt19937& random, char16_t from, unsigned letters,
                           std::size_t longestRun)
 {
     std::u16string text;
-    while (text.size() < length) text.append(1 + random() % longestRun, static_cast<char16_t>(from + random() % letters));
+    while (text.size() < length)
+        text.append(1 + random() % longestRun, static_cast<char16_t>(from + random() % letters));
     return text.substr(0, length);
 }
 

@@ -3,15 +3,15 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "engine/alignment.h"
 #include "engine/checked_arithmetic.h"
-#include "engine/comparison_session.h"
 #include "engine/column_sweep.h"
 #include "engine/common_length.h"
+#include "engine/comparison_session.h"
 #include "engine/fast_common_length.h"
 #include "engine/headless_window.h"
 #include "engine/racing_common_length.h"

@@ -1,30 +1,30 @@
 // The window against its real widgets, found by name, on the offscreen platform.
 
+#include <QAbstractScrollArea>
 #include <QApplication>
-#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <QWindow>
-#include <QScreen>
-#include <QAbstractScrollArea>
-#include <QKeyEvent>
-#include <QFontMetricsF>
-#include <QImage>
-#include <QPainter>
-#include <QtMath>
 #include <QToolTip>
-#include <QProgressDialog>
-#include <QElapsedTimer>
+#include <QWindow>
+#include <QtMath>
 
 #include "engine/comparison_state.h"
+#include "window/background_computation.h"
 #include "window/crisp_outline.h"
 #include "window/fonts.h"
-#include "window/background_computation.h"
 #include "window/main_window.h"
 #include "window/qt_window_operations.h"
 #include "window/translations.h"
@@ -423,7 +423,8 @@ private slots:
         const QFont font = window->findChild<QLabel*>(label)->font();
         for (const QString& text : {QStringLiteral("函数调用次数："), QStringLiteral("计算后，")}) {
             const InkPlace ink = inkOfLastCharacter(font, text);
-            QVERIFY2(ink.centreAcross < 0.35, qPrintable(text + QString::number(ink.centreAcross)));  // centred: about 0.5
+            QVERIFY2(ink.centreAcross < 0.35,
+                     qPrintable(text + QString::number(ink.centreAcross)));  // centred: about 0.5
             QVERIFY2(ink.bottomDown > 0.6, qPrintable(text + QString::number(ink.bottomDown)));
         }
     }
@@ -438,14 +439,42 @@ private slots:
         QTest::addColumn<QString>("label5");
         QTest::addColumn<QString>("upperGaps");
         QTest::addColumn<QString>("lowerGaps");
-        QTest::newRow("worked 1") << "ABCBDAB" << "BDCABA" << true << "BDAB" << "长度①：4" << "22" << "1,3,4" << "3,6";
-        QTest::newRow("worked 2") << "ABCBDAB" << "BDCABA" << false << "BCBA" << "长度②：4" << "25" << "1,5,7" << "2,4";
-        QTest::newRow("empty") << "" << "" << true << "" << "长度①：0" << "0" << "" << "";
-        QTest::newRow("chinese") << "程序设计" << "设计程序" << false << "程序" << "长度②：2" << "3" << "3,4" << "1,2";
-        QTest::newRow("abc ca") << "abc" << "ca" << true << "c" << "长度①：1" << "3" << "1,2" << "2";
+        QTest::newRow("worked 1") << "ABCBDAB"
+                                  << "BDCABA" << true << "BDAB"
+                                  << "长度①：4"
+                                  << "22"
+                                  << "1,3,4"
+                                  << "3,6";
+        QTest::newRow("worked 2") << "ABCBDAB"
+                                  << "BDCABA" << false << "BCBA"
+                                  << "长度②：4"
+                                  << "25"
+                                  << "1,5,7"
+                                  << "2,4";
+        QTest::newRow("empty") << ""
+                               << "" << true << ""
+                               << "长度①：0"
+                               << "0"
+                               << ""
+                               << "";
+        QTest::newRow("chinese") << "程序设计"
+                                 << "设计程序" << false << "程序"
+                                 << "长度②：2"
+                                 << "3"
+                                 << "3,4"
+                                 << "1,2";
+        QTest::newRow("abc ca") << "abc"
+                                << "ca" << true << "c"
+                                << "长度①：1"
+                                << "3"
+                                << "1,2"
+                                << "2";
         QTest::newRow("line break, nbsp, pair")
             << QString::fromUtf16(u"x\n\u00a0😀y") << QString::fromUtf16(u"\n \u00a0😁y") << true
-            << QString::fromUtf16(u"\n\u00a0\xd83dy") << "长度①：4" << "3" << "1,5" << "2,5";
+            << QString::fromUtf16(u"\n\u00a0\xd83dy") << "长度①：4"
+            << "3"
+            << "1,5"
+            << "2,5";
     }
 
     void computeShowsResultCountsAndColours()
@@ -514,10 +543,18 @@ private slots:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("upperText");
         QTest::addColumn<QString>("lowerText");
-        QTest::newRow("editing, upper") << false << true << "RT2" << "ab\n" << "cd";
-        QTest::newRow("editing, lower") << false << false << "Cmd_dz" << "ab" << "cd\n";
-        QTest::newRow("locked, upper") << true << true << "RT2" << "ab" << "cd";
-        QTest::newRow("locked, lower") << true << false << "RT2" << "ab" << "cd";
+        QTest::newRow("editing, upper") << false << true << "RT2"
+                                        << "ab\n"
+                                        << "cd";
+        QTest::newRow("editing, lower") << false << false << "Cmd_dz"
+                                        << "ab"
+                                        << "cd\n";
+        QTest::newRow("locked, upper") << true << true << "RT2"
+                                       << "ab"
+                                       << "cd";
+        QTest::newRow("locked, lower") << true << false << "RT2"
+                                       << "ab"
+                                       << "cd";
     }
 
     void enterMovesTheFocus()
@@ -557,7 +594,8 @@ private slots:
         QTest::addColumn<QString>("upper");
         QTest::addColumn<QString>("lower");
         QTest::addColumn<QString>("message");
-        QTest::newRow("too long") << QString(32767, QLatin1Char('a')) << "a" << "32766";
+        QTest::newRow("too long") << QString(32767, QLatin1Char('a')) << "a"
+                                  << "32766";
         const QString costly = QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD");
         const QString partner = QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA");
         QTest::newRow("too many calls") << costly + costly << partner + partner << "2147483647";
@@ -652,8 +690,8 @@ private slots:
             QTest::addRow("cancelled%s", how) << upper << lower << true << bySystem;
             QTest::addRow("overflow message%s", how) << costly + costly << partner + partner << false << bySystem;
             QTest::addRow("too-long message%s", how) << QString(32767, QLatin1Char('a')) << "a" << false << bySystem;
-            QTest::addRow("result%s", how) << QString(20000, QLatin1Char('x')) << QString(20000, QLatin1Char('x'))
-                                           << false << bySystem;
+            QTest::addRow("result%s", how)
+                << QString(20000, QLatin1Char('x')) << QString(20000, QLatin1Char('x')) << false << bySystem;
         }
     }
 
@@ -691,13 +729,34 @@ private slots:
         QTest::addColumn<QString>("rt2");
         QTest::addColumn<QString>("rt3");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("black B") << "RT1" << 1 << 1 << 1 << "1+1" << "0+1" << "0+1" << "RT1";
-        QTest::newRow("gap B") << "RT1" << 3 << 1 << 1 << "2+2" << "1+0" << "1+0" << "RT2";
-        QTest::newRow("gap C below") << "RT2" << 2 << 1 << 1 << "5+0" << "2+1" << "2+0" << "RT1";
-        QTest::newRow("result B") << "RT3" << 3 << 1 << 1 << "6+1" << "4+1" << "3+1" << "RT2";
-        QTest::newRow("several") << "RT1" << 1 << 3 << 1 << "1+1" << "0+1" << "0+1" << "RT1";
-        QTest::newRow("right button in RT1") << "RT1" << 5 << 1 << 2 << "5+1" << "3+1" << "2+1" << "RT1";
-        QTest::newRow("right button in RT3") << "RT3" << 0 << 1 << 2 << "" << "" << "0+1" << "RT3";
+        QTest::newRow("black B") << "RT1" << 1 << 1 << 1 << "1+1"
+                                 << "0+1"
+                                 << "0+1"
+                                 << "RT1";
+        QTest::newRow("gap B") << "RT1" << 3 << 1 << 1 << "2+2"
+                               << "1+0"
+                               << "1+0"
+                               << "RT2";
+        QTest::newRow("gap C below") << "RT2" << 2 << 1 << 1 << "5+0"
+                                     << "2+1"
+                                     << "2+0"
+                                     << "RT1";
+        QTest::newRow("result B") << "RT3" << 3 << 1 << 1 << "6+1"
+                                  << "4+1"
+                                  << "3+1"
+                                  << "RT2";
+        QTest::newRow("several") << "RT1" << 1 << 3 << 1 << "1+1"
+                                 << "0+1"
+                                 << "0+1"
+                                 << "RT1";
+        QTest::newRow("right button in RT1") << "RT1" << 5 << 1 << 2 << "5+1"
+                                             << "3+1"
+                                             << "2+1"
+                                             << "RT1";
+        QTest::newRow("right button in RT3") << "RT3" << 0 << 1 << 2 << ""
+                                             << ""
+                                             << "0+1"
+                                             << "RT3";
     }
 
     void selectingACharacterSelectsItsPartners()
@@ -746,8 +805,10 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("key");
         for (const char* name : {"Cmd_dz", "Command6", "Command4", "Cmd_exit", "Command1"}) {
-            QTest::newRow((std::string(name) + " with Return").c_str()) << QString::fromLatin1(name) << int(Qt::Key_Return);
-            QTest::newRow((std::string(name) + " with keypad Enter").c_str()) << QString::fromLatin1(name) << int(Qt::Key_Enter);
+            QTest::newRow((std::string(name) + " with Return").c_str())
+                << QString::fromLatin1(name) << int(Qt::Key_Return);
+            QTest::newRow((std::string(name) + " with keypad Enter").c_str())
+                << QString::fromLatin1(name) << int(Qt::Key_Enter);
         }
     }
     void enterPressesAFocusedButton()
@@ -799,7 +860,8 @@ private slots:
     // in a tooltip; a click before it gets no tooltip.
     void aClickPastTheRecordedGapsIsExplained()
     {
-        type(QString(400, QLatin1Char('a')), QString(400, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("xa")));
+        type(QString(400, QLatin1Char('a')),
+             QString(400, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("xa")));
         c().compute1Button->click();
         QCOMPARE(state().RowCount, std::int16_t{300});
         QToolTip::hideText();
@@ -822,7 +884,10 @@ private slots:
         const auto firstDifference = [](const QString& got, const QString& expected) {
             for (qsizetype p = 0; p < std::min(got.size(), expected.size()); ++p)
                 if (got[p] != expected[p])
-                    return QStringLiteral("at %1: U+%2 for U+%3").arg(p).arg(got[p].unicode(), 4, 16, QLatin1Char('0')).arg(expected[p].unicode(), 4, 16, QLatin1Char('0'));
+                    return QStringLiteral("at %1: U+%2 for U+%3")
+                        .arg(p)
+                        .arg(got[p].unicode(), 4, 16, QLatin1Char('0'))
+                        .arg(expected[p].unicode(), 4, 16, QLatin1Char('0'));
             return QStringLiteral("lengths %1 and %2").arg(got.size()).arg(expected.size());
         };
         for (RichTextBox* box : {c().upperBox, c().lowerBox}) {
