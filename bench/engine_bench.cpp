@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/alignment.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/common_length.h"
-#include "engine/comparison_session.h"
-#include "engine/fast_common_length.h"
-#include "engine/headless_window.h"
-#include "engine/longest_common_subsequence.h"
-#include "engine/racing_common_length.h"
-#include "engine/remainder_lengths.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/length_engine.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/race/racing_search.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "engine/method/alignment.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
+#include "support/longest_common_subsequence.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void alignRow(benchmark::State& state, const std::u16string& upper, const std::u
     bool overflowed = false;
     for (auto _ : state) {
         ComparisonSession session;
-        HeadlessWindow window;
+        RecordingWindow window;
         window.type(upper, lower);
         session.start();
         AlignmentOptions options;
@@ -123,11 +123,11 @@ void registerAll()
         // The default engine as the command line runs it (the literal one first while that is
         // cheaper), and the fast engines alone.
         benchmark::RegisterBenchmark((std::string("length/fast/") + row.name).c_str(), [&row](benchmark::State& s) {
-            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return CommonLengthOf(EngineKind::Fast, a, b, c); });
+            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return LengthOf(EngineKind::Fast, a, b, c); });
         })->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark((std::string("length/fast alone/") + row.name).c_str(), [&row](
                                                                                                  benchmark::State& s) {
-            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return RacingCommonLengthOf(a, b, c); });
+            lengthRow(s, row, [](auto a, auto b, CallCounter& c) { return RacingSearch::lengthOf(a, b, c); });
         })->Unit(benchmark::kMicrosecond);
     }
     for (const EngineKind engine : {EngineKind::Literal, EngineKind::Fast}) {
@@ -197,7 +197,7 @@ void registerAll()
                                          for (auto _ : s) {
                                              CallCounter counter(0, CallCounter::kNoLimit);
                                              benchmark::DoNotOptimize(
-                                                 CommonLengthOf(EngineKind::Fast, texts->a, texts->b, counter));
+                                                 LengthOf(EngineKind::Fast, texts->a, texts->b, counter));
                                              bits = mpz_sizeinbase(counter.exact().get_mpz_t(), 2);
                                          }
                                          s.counters["count_bits"] = static_cast<double>(bits);

@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
-#include "engine/checked_arithmetic.h"
-#include "engine/comparison_session.h"
-#include "engine/headless_window.h"
-#include "engine/text_limits.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/base/text_limits.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
 
 namespace {
 
@@ -216,7 +216,7 @@ Timing timeOne(const Pair& pair, Direction direction, double cap, EngineKind eng
         if (!done.wait_for(lock, std::chrono::duration<double>(cap), [&] { return finished; })) control.cancel();
     });
     ComparisonSession session;
-    HeadlessWindow window;
+    RecordingWindow window;
     window.type(pair.upper, pair.lower);
     session.start();
     AlignmentOptions options;

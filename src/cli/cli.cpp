@@ -10,11 +10,11 @@
 #include "cli/json_writer.h"
 #include "cli/text_files.h"
 #include "cli/utf.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/common_length.h"
-#include "engine/comparison_session.h"
-#include "engine/headless_window.h"
-#include "engine/remainder_lengths.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/length_engine.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
 #include "highlight/match_lookup.h"
 
 #ifndef VELMORA_VERSION
@@ -36,7 +36,7 @@ void lengthCommand(const CommonOptions& options, std::ostream& out)
 {
     const std::u16string first = textArgument(options, 0), second = textArgument(options, 1);
     CallCounter counter(0, options.callLimit());
-    const std::int16_t length = CommonLengthOf(options.engineKind(), first, second, counter);
+    const std::int16_t length = LengthOf(options.engineKind(), first, second, counter);
     JsonObject json;
     json.integer("length", length).bigInteger("calls", counter.decimal());
     out << json.str() << '\n';
@@ -44,7 +44,7 @@ void lengthCommand(const CommonOptions& options, std::ostream& out)
 
 struct Computed {
     ComparisonSession session;
-    HeadlessWindow window;
+    RecordingWindow window;
     AlignmentReport report;
 };
 

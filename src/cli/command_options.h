@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/alignment.h"
+#include "engine/method/alignment.h"
 #include "highlight/match_lookup.h"
 
 namespace velmora {

@@ -11,10 +11,10 @@
 #include "cli/json_writer.h"
 #include "cli/output.h"
 #include "cli/utf.h"
-#include "engine/comparison_session.h"
-#include "engine/headless_window.h"
-#include "engine/remainder_lengths.h"
-#include "engine/text_limits.h"
+#include "engine/base/text_limits.h"
+#include "engine/length/length_engine.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
 
 namespace velmora {
 namespace {
@@ -52,11 +52,11 @@ mpz_class countOf(const std::u16string& a, const std::u16string& b, int compute)
 {
     if (compute == 0) {
         CallCounter counter(0, CallCounter::kNoLimit);
-        CommonLengthOf(EngineKind::Fast, a, b, counter);
+        LengthOf(EngineKind::Fast, a, b, counter);
         return counter.exact();
     }
     ComparisonSession session;
-    HeadlessWindow window;
+    RecordingWindow window;
     window.type(a, b);
     session.start();
     AlignmentOptions options;

@@ -2,10 +2,10 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-#include "engine/comparison_session.h"
-#include "engine/headless_window.h"
-#include "engine/invocation_tree.h"
-#include "engine/remainder_lengths.h"
+#include "engine/length/length_engine.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
+#include "engine/study/invocation_tree.h"
 
 namespace velmora {
 namespace {
@@ -55,11 +55,11 @@ void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::o
     if (common.compute == 0) {
         roots.push_back({InvocationTree::Role::Top, 1, 1});
         CallCounter counter(0, CallCounter::kNoLimit);
-        length = CommonLengthOf(common.engineKind(), first, second, counter);
+        length = LengthOf(common.engineKind(), first, second, counter);
         total = counter.exact();
     } else {
         ComparisonSession session;
-        HeadlessWindow window;
+        RecordingWindow window;
         window.type(first, second);
         session.start();
         AlignmentOptions options;

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "engine/comparison_state.h"
-#include "engine/window_operations.h"
+#include "engine/method/comparison_state.h"
+#include "engine/method/window_operations.h"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <exception>
 #include <functional>
 
-#include "engine/computation_control.h"
+#include "engine/base/computation_control.h"
 
 class QWidget;
 

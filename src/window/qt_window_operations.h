@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-#include "engine/window_operations.h"
+#include "engine/method/window_operations.h"
 #include "window/main_window.h"
 
 namespace velmora {

@@ -7,9 +7,9 @@
 #include <QToolTip>
 #include <functional>
 
-#include "engine/checked_arithmetic.h"
-#include "engine/headless_window.h"
-#include "engine/text_limits.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/base/text_limits.h"
+#include "engine/method/recording_window.h"
 #include "highlight/match_lookup.h"
 #include "window/background_computation.h"
 #include "window/main_window.h"
@@ -174,7 +174,7 @@ void Workflow::lockForComputation(Direction direction)
 void Workflow::runEngine(Direction direction, BusyCursor& busy)
 {
     ComparisonState working = session_.state();
-    HeadlessWindow recorded;
+    RecordingWindow recorded;
     const std::exception_ptr failure = runWithProgress(&window_, [&](ComputationControl& control) {
         AlignmentOptions options;
         options.control = &control;

@@ -8,9 +8,9 @@
 #include <QString>
 #include <memory>
 
-#include "engine/alignment.h"
-#include "engine/comparison_session.h"
-#include "engine/window_operations.h"
+#include "engine/method/alignment.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/window_operations.h"
 
 namespace velmora {
 

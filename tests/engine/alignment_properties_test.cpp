@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/fast_common_length.h"
+#include "engine/length/memo/memo_search.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -14,7 +14,7 @@ bool isSubsequence(const std::u16string& sub, const std::u16string& text)
     return at == sub.size();
 }
 
-std::u16string blackCharacters(const HeadlessWindow& window, Box box)
+std::u16string blackCharacters(const RecordingWindow& window, Box box)
 {
     const std::u16string& text = window.text(box);
     std::vector<bool> gap(text.size());
@@ -75,7 +75,7 @@ TEST(AlignmentProperties, RandomTextsInBothDirections)
             EXPECT_EQ(blackCharacters(run.window, Box::RT2), result) << name;
             EXPECT_EQ(run.state.ResultLength, static_cast<std::int16_t>(result.size())) << name;
             CallCounter counter(0, CallCounter::kNoLimit);
-            EXPECT_EQ(FastCommonLengthOf(run.state.Text1, run.state.Text2, counter), run.state.ResultLength) << name;
+            EXPECT_EQ(MemoSearch::lengthOf(run.state.Text1, run.state.Text2, counter), run.state.ResultLength) << name;
             expectTableInvariants(run, upper, lower, name);
         }
     });

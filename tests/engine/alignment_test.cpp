@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/checked_arithmetic.h"
+#include "engine/base/checked_arithmetic.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -221,12 +221,12 @@ TEST(Alignment, LengthCaptions)
 }
 
 // A window whose yield notes what the action has shown by then.
-class YieldWatcher : public HeadlessWindow {
+class YieldWatcher : public RecordingWindow {
 public:
     explicit YieldWatcher(const ComparisonState& state) : state_(state) {}
     void yield() override
     {
-        HeadlessWindow::yield();
+        RecordingWindow::yield();
         modeMarkAtYield = state_.ModeMark;
         resultAtYield = text(Box::RT3);
         label5AtYield = caption(Label::Label5);
@@ -248,11 +248,11 @@ TEST(Alignment, PublishesResultThenYieldsThenCaptions)
     state.Len1 = 7;
     state.Len2 = 6;
     Command3_Click(state, window);
-    using Op = HeadlessWindow::Op;
+    using Op = RecordingWindow::Op;
     const auto& log = window.log();
     ASSERT_GE(log.size(), 6u);
-    const std::vector<HeadlessWindow::Record> tail(log.end() - 6, log.end());
-    const std::vector<HeadlessWindow::Record> expected{
+    const std::vector<RecordingWindow::Record> tail(log.end() - 6, log.end());
+    const std::vector<RecordingWindow::Record> expected{
         {Op::CollapseSelection, int(Box::RT1), 0, 0, {}},  {Op::CollapseSelection, int(Box::RT2), 0, 0, {}},
         {Op::SetText, int(Box::RT3), 0, 0, u"BDAB"},       {Op::Yield, 0, 0, 0, {}},
         {Op::SetCaption, int(Label::Label5), 0, 0, u"22"}, {Op::SetCaption, int(Label::Label4), 0, 0, u"长度①：4"}};
@@ -262,10 +262,10 @@ TEST(Alignment, PublishesResultThenYieldsThenCaptions)
     EXPECT_EQ(window.resultAtYield, u"BDAB");
     EXPECT_EQ(window.label5AtYield, u"");
     // The colouring of compute 1 on the worked example, in the order the decisions are taken.
-    std::vector<HeadlessWindow::Record> colouring;
+    std::vector<RecordingWindow::Record> colouring;
     for (const auto& r : log)
         if (r.op == Op::ColourGap) colouring.push_back(r);
-    const std::vector<HeadlessWindow::Record> expectedColouring{
+    const std::vector<RecordingWindow::Record> expectedColouring{
         {Op::ColourGap, int(Box::RT2), 0, 0, {}}, {Op::ColourGap, int(Box::RT1), 0, 1, {}},
         {Op::ColourGap, int(Box::RT2), 1, 0, {}}, {Op::ColourGap, int(Box::RT1), 2, 2, {}},
         {Op::ColourGap, int(Box::RT2), 2, 1, {}}, {Op::ColourGap, int(Box::RT2), 5, 1, {}}};
@@ -280,7 +280,7 @@ TEST(Alignment, TextLengthLimit)
     for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
         for (const bool upperTooLong : {true, false}) {
             ComparisonState state;
-            HeadlessWindow window;
+            RecordingWindow window;
             state.Text1 = upperTooLong ? tooLong : u"";
             state.Text2 = upperTooLong ? u"" : tooLong;
             state.Len1 = static_cast<std::int32_t>(state.Text1.size());

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "common/row_name.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/comparison_session.h"
-#include "engine/headless_window.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -24,7 +24,7 @@ struct SlowCase {
     std::uint64_t limit;
     bool fractionKnown;       // only the column sweep knows how far it is
     int cancelAfterMs = 300;  // then, for the sweep, as soon as it reports a fraction
-    std::int32_t weighedRun = FastCommonLength::kWeighedRun;
+    std::int32_t weighedRun = EngineTuning::kWeighedRun;
 };
 
 class Cancelling : public testing::TestWithParam<SlowCase> {};
@@ -50,7 +50,7 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
         control.cancel();
     });
     ComparisonSession session;
-    HeadlessWindow window;
+    RecordingWindow window;
     session.start();
     EXPECT_THROW(session.compute(Direction::Compute1, c.upper, c.lower, window, options), CancelledError);
     const auto latency = std::chrono::steady_clock::now() - asked;

@@ -3,11 +3,11 @@
 #include <functional>
 #include <random>
 
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/common_length.h"
-#include "engine/fast_common_length.h"
-#include "engine/remainder_lengths.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/length_engine.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/sweep/column_sweep.h"
 
 namespace velmora {
 namespace {
@@ -21,16 +21,16 @@ struct Engine {
 
 std::int16_t fast(std::u16string_view a, std::u16string_view b, CallCounter& counter)
 {
-    return FastCommonLengthOf(a, b, counter);
+    return MemoSearch::lengthOf(a, b, counter);
 }
 const Engine kEngines[] = {{"literal", CommonLength}, {"fast", fast}};
 
 // The exact paths: the sweep alone, and the fast engine that hands over to it past 64 bits.
 std::int16_t exactFast(std::u16string_view a, std::u16string_view b, CallCounter& counter)
 {
-    return CommonLengthOf(EngineKind::Fast, a, b, counter);
+    return LengthOf(EngineKind::Fast, a, b, counter);
 }
-const Engine kExactEngines[] = {{"sweep", SweptCommonLength}, {"fast then sweep", exactFast}};
+const Engine kExactEngines[] = {{"sweep", ColumnSweep::lengthOf}, {"fast then sweep", exactFast}};
 
 struct LengthCase {
     const char* name;
@@ -152,7 +152,7 @@ TEST(CommonLength, ExactCountsPastSixtyFourBits)
     for (const int n : {1, 2, 3, 5, 8, 12}) {
         CallCounter literal(0, CallCounter::kNoLimit), swept(0, CallCounter::kNoLimit);
         const std::u16string first = alternating(n), second(static_cast<std::size_t>(n), u'a');
-        EXPECT_EQ(CommonLength(first, second, literal), SweptCommonLength(first, second, swept));
+        EXPECT_EQ(CommonLength(first, second, literal), ColumnSweep::lengthOf(first, second, swept));
         EXPECT_EQ(literal.exact(), swept.exact()) << n;
     }
     for (const Engine& engine : kExactEngines) {
@@ -161,13 +161,13 @@ TEST(CommonLength, ExactCountsPastSixtyFourBits)
         EXPECT_GT(counter.exact(), mpz_class(1) << 128) << engine.name;
         EXPECT_FALSE(counter.value64()) << engine.name;
         CallCounter swept(0, CallCounter::kNoLimit);
-        SweptCommonLength(alternating(200), std::u16string(200, u'a'), swept);
+        ColumnSweep::lengthOf(alternating(200), std::u16string(200, u'a'), swept);
         EXPECT_EQ(counter.exact(), swept.exact()) << engine.name;
     }
     // A 64-bit count that the fast engine keeps: exactly where it wraps.
     const LengthCase& largest = kLengthCases[18];
     CallCounter counter(CallCounter::kNoLimit - largest.calls + 1, CallCounter::kNoLimit);
-    EXPECT_EQ(FastCommonLengthOf(largest.first, largest.second, counter), largest.length);
+    EXPECT_EQ(MemoSearch::lengthOf(largest.first, largest.second, counter), largest.length);
     EXPECT_EQ(counter.exact(), (mpz_class(1) << 64));
 }
 
@@ -193,10 +193,10 @@ TEST(CommonLength, LongAndDeepCasesFinish)
     for (const DeepCase& c : cases) {
         CallCounter counter(0, c.limit);
         if (c.calls == 0) {
-            EXPECT_THROW(FastCommonLengthOf(c.first, c.second, counter), OverflowError);
+            EXPECT_THROW(MemoSearch::lengthOf(c.first, c.second, counter), OverflowError);
             continue;
         }
-        EXPECT_EQ(FastCommonLengthOf(c.first, c.second, counter), c.length) << c.first.size();
+        EXPECT_EQ(MemoSearch::lengthOf(c.first, c.second, counter), c.length) << c.first.size();
         EXPECT_EQ(counter.value(), c.calls) << c.first.size();
     }
     CallCounter literalCount;

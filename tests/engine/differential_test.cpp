@@ -3,9 +3,9 @@
 #include <limits>
 #include <optional>
 
-#include "engine/checked_arithmetic.h"
-#include "engine/common_length.h"
-#include "engine/fast_common_length.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/length/memo/memo_search.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -18,7 +18,7 @@ TEST(Differential, FastAndLiteralAgreeOnRandomPairs)
         const auto name = ::testing::Message() << "round " << round;
 
         CallCounter literalCount, fastCount;
-        ASSERT_EQ(CommonLength(upper, lower, literalCount), FastCommonLengthOf(upper, lower, fastCount)) << name;
+        ASSERT_EQ(CommonLength(upper, lower, literalCount), MemoSearch::lengthOf(upper, lower, fastCount)) << name;
         ASSERT_EQ(literalCount.value(), fastCount.value()) << name;
 
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
@@ -46,7 +46,7 @@ TEST(Differential, TheLiteralEngineHandsOverAnywhere)
         {"after a step", 1},
         {"after a few calls", 40},
         {"after some hundred steps", 700},
-        {"literal throughout", UINT64_MAX - 1},
+        {"literal throughout", UINT64_MAX},
     };
     const std::int32_t limit = std::numeric_limits<std::int32_t>::max();
     test::forRandomPairs(11, 600, 22, [&](const auto& upper, const auto& lower, int round) {

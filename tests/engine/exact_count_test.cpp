@@ -6,12 +6,12 @@
 #include <algorithm>
 
 #include "common/row_name.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/common_length.h"
-#include "engine/fast_common_length.h"
-#include "engine/longest_common_subsequence.h"
-#include "engine/remainder_lengths.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/length_engine.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "support/longest_common_subsequence.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -22,7 +22,7 @@ using velmora::test::PrintTo;  // rows print as their names
 mpz_class sweptCount(std::u16string_view a, std::u16string_view b, std::int16_t* length = nullptr)
 {
     CallCounter counter(0, CallCounter::kNoLimit);
-    const std::int16_t l = SweptCommonLength(a, b, counter);
+    const std::int16_t l = ColumnSweep::lengthOf(a, b, counter);
     if (length) *length = l;
     return counter.exact();
 }
@@ -48,7 +48,7 @@ TEST(ExactCount, LengthIsALongestCommonSubsequence)
         sweptCount(upper, lower, &swept);
         CallCounter counter(0, CallCounter::kNoLimit);
         ASSERT_EQ(swept, lcs) << "round " << round;
-        ASSERT_EQ(CommonLengthOf(EngineKind::Fast, upper, lower, counter), lcs) << "round " << round;
+        ASSERT_EQ(LengthOf(EngineKind::Fast, upper, lower, counter), lcs) << "round " << round;
     });
 }
 
@@ -94,8 +94,8 @@ TEST_P(LongPairs, FastEngineInBothLayoutsAgreesWithTheSweep)
 {
     const LongCase& c = GetParam();
     const mpz_class swept = sweptCount(c.first, c.second);
-    for (const std::size_t mostDenseCells : {SuffixPairMemo::kMostDenseCells, std::size_t{0}}) {
-        FastCommonLength engine(c.first, c.second, mostDenseCells);
+    for (const std::size_t mostDenseCells : {EngineTuning::kMostDenseCells, std::size_t{0}}) {
+        MemoSearch engine(c.first, c.second, EngineTuning{.mostDenseCells = mostDenseCells});
         if (mostDenseCells == 0) {
             EXPECT_TRUE(engine.memoHashed());
         }
@@ -132,7 +132,7 @@ TEST(ExactCount, FastEngineCrossesLongRunsExactly)
         CallCounter fast(0, CallCounter::kNoLimit - 1);
         std::int16_t fastLength = 0;
         try {
-            fastLength = FastCommonLengthOf(first, second, fast);
+            fastLength = MemoSearch::lengthOf(first, second, fast);
         } catch (const OverflowError&) {
             continue;  // past 64 bits: the sweep alone counts it
         }

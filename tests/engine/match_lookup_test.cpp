@@ -153,14 +153,14 @@ TEST(MatchLookup, IgnoredWithoutAResultOnDisplay)
 TEST(MatchLookup, CarryingOutLeavesTheRowAndRunsEveryStep)
 {
     auto run = test::compute(kUpper, kLower, C1);
-    HeadlessWindow window;
+    RecordingWindow window;
     window.type(kUpper, kLower);
     window.setText(RT3, u"BDAB");
     carryOut(*planIn(run, RT1, 3, 1, 1), run.state, window);
     EXPECT_EQ(run.state.CurrentRow, 2);
-    EXPECT_EQ(window.selection(RT1), (HeadlessWindow::Selection{2, 2}));
-    EXPECT_EQ(window.selection(RT3), (HeadlessWindow::Selection{1, 0}));
-    EXPECT_EQ(window.selection(RT2), (HeadlessWindow::Selection{1, 0}));
+    EXPECT_EQ(window.selection(RT1), (RecordingWindow::Selection{2, 2}));
+    EXPECT_EQ(window.selection(RT3), (RecordingWindow::Selection{1, 0}));
+    EXPECT_EQ(window.selection(RT2), (RecordingWindow::Selection{1, 0}));
     ASSERT_NE(window.focus(), nullptr);
     EXPECT_EQ(*window.focus(), RT2);
 }
@@ -169,21 +169,21 @@ TEST(MatchLookup, CarryingOutLeavesTheRowAndRunsEveryStep)
 TEST(MatchLookup, ReentrantClickKeepsEachHandlersRow)
 {
     auto run = test::compute(kUpper, kLower, C1);
-    struct Reentrant : HeadlessWindow {
+    struct Reentrant : RecordingWindow {
         ComparisonState* state = nullptr;
         bool clicked = false;
         void yield() override
         {
-            HeadlessWindow::yield();
+            RecordingWindow::yield();
             if (std::exchange(clicked, true)) return;
             carryOut(*planClick(*state, Box::RT2, 5, 1, 1, 6), *state, *this);  // row 4
         }
     } window;
     window.state = &run.state;
-    carryOut(*planIn(run, RT1, 1, 1, 1), run.state, window);              // row 1: B, B, B
-    EXPECT_EQ(window.selection(RT1), (HeadlessWindow::Selection{7, 0}));  // left by the second click
-    EXPECT_EQ(window.selection(RT2), (HeadlessWindow::Selection{0, 1}));
-    EXPECT_EQ(window.selection(RT3), (HeadlessWindow::Selection{0, 1}));
+    carryOut(*planIn(run, RT1, 1, 1, 1), run.state, window);               // row 1: B, B, B
+    EXPECT_EQ(window.selection(RT1), (RecordingWindow::Selection{7, 0}));  // left by the second click
+    EXPECT_EQ(window.selection(RT2), (RecordingWindow::Selection{0, 1}));
+    EXPECT_EQ(window.selection(RT3), (RecordingWindow::Selection{0, 1}));
 }
 
 TEST(MatchLookup, ClicksBeyondTheRecordedRegionAreIgnored)

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/call_counter.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/fast_common_length.h"
-#include "engine/overflow_proof.h"
-#include "engine/racing_common_length.h"
-#include "engine/suffix_lcs_table.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/call_counter.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/race/overflow_proof.h"
+#include "engine/length/race/racing_search.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "engine/text_index/remainder_lcs_table.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -33,7 +33,7 @@ std::vector<std::int32_t> plainSuffixTable(std::u16string_view a, std::u16string
 
 // Rows across several blocks (more than the table keeps at hand, read out of order),
 // second texts across word boundaries, and characters kept whole or set bit by bit.
-TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
+TEST(RemainderLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
 {
     struct Shape {
         const char* name;
@@ -54,7 +54,7 @@ TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
         const auto first = test::randomRuns(random, u'一', shape.letters, shape.firstLength, shape.longestRun);
         const auto second = test::randomRuns(random, u'一', shape.letters, shape.secondLength, shape.longestRun);
         const auto expected = plainSuffixTable(first, second);
-        SuffixLcsTable table(first, second);
+        RemainderLcsTable table(first, second);
         const auto a = static_cast<std::int32_t>(first.size()), b = static_cast<std::int32_t>(second.size());
         std::vector<std::int32_t> rows(static_cast<std::size_t>(a) + 1);
         for (std::int32_t i = 0; i <= a; ++i) rows[static_cast<std::size_t>(i)] = i + 1;
@@ -70,7 +70,7 @@ TEST(SuffixLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
 std::uint64_t nestedCalls(std::u16string_view first, std::u16string_view second)
 {
     CallCounter counter(0, CallCounter::kNoLimit);
-    FastCommonLengthOf(first, second, counter);
+    MemoSearch::lengthOf(first, second, counter);
     return counter.value() - 1;
 }
 
@@ -89,8 +89,8 @@ TEST(OverflowProof, NeverCountsMoreThanTheSearchMakesAndAllOfItWhenPushedToTheEn
     };
     for (const Row& row : rows) {
         test::forRandomPairs(31, 600, 18, [&](const std::u16string& upper, const std::u16string& lower, int round) {
-            SuffixLcsTable lengths(upper, lower);
-            OverflowProof proof(upper, lower, lengths, row.laterCandidatesWork);
+            const TextPairIndex texts(upper, lower);
+            OverflowProof proof(texts, nullptr, row.laterCandidatesWork);
             const std::uint64_t exact = nestedCalls(upper, lower);
             proof.start(1, 1);
             std::uint64_t before = 0;
@@ -112,8 +112,8 @@ TEST(OverflowProof, StartsAfreshAtEachCall)
 {
     std::mt19937 random(8);
     const auto first = test::randomRuns(random, u'a', 3, 18), second = test::randomRuns(random, u'a', 3, 18);
-    SuffixLcsTable lengths(first, second);
-    OverflowProof proof(first, second, lengths, UINT64_MAX);
+    const TextPairIndex texts(first, second);
+    OverflowProof proof(texts, nullptr, UINT64_MAX);
     for (const auto& [i, j] : {std::pair{1, 1}, {7, 3}, {1, 12}, {19, 1}, {10, 19}}) {
         proof.start(i, j);
         proof.advance(UINT64_MAX, UINT64_MAX);
@@ -129,8 +129,8 @@ TEST(OverflowProof, StopsAtItsMostStepsAndForgetsWhatItRemembered)
 {
     std::mt19937 random(12);
     const auto first = test::randomRuns(random, u'a', 3, 18), second = test::randomRuns(random, u'a', 3, 18);
-    SuffixLcsTable lengths(first, second);
-    OverflowProof proof(first, second, lengths, UINT64_MAX, 40);
+    const TextPairIndex texts(first, second);
+    OverflowProof proof(texts, nullptr, UINT64_MAX, 40);
     int stopped = 0, exact = 0;
     for (const auto& [i, j] : {std::pair{1, 1}, {15, 16}, {2, 1}, {13, 14}, {16, 13}, {1, 3}, {14, 15}, {12, 17}}) {
         const auto expected = nestedCalls(std::u16string_view(first).substr(static_cast<std::size_t>(i - 1)),
@@ -159,8 +159,8 @@ TEST(OverflowProof, ReachesTheLimitInFewStepsWhereCallsRepeat)
     const std::u16string first =
         test::repeated(u"cbc", 600) + test::repeated(u"bda", 400) + test::repeated(u"adcc", 300);
     const std::u16string second = test::repeated(u"ba", 700) + test::repeated(u"bac", 500) + test::repeated(u"bc", 600);
-    SuffixLcsTable lengths(first, second);
-    OverflowProof proof(first, second, lengths);
+    const TextPairIndex texts(first, second);
+    OverflowProof proof(texts);
     proof.start(1, 1);
     const std::uint64_t limit = CallCounter::kWindowLimit;
     EXPECT_TRUE(proof.advance(200'000, limit)) << "proved " << proof.proved();
@@ -189,7 +189,7 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
         const auto first = stretchesOfUnits(random, 20 + random() % 70);
         const auto second = stretchesOfUnits(random, 20 + random() % 70);
         CallCounter swept(0, CallCounter::kNoLimit);
-        const std::int16_t length = SweptCommonLength(first, second, swept);
+        const std::int16_t length = ColumnSweep::lengthOf(first, second, swept);
         const auto count = swept.value64();
         if (!count || *count > CallCounter::kNoLimit / 4) continue;
         struct Race {
@@ -202,14 +202,10 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
                                                  << race.pace.turn << ", proof steps " << race.pace.proofStepsPerFrame;
             const std::uint64_t before = race.before;
             CallCounter atLimit(before, before + *count);
-            ASSERT_EQ(RacingCommonLengthOf(first, second, atLimit, SuffixPairMemo::kMostDenseCells,
-                                           FastCommonLength::kWeighedRun, race.pace),
-                      length)
-                << name;
+            ASSERT_EQ(RacingSearch::lengthOf(first, second, atLimit, EngineTuning{.pace = race.pace}), length) << name;
             EXPECT_EQ(atLimit.value(), before + *count) << name;
             CallCounter pastLimit(before, before + *count - 1);
-            EXPECT_THROW(RacingCommonLengthOf(first, second, pastLimit, SuffixPairMemo::kMostDenseCells,
-                                              FastCommonLength::kWeighedRun, race.pace),
+            EXPECT_THROW(RacingSearch::lengthOf(first, second, pastLimit, EngineTuning{.pace = race.pace}),
                          OverflowError)
                 << name;
             EXPECT_EQ(pastLimit.value(), before + *count - 1) << name;

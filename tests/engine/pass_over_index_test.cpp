@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "engine/occurrence_index.h"
-#include "engine/pass_over_index.h"
+#include "engine/text_index/occurrence_index.h"
+#include "engine/text_index/pass_over_index.h"
 #include "test_texts.h"
 
 namespace velmora {

@@ -8,11 +8,11 @@
 #include <optional>
 #include <random>
 
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/common_extension.h"
-#include "engine/fast_common_length.h"
-#include "engine/racing_common_length.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/race/racing_search.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "engine/text_index/common_extension.h"
 #include "test_texts.h"
 
 namespace velmora {
@@ -63,14 +63,14 @@ std::pair<std::u16string, std::u16string> stretchPair(std::mt19937& random, int 
 std::optional<std::uint64_t> sweptCount(std::u16string_view first, std::u16string_view second, std::int16_t& length)
 {
     CallCounter swept(0, CallCounter::kNoLimit);
-    length = SweptCommonLength(first, second, swept);
+    length = ColumnSweep::lengthOf(first, second, swept);
     return swept.value64();
 }
 
-std::optional<std::uint64_t> countOf(FastCommonLength::Order order, std::int32_t weighedRun, std::u16string_view first,
+std::optional<std::uint64_t> countOf(MemoSearch::Order order, std::int32_t weighedRun, std::u16string_view first,
                                      std::u16string_view second, std::int16_t& length)
 {
-    FastCommonLength engine(first, second, SuffixPairMemo::kMostDenseCells, order, weighedRun);
+    MemoSearch engine(first, second, EngineTuning{.weighedRun = weighedRun}, order);
     CallCounter counter(0, CallCounter::kNoLimit - 1);
     try {
         length = engine.invoke(1, 1, counter);
@@ -90,8 +90,8 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
         std::int16_t sweptLength = 0;
         const auto swept = sweptCount(first, second, sweptLength);
         if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
-        for (const auto order : {FastCommonLength::Order::CandidatesFirst, FastCommonLength::Order::ContinuationFirst})
-            for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2, INT32_MAX}) {
+        for (const auto order : {MemoSearch::Order::CandidatesFirst, MemoSearch::Order::ContinuationFirst})
+            for (const std::int32_t weighedRun : {EngineTuning::kWeighedRun, 2, INT32_MAX}) {
                 std::int16_t length = -1;
                 ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept) << name;
                 ASSERT_EQ(length, sweptLength) << name;
@@ -100,9 +100,7 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
         // by the other, through their shared memo.
         for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{1}, std::uint64_t{7}}) {
             CallCounter raced(0, CallCounter::kNoLimit - 1);
-            ASSERT_EQ(RacingCommonLengthOf(first, second, raced, SuffixPairMemo::kMostDenseCells,
-                                           FastCommonLength::kWeighedRun, RacePace{turn}),
-                      sweptLength)
+            ASSERT_EQ(RacingSearch::lengthOf(first, second, raced, EngineTuning{.pace = RacePace{turn}}), sweptLength)
                 << name << ", turn " << turn;
             ASSERT_EQ(raced.value(), *swept) << name << ", turn " << turn;
         }
@@ -121,10 +119,9 @@ TEST(RunWeighing, LongPeriodsAgreeWithTheSweep)
         std::int16_t sweptLength = 0;
         const auto swept = sweptCount(first, second, sweptLength);
         if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
-        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2}) {
+        for (const std::int32_t weighedRun : {EngineTuning::kWeighedRun, 2}) {
             CallCounter raced(0, CallCounter::kNoLimit - 1);
-            ASSERT_EQ(RacingCommonLengthOf(first, second, raced, SuffixPairMemo::kMostDenseCells, weighedRun),
-                      sweptLength)
+            ASSERT_EQ(RacingSearch::lengthOf(first, second, raced, EngineTuning{.weighedRun = weighedRun}), sweptLength)
                 << name;
             ASSERT_EQ(raced.value(), *swept) << name;
         }
@@ -146,11 +143,11 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         const auto swept = sweptCount(first, second, length);
         if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
         const std::uint64_t count = *swept;
-        for (const std::int32_t weighedRun : {FastCommonLength::kWeighedRun, 2})
+        for (const std::int32_t weighedRun : {EngineTuning::kWeighedRun, 2})
             for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{3}}) {
                 const auto race = [&](CallCounter& counter) {
-                    RacingCommonLengthOf(first, second, counter, SuffixPairMemo::kMostDenseCells, weighedRun,
-                                         RacePace{turn});
+                    RacingSearch::lengthOf(first, second, counter,
+                                           EngineTuning{.weighedRun = weighedRun, .pace = RacePace{turn}});
                 };
                 CallCounter atLimit(0, count);
                 EXPECT_NO_THROW(race(atLimit)) << name << ", turn " << turn;

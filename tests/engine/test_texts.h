@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/alignment.h"
-#include "engine/comparison_session.h"
-#include "engine/comparison_state.h"
-#include "engine/headless_window.h"
+#include "engine/method/alignment.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/comparison_state.h"
+#include "engine/method/recording_window.h"
 
 namespace velmora::test {
 
 struct Computation {
     ComparisonState state;
-    HeadlessWindow window;
+    RecordingWindow window;
     AlignmentReport report;
 };
 

@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/alignment.h"
-#include "engine/checked_arithmetic.h"
-#include "engine/column_sweep.h"
-#include "engine/common_length.h"
-#include "engine/comparison_session.h"
-#include "engine/fast_common_length.h"
-#include "engine/headless_window.h"
-#include "engine/racing_common_length.h"
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/literal/literal_length.h"
+#include "engine/length/memo/memo_search.h"
+#include "engine/length/race/racing_search.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "engine/method/alignment.h"
+#include "engine/method/comparison_session.h"
+#include "engine/method/recording_window.h"
 
 namespace {
 
@@ -35,12 +35,12 @@ char16_t characterOf(std::uint8_t byte, std::uint8_t alphabet)
 
 struct Outcome {
     ComparisonState state;
-    HeadlessWindow window;
+    RecordingWindow window;
     bool overflowed = false;
 };
 
 Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine,
-              std::int32_t weighedRun = FastCommonLength::kWeighedRun, std::uint64_t literalFirstWork = 0)
+              std::int32_t weighedRun = EngineTuning::kWeighedRun, std::uint64_t literalFirstWork = 0)
 {
     Outcome o;
     ComparisonSession session;
@@ -83,12 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     CallCounter literalCount, fastCount;
-    require(CommonLength(first, second, literalCount) == FastCommonLengthOf(first, second, fastCount), "length");
+    require(CommonLength(first, second, literalCount) == MemoSearch::lengthOf(first, second, fastCount), "length");
     require(literalCount.value() == fastCount.value(), "call count");
     // Runs, periods and runs of columns weighed as a whole from two on, in both orders and raced.
-    for (const auto order : {FastCommonLength::Order::CandidatesFirst, FastCommonLength::Order::ContinuationFirst}) {
+    for (const auto order : {MemoSearch::Order::CandidatesFirst, MemoSearch::Order::ContinuationFirst}) {
         CallCounter weighedCount;
-        require(FastCommonLengthOf(first, second, weighedCount, SuffixPairMemo::kMostDenseCells, order, 2) ==
+        require(MemoSearch::lengthOf(first, second, weighedCount, EngineTuning{.weighedRun = 2}, order) ==
                     CommonLength(first, second, literalCount),
                 "length, weighed from two");
         require(weighedCount.value() == fastCount.value(), "call count, weighed from two");
@@ -98,20 +98,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // one below the count, it stops there.
     const RacePace eager{1, std::chrono::microseconds{0}, 16};
     CallCounter racedCount;
-    RacingCommonLengthOf(first, second, racedCount, SuffixPairMemo::kMostDenseCells, 2, eager);
+    RacingSearch::lengthOf(first, second, racedCount, EngineTuning{.weighedRun = 2, .pace = eager});
     require(racedCount.value() == fastCount.value(), "call count, raced");
     if (fastCount.value() > 1) {
         CallCounter belowCount(0, fastCount.value() - 1);
         bool overflowed = false;
         try {
-            RacingCommonLengthOf(first, second, belowCount, SuffixPairMemo::kMostDenseCells, 2, eager);
+            RacingSearch::lengthOf(first, second, belowCount, EngineTuning{.weighedRun = 2, .pace = eager});
         } catch (const OverflowError&) {
             overflowed = true;
         }
         require(overflowed && belowCount.value() == belowCount.limit(), "overflow one below the count, raced");
     }
     CallCounter sweptCount(0, CallCounter::kNoLimit);
-    require(SweptCommonLength(first, second, sweptCount) == CommonLength(first, second, literalCount), "swept length");
+    require(ColumnSweep::lengthOf(first, second, sweptCount) == CommonLength(first, second, literalCount),
+            "swept length");
     require(sweptCount.exact() == toMpz(fastCount.value()), "swept call count");
 
     const Outcome literal = align(first, second, direction, EngineKind::Literal);

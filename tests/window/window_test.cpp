@@ -21,7 +21,7 @@
 #include <QWindow>
 #include <QtMath>
 
-#include "engine/comparison_state.h"
+#include "engine/method/comparison_state.h"
 #include "window/background_computation.h"
 #include "window/crisp_outline.h"
 #include "window/fonts.h"

@@ -1,0 +1,87 @@
+#pragma once
+// Every threshold at which the length engines change their layout, hand over or take
+// turns, in one place. None of them changes a result or a count, only how soon it comes;
+// tests move the adjustable ones to reach every path at small sizes.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace velmora {
+
+// How the two racing orders and the overflow proof share a call. A frame can cost a
+// quarter of a microsecond or, filling a block, tens of them, so the proof joins by the
+// clock: its table costs about 25 ms for the longest texts, which a call that has run this
+// long may well save. Tests shorten the turn, so that the orders take turns, and use each
+// other's pairs, on small texts too, and let the proof join at once with many steps a
+// round, so that it stops races there too.
+struct RacePace {
+    std::uint64_t turn = 1 << 14;                  // frames an order evaluates per turn
+    std::chrono::microseconds proofAfter{20'000};  // how long a call runs before the proof joins
+    std::uint64_t proofStepsPerFrame = 2;          // the proof's steps for each frame the orders evaluate
+};
+
+struct EngineTuning {
+    // Up to 16 Mi pairs (texts of about 4,000 characters each) the memo is a table indexed
+    // by the pair, which costs at most 160 MiB of address space and is backed only where
+    // written; beyond, an open-addressing hash.
+    static constexpr std::size_t kMostDenseCells = std::size_t{1} << 24;
+    std::size_t mostDenseCells = kMostDenseCells;
+
+    // Without a count limit the memoised search counts in 64 bits; past this count (none:
+    // as far as 64 bits hold it) the column sweep takes over.
+    std::optional<std::uint64_t> fastCountBound{};
+
+    // Runs of at least this many candidates, or skipped characters, are weighed as a
+    // whole; a larger value weighs more of them one by one.
+    static constexpr std::int32_t kWeighedRun = 16;
+    std::int32_t weighedRun = kWeighedRun;
+
+    // Under a count limit, the literal engine answers a computation's calls until they
+    // have cost it this many steps (0: never; none: about what the memoised search's
+    // set-up would cost), since on small problems that is the quicker way.
+    std::optional<std::uint64_t> literalFirstWork{};
+
+    RacePace pace{};
+};
+
+namespace tuning {
+
+// The memoised search indexes both texts before its first call, which costs it about as
+// much as this many steps of the literal engine per character, plus a constant.
+inline constexpr std::uint64_t kSetUpStepsPerCharacter = 8, kSetUpSteps = 1024;
+
+// Without a limit the memoised search evaluates only the pairs a call reaches, but on
+// some texts (long runs that each candidate weighs afresh) it reaches more pairs than a
+// sweep of them all would cost; past this many it hands over to the sweep.
+inline constexpr std::uint64_t memoWorkBudget(std::size_t a, std::size_t b)
+{
+    return std::uint64_t{a} * b / 128 + 4096;
+}
+
+// Runs at least this long are crossed in one step rather than character by character.
+inline constexpr std::int32_t kLongRun = 8;
+// Past this many equal units the rest of an agreement is looked up instead of compared.
+inline constexpr std::int32_t kLongAgreement = 64;
+// Steps of the memoised search at least between checks of the calls its pending frames hold.
+inline constexpr std::size_t kPendingCheckEvery = 64;
+
+// Frames at most between two rounds of the overflow proof in a race.
+inline constexpr std::uint64_t kProofSlice = 1 << 12;
+// Steps a pair may spend in the proof on candidates after the first; the others' calls
+// are then left out, which only weakens the proof.
+inline constexpr std::uint64_t kProofLaterCandidatesWork = 1024;
+// Steps a call's proof may take in all: where the counts do not grow by repetition it
+// finds little, and what it remembers grows with every step; so many pairs reached are
+// remembered for later calls at most.
+inline constexpr std::uint64_t kProofMostSteps = std::uint64_t{1} << 22;
+
+// The literal engine: an invocation costs about as much as comparing this many
+// characters; and at most a + b invocations nest, of which this many fit on any thread's
+// stack.
+inline constexpr std::uint64_t kLiteralStepsPerCall = 16;
+inline constexpr std::int32_t kShallowEnough = 2000;
+
+}  // namespace tuning
+}  // namespace velmora

@@ -1,0 +1,72 @@
+#pragma once
+// The state of the memoised search: one frame per pair whose scan is under way, on an
+// explicit stack, so that no nesting depth can exhaust the thread's stack. A frame's
+// phase says where its scan waits for a value that a frame above it is evaluating.
+
+#include <cstdint>
+
+#include "engine/length/memo/block_exits.h"
+#include "engine/length/memo/pair_memo.h"
+#include "engine/length/skip_profile.h"
+#include "engine/text_index/occurrence_index.h"
+
+namespace velmora::memo {
+
+// A block of two agreeing stretches: where they end, their period, and how many
+// candidates the first one holds from where it was found.
+struct BlockShape {
+    std::int32_t firstEnd, secondEnd, period, candidates;
+};
+enum class Phase : std::uint8_t {
+    Start,
+    NextCandidate,
+    AfterTake,
+    AfterSkip,
+    AfterEarlyContinuation,
+    FillingBlock,
+    AfterBlockExit,
+    FillingColumns,
+    AfterColumnExit,
+    AfterContinuation
+};
+struct Frame {
+    std::int32_t i, j;
+    // A quiet frame evaluates an exit that a block needs, which the search may never
+    // invoke: its work counts only when a scan weighs the candidates that lead to it.
+    bool quiet = false;
+    Phase phase = Phase::Start;
+    bool rejected = false;               // a candidate was rejected: so will every later one
+    bool weighOnly = false;              // weighs one run of candidates for the alignment,
+    bool takeOnce = false;               // whose candidates make one take call each
+    BlockExits* block = nullptr;         // the block whose exits are being filled,
+    std::int32_t fillDiagonal = 0;       // and the diagonal whose exit is requested
+    std::int16_t continuationBonus = 0;  // characters matched before the continuation
+    bool continued = false;              // a candidate was rejected and (i, j + 1) is known:
+    ScanOutcome continuation{};          // its outcome
+    std::int32_t skipped = 0;            // m: the skipped character under test
+    char16_t partnerOf = 0;              // the last skipped character looked up,
+    std::int32_t partner = -1;           // and its partner in second[j..] (0: none; -1: not yet)
+    std::int16_t takeLength = 0;
+    std::uint64_t takeCalls = 0;
+    std::uint64_t nestedCalls = 0;
+    OccurrenceIndex::Iterator candidate{};
+    // Each later candidate weighs the same skipped characters again, against the same
+    // partners: what they gave.
+    SkipProfile skips{};
+    std::int16_t lastSkipLength = 0;        // that rejected the last candidate weighed as a run
+    bool fillingSkips = false;              // the block filled is that of a run of skipped characters
+    std::int32_t fillFrom = 0, fillTo = 0;  // the diagonals it must hold
+    // After a rejection: the columns up to columnsEnd (the end of the second text's
+    // run), the next run of candidates to weigh over them, and what those weighed gave.
+    std::int32_t columnsEnd = 0;
+    OccurrenceIndex::Iterator columnCandidate{};
+    __int128 columnCalls = 0;
+};
+
+struct Advance {
+    std::int32_t i, j;
+    std::int16_t matched;
+    OccurrenceIndex::Iterator candidate;  // the first candidate at (i, j)
+};
+
+}  // namespace velmora::memo

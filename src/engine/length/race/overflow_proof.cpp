@@ -1,0 +1,145 @@
+#include "engine/length/race/overflow_proof.h"
+
+#include <algorithm>
+
+#include "engine/base/pair_key.h"
+#include "engine/base/saturating.h"
+#include "engine/text_index/remainder_lcs_table.h"
+
+namespace velmora {
+namespace {
+
+// Weights and counts stick here: a proof needs at most 2^32, and products of two stuck
+// values still fit in 128 bits.
+constexpr std::uint64_t kStuck = std::uint64_t{1} << 62;
+}  // namespace
+
+OverflowProof::OverflowProof(const TextPairIndex& texts, const ComputationControl* control,
+                             std::uint64_t laterCandidatesWork, std::uint64_t mostSteps)
+    : first_(texts.first()),
+      second_(texts.second()),
+      firstLength_(texts.firstLength()),
+      secondLength_(texts.secondLength()),
+      lengths_(texts.lcsTable(control)),
+      laterCandidatesWork_(laterCandidatesWork),
+      mostSteps_(mostSteps),
+      firstIndex_(texts.firstOccurrences()),
+      secondIndex_(texts.secondOccurrences())
+{
+}
+
+void OverflowProof::start(std::int32_t i, std::int32_t j)
+{
+    // What pairs reach serves every call, but not without bound.
+    if (remembered_ > mostSteps_) {
+        expansions_.clear();
+        remembered_ = 0;
+    }
+    spent_ = 0;
+    weights_.clear();
+    heap_ = {};
+    proved_ = 0;
+    weights_[pairKey(i, j)] = 1;
+    heap_.emplace(1, pairKey(i, j));
+}
+
+bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
+{
+    std::uint64_t spent = 0;
+    while (proved_ < needed && !heap_.empty() && spent_ + spent < mostSteps_) {
+        const auto [weight, pair] = heap_.top();
+        heap_.pop();
+        const auto pending = weights_.find(pair);
+        if (pending == weights_.end() || pending->second != weight) continue;  // pushed since, or weighed more
+        push(pair, spent);
+        if (spent >= steps) break;
+    }
+    spent_ += spent;
+    return proved_ >= needed;
+}
+
+// Every invocation the pair's own calls make is counted `weight` times, and the pairs
+// they reach take on that weight times how often they are reached.
+void OverflowProof::push(Key pair, std::uint64_t& steps)
+{
+    const std::uint64_t weight = weights_[pair];
+    weights_.erase(pair);
+    const Expansion& expansion = expand(pair, steps);
+    proved_ = saturatingAdd(proved_, saturatingProduct(weight, expansion.calls, kStuck), kStuck);
+    for (const auto& [next, times] : expansion.reached) {
+        std::uint64_t& nextWeight = weights_[next];
+        nextWeight = saturatingAdd(nextWeight, saturatingProduct(weight, times, kStuck), kStuck);
+        heap_.emplace(nextWeight, next);
+        ++steps;
+    }
+}
+
+const OverflowProof::Expansion& OverflowProof::expand(Key pair, std::uint64_t& steps)
+{
+    if (const auto known = expansions_.find(pair); known != expansions_.end()) return known->second;
+    auto [i, j] = pairOf(pair);
+    Expansion out;
+    // Matching characters are taken without a call.
+    while (i <= firstLength_ && j <= secondLength_ &&
+           first_[static_cast<std::size_t>(i - 1)] == second_[static_cast<std::size_t>(j - 1)]) {
+        ++i;
+        ++j;
+        ++steps;
+    }
+    if (i <= firstLength_ && j <= secondLength_) weighCandidates(i, j, out, steps);
+    remembered_ += out.reached.size() + 1;
+    return expansions_.emplace(pair, std::move(out)).first->second;
+}
+
+// The calls at a mismatch (i, j), as the search makes them: each candidate for second[j]
+// takes its call once per skipped character tried, and each skipped character with a
+// partner makes one call, until one of those beats the take value. Unbeaten, the first
+// candidate is accepted; otherwise all are rejected and the scan goes on at (i, j + 1).
+void OverflowProof::weighCandidates(std::int32_t i, std::int32_t j, Expansion& out, std::uint64_t& steps)
+{
+    // Per skipped character m (first[i + m - 1]): its partner in second[j..] and the
+    // skip value there, the same for every candidate.
+    std::vector<std::int32_t> partner(1, 0), skipValue(1, 0);
+    skipTimes_.assign(1, 0);
+    const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
+    bool first = true, accepted = false;
+    std::uint64_t laterWork = 0;
+    for (auto candidate = firstIndex_.occurrencesFrom(wanted, i + 1); firstIndex_.isOccurrence(candidate, wanted);
+         ++candidate) {
+        if (!first && laterWork >= laterCandidatesWork_) break;
+        const std::int32_t q = candidate->second, skipped = q - i;
+        const std::int32_t takeValue = lengths_.at(q, j);
+        std::int32_t tried = 0;
+        bool rejected = false;
+        while (tried < skipped && !rejected) {
+            const std::int32_t m = ++tried;
+            if (static_cast<std::int32_t>(partner.size()) <= m) {
+                const std::int32_t p = secondIndex_.next(first_[static_cast<std::size_t>(i + m - 2)], j);
+                partner.push_back(p);
+                skipValue.push_back(p ? lengths_.at(i + m - 1, p) : 0);
+                skipTimes_.push_back(0);
+            }
+            if (partner[static_cast<std::size_t>(m)]) {
+                ++skipTimes_[static_cast<std::size_t>(m)];
+                ++out.calls;
+                rejected = skipValue[static_cast<std::size_t>(m)] > takeValue;
+            }
+        }
+        out.calls += static_cast<std::uint64_t>(tried);
+        out.reached.emplace_back(pairKey(q, j), tried);
+        steps += static_cast<std::uint64_t>(tried) + 1;
+        if (!first) laterWork += static_cast<std::uint64_t>(tried) + 1;
+        if (first && !rejected) {
+            accepted = true;
+            out.reached.emplace_back(pairKey(q + 1, j + 1), 1);
+            break;
+        }
+        first = false;
+    }
+    for (std::size_t m = 1; m < skipTimes_.size(); ++m)
+        if (skipTimes_[m])
+            out.reached.emplace_back(pairKey(i + static_cast<std::int32_t>(m) - 1, partner[m]), skipTimes_[m]);
+    if (!accepted) out.reached.emplace_back(pairKey(i, j + 1), 1);
+}
+
+}  // namespace velmora

@@ -1,0 +1,133 @@
+#include "engine/length/race/racing_search.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "engine/base/checked_arithmetic.h"
+#include "engine/length/race/overflow_proof.h"
+
+namespace velmora {
+
+// One order with the count of the call it is working on, from the caller's count on.
+struct RacingSearch::Runner {
+    MemoSearch engine;
+    std::optional<CallCounter> count;
+
+    Runner(std::shared_ptr<const TextPairIndex> texts, const EngineTuning& tuning, MemoSearch::Order order,
+           std::shared_ptr<PairMemo> memo)
+        : engine(std::move(texts), tuning, order, std::move(memo))
+    {
+    }
+    bool advance(std::uint64_t turn) { return engine.advance(*count, turn); }
+};
+
+RacingSearch::RacingSearch(std::shared_ptr<const TextPairIndex> texts, const EngineTuning& tuning)
+    : texts_(std::move(texts)),
+      tuning_(tuning)
+{
+}
+
+RacingSearch::RacingSearch(std::u16string_view first, std::u16string_view second, const EngineTuning& tuning)
+    : RacingSearch(std::make_shared<TextPairIndex>(first, second), tuning)
+{
+}
+
+std::int16_t RacingSearch::lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter,
+                                    const EngineTuning& tuning)
+{
+    RacingSearch engine(first, second, tuning);
+    return engine.invoke(1, 1, counter);
+}
+
+RacingSearch::~RacingSearch() = default;
+
+std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
+{
+    Runner& winner = race(
+        counter,
+        [&](Runner& runner) {
+            runner.count.emplace(counter.value(), counter.limit(), counter.control());
+            runner.engine.start(i, j, *runner.count);
+            return true;
+        },
+        Pair{i, j});
+    counter.add(winner.count->value() - counter.value());
+    return winner.engine.result();
+}
+
+std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing, CallCounter& counter)
+{
+    bool weighable = true;
+    Runner& winner = race(
+        counter,
+        [&](Runner& runner) {
+            runner.count.emplace(counter.value(), counter.limit(), counter.control());
+            return weighable = runner.engine.startWeighing(weighing, *runner.count);
+        },
+        std::nullopt);
+    if (!weighable) return std::nullopt;
+    counter.add(winner.count->value() - counter.value());
+    return winner.engine.weighed();
+}
+
+// Starts both engines with start (the second only if the first needs more than a turn)
+// and lets them take turns until one has finished, or, for a call that has run a while,
+// until the proof finds that it passes the limit. start returning false ends the race at
+// once with the first engine.
+template <class Start>
+RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, std::optional<Pair> call)
+{
+    if (!candidatesFirst_) {
+        memo_ = MemoSearch::memoOf(*texts_, tuning_.mostDenseCells);
+        candidatesFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::CandidatesFirst, memo_);
+    }
+    Proof proof{call, std::chrono::steady_clock::now()};
+    try {
+        if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
+        // Most calls end within one turn; only the long ones pay for a second engine.
+        if (!continuationFirst_)
+            continuationFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::ContinuationFirst, memo_);
+        start(*continuationFirst_);
+        for (;;) {
+            if (takeTurn(*continuationFirst_, proof, counter)) return *continuationFirst_;
+            if (takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
+        }
+    } catch (const OverflowError& error) {
+        if (error.limit() != OverflowLimit::CallCount) throw;
+        // One order has counted past the limit: the caller's count passes it too.
+        counter.passLimit();
+    }
+}
+
+// An engine's turn, in slices short enough that the proof, once the call has run long
+// enough, takes its steps soon after; true once the engine has finished.
+bool RacingSearch::takeTurn(Runner& runner, Proof& proof, CallCounter& counter)
+{
+    for (std::uint64_t done = 0; done < tuning_.pace.turn; done += tuning::kProofSlice) {
+        const std::uint64_t frames = std::min(tuning::kProofSlice, tuning_.pace.turn - done);
+        if (runner.advance(frames)) return true;
+        if (!proof.call || !(proof.joined || proofJoins(proof.began))) continue;
+        if (proveOverflow(*proof.call, !std::exchange(proof.joined, true), frames, counter)) counter.passLimit();
+    }
+    return false;
+}
+
+// Steps of the proof on the call, as many per frame as the pace gives: true once it has
+// counted more nested invocations than the caller's count leaves room for (with the
+// call's own one, the limit is passed).
+bool RacingSearch::proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter)
+{
+    if (!proof_) {
+        proof_ = std::make_unique<OverflowProof>(*texts_, counter.control());
+    }
+    if (begin) proof_->start(call.first, call.second);
+    return proof_->advance(frames * tuning_.pace.proofStepsPerFrame, counter.limit() - counter.value());
+}
+
+bool RacingSearch::proofJoins(std::chrono::steady_clock::time_point began) const
+{
+    return tuning_.pace.proofAfter.count() == 0 || std::chrono::steady_clock::now() - began >= tuning_.pace.proofAfter;
+}
+
+}  // namespace velmora

@@ -1,0 +1,65 @@
+#pragma once
+// Exact invocation counts of CommonLength on every remainder pair of two texts, evaluated
+// bottom-up, one column of the second text at a time (from its end to its start), in
+// O(length of the first text) values per column and small work per pair.
+//
+// Why this works: the result of CommonLength is the length of a longest common
+// subsequence, so along the candidates of one scan the take values never rise, and either
+// the nearest candidate is accepted or every candidate is rejected. A pair's length and
+// count then depend only on pairs further down its column and on the column to its right.
+// The rejection point of each candidate is the first skipped character whose skip value
+// beats its take value; the running maxima of the skip values form a stack, and the
+// candidates rejected at each stack entry form a contiguous run, so the sum of all the
+// rejected candidates' calls is kept up to date as the stack changes.
+//
+// The counts are held in machine words while every pair's count fits in 64 bits, and in
+// GMP integers from the first pair that does not (the sweep then starts again).
+
+#include <cstdint>
+#include <gmpxx.h>
+#include <string_view>
+#include <vector>
+
+#include "engine/base/computation_control.h"
+#include "engine/length/call_counter.h"
+
+namespace velmora {
+
+class ColumnSweep {
+public:
+    enum class Arithmetic {
+        MachineWordsFirst,  // 64-bit counts, GMP integers only once a count needs them
+        ExactIntegers,      // GMP integers throughout
+    };
+
+    // The texts must outlive this object; each at most 32,766 characters.
+    ColumnSweep(std::u16string_view first, std::u16string_view second,
+                Arithmetic arithmetic = Arithmetic::MachineWordsFirst);
+
+    // A remainder pair (1-based; one past the end is an empty remainder) whose
+    // invocation the caller wants counted.
+    struct Pair {
+        std::int32_t i, j;
+    };
+
+    // Sweeps the columns from the last to the first and returns the invocations of one
+    // call on each of the pairs (a pair listed twice counts twice), and in *firstLength
+    // CommonLength(first, second). Two threads work on neighbouring columns, the second a
+    // block of rows behind the first. Checks the control's cancel request and reports the
+    // fraction done.
+    mpz_class countCalls(const std::vector<Pair>& pairs, ComputationControl* control = nullptr,
+                         std::int16_t* firstLength = nullptr);
+
+    // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
+    static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
+
+    // Whether the last countCalls needed GMP integers.
+    bool usedExactIntegers() const { return usedExactIntegers_; }
+
+private:
+    std::u16string_view first_, second_;
+    Arithmetic arithmetic_;
+    bool usedExactIntegers_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,65 @@
+#pragma once
+// The tree of CommonLength invocations, for studying where the count comes from: every
+// invocation with its depth, its remainders, its role, its result and the invocations it
+// causes, in the order the invocations start. Subtree counts are remembered per pair of
+// remainders, so a listing can start deep inside a tree of any size without walking the
+// invocations before it.
+
+#include <cstdint>
+#include <gmpxx.h>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/base/computation_control.h"
+#include "engine/base/pair_key.h"
+
+namespace velmora {
+
+class InvocationTree {
+public:
+    enum class Role { Top, Take, Skip };
+
+    // An invocation on first[i..] and second[j..] (1-based; one past the end is empty).
+    struct Call {
+        Role role;
+        std::int32_t i, j;
+    };
+    struct Line {
+        mpz_class number;  // 1-based, in start order
+        int depth;
+        std::size_t root;  // which of the roots it descends from
+        Call call;
+        std::int16_t result;
+        mpz_class calls;  // itself and every invocation it causes
+    };
+
+    // The texts must outlive this object.
+    InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control = nullptr);
+
+    std::int16_t result(std::int32_t i, std::int32_t j);
+    // The invocations one call on (i, j) makes, itself included.
+    mpz_class calls(std::int32_t i, std::int32_t j);
+    // The invocations an invocation on (i, j) makes directly, in order.
+    std::vector<Call> children(std::int32_t i, std::int32_t j);
+
+    // Up to `limit` invocations of the forest below `roots`, from the from-th (1-based) on.
+    std::vector<Line> list(const std::vector<Call>& roots, const mpz_class& from, std::size_t limit);
+
+private:
+    struct Value {
+        std::int16_t result;
+        mpz_class nested;  // invocations below one invocation on the pair
+    };
+    const Value& value(std::int32_t i, std::int32_t j);
+    void evaluate(std::int32_t i, std::int32_t j);
+    std::int32_t partner(char16_t c, std::int32_t from) const;
+
+    std::u16string_view a_, b_;
+    std::int32_t aLength_, bLength_;
+    ComputationControl* control_;
+    std::unordered_map<PairKey, Value> values_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#include "engine/text_index/occurrence_index.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
+
+namespace velmora {
+
+// Sorted by character with two stable byte-wise counting passes (low byte, then high):
+// the positions come in rising order, so they stay so within each character, and a text
+// of 32,766 characters is indexed in linear time.
+OccurrenceIndex::OccurrenceIndex(std::u16string_view text)
+{
+    std::vector<Entry> scratch;
+    scratch.reserve(text.size());
+    for (std::size_t p = 0; p < text.size(); ++p) scratch.emplace_back(text[p], static_cast<std::int32_t>(p + 1));
+    entries_.resize(text.size());
+    for (const int shift : {0, 8}) {
+        std::array<std::size_t, 257> start{};
+        for (const Entry& e : scratch) ++start[((e.first >> shift) & 0xFF) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (const Entry& e : scratch) entries_[start[(e.first >> shift) & 0xFF]++] = e;
+        if (shift == 0) scratch.swap(entries_);
+    }
+}
+
+OccurrenceIndex::Iterator OccurrenceIndex::occurrencesFrom(char16_t c, std::int32_t from) const
+{
+    return std::lower_bound(entries_.begin(), entries_.end(), Entry{c, from});
+}
+
+std::int32_t OccurrenceIndex::last(char16_t c) const
+{
+    const auto after = std::upper_bound(entries_.begin(), entries_.end(), Entry{c, INT32_MAX});
+    return after != entries_.begin() && std::prev(after)->first == c ? std::prev(after)->second : 0;
+}
+
+std::int32_t OccurrenceIndex::next(char16_t c, std::int32_t from) const
+{
+    const auto found = occurrencesFrom(c, from);
+    return isOccurrence(found, c) ? found->second : 0;
+}
+
+}  // namespace velmora

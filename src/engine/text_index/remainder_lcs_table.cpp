@@ -1,0 +1,127 @@
+#include "engine/text_index/remainder_lcs_table.h"
+
+#include <algorithm>
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kBlocksKept = 16;  // rebuilt blocks at hand: a scan reads rows near two places
+
+}  // namespace
+
+RemainderLcsTable::RemainderLcsTable(std::u16string_view first, std::u16string_view second,
+                                     const ComputationControl* control)
+    : first_(first),
+      second_(second),
+      firstLength_(static_cast<std::int32_t>(first.size())),
+      secondLength_(static_cast<std::int32_t>(second.size())),
+      words_(second.size() / 64 + 1),
+      control_(control),
+      scratchMask_(words_)
+{
+    std::unordered_map<char16_t, std::vector<std::int32_t>> bits;
+    for (std::int32_t t = 0; t < secondLength_; ++t)
+        bits[second_[static_cast<std::size_t>(secondLength_ - 1 - t)]].push_back(t);
+    // A character set bit by bit costs its occurrences; one kept whole costs its row.
+    for (auto& [c, positions] : bits) {
+        if (positions.size() * 8 < words_) {
+            sparseBits_.emplace(c, std::move(positions));
+            continue;
+        }
+        std::vector<Word> mask(words_, 0);
+        for (const std::int32_t t : positions) mask[static_cast<std::size_t>(t / 64)] |= Word{1} << (t % 64);
+        denseMasks_.emplace(c, std::move(mask));
+    }
+    kept_.push_back(std::vector<Word>(words_, ~Word{0}));  // below the last row: nothing in common
+}
+
+const RemainderLcsTable::Word* RemainderLcsTable::maskOf(char16_t c)
+{
+    if (const auto dense = denseMasks_.find(c); dense != denseMasks_.end()) return dense->second.data();
+    const auto sparse = sparseBits_.find(c);
+    if (sparse == sparseBits_.end()) return nullptr;
+    std::fill(scratchMask_.begin(), scratchMask_.end(), 0);
+    for (const std::int32_t t : sparse->second) scratchMask_[static_cast<std::size_t>(t / 64)] |= Word{1} << (t % 64);
+    return scratchMask_.data();
+}
+
+// The bit-parallel step: with U the set bits of the row below that match c, the row is
+// (V + U) | (V - U), and V - U is V & ~U since U lies within V.
+void RemainderLcsTable::nextRow(const Word* below, Word* row, char16_t c)
+{
+    const Word* mask = maskOf(c);
+    if (!mask) {
+        std::copy(below, below + words_, row);
+        return;
+    }
+    bool carry = false;
+    for (std::size_t w = 0; w < words_; ++w) {
+        const Word v = below[w], u = v & mask[w];
+        Word sum;
+        const bool out = __builtin_add_overflow(v, u, &sum);
+        carry = __builtin_add_overflow(sum, Word{carry}, &sum) || out;
+        row[w] = sum | (v & ~u);
+    }
+}
+
+// Sweeps on until the row below the given block is kept.
+void RemainderLcsTable::sweepTo(std::int32_t index)
+{
+    std::vector<Word> row(words_);
+    while (static_cast<std::int32_t>(kept_.size()) <= index) {
+        if (control_) control_->throwIfCancelled();
+        row = kept_.back();
+        const std::int32_t from = firstLength_ - static_cast<std::int32_t>(kept_.size() - 1) * kRowsPerBlock;
+        for (std::int32_t i = from; i > std::max(from - kRowsPerBlock, 0); --i)
+            nextRow(row.data(), row.data(), first_[static_cast<std::size_t>(i - 1)]);
+        kept_.push_back(row);
+    }
+}
+
+RemainderLcsTable::Block& RemainderLcsTable::block(std::int32_t index)
+{
+    ++uses_;
+    for (Block& kept : blocks_)
+        if (kept.index == index) {
+            kept.lastUse = uses_;
+            return kept;
+        }
+    sweepTo(index);
+    if (blocks_.size() < kBlocksKept) blocks_.emplace_back();
+    Block& out = *std::min_element(blocks_.begin(), blocks_.end(),
+                                   [](const Block& x, const Block& y) { return x.lastUse < y.lastUse; });
+    out.index = index;
+    out.lastUse = uses_;
+    out.rows.resize(words_ * kRowsPerBlock);
+    out.clearBefore.resize((words_ + 1) * kRowsPerBlock);
+    // Row r of the block is row firstLength - index * kRowsPerBlock - r of the text.
+    const Word* below = kept_[static_cast<std::size_t>(index)].data();
+    const std::int32_t top = firstLength_ - index * kRowsPerBlock;
+    for (std::int32_t r = 0; r < kRowsPerBlock && top - r >= 1; ++r) {
+        Word* row = &out.rows[static_cast<std::size_t>(r) * words_];
+        nextRow(below, row, first_[static_cast<std::size_t>(top - r - 1)]);
+        std::uint16_t* clear = &out.clearBefore[static_cast<std::size_t>(r) * (words_ + 1)];
+        clear[0] = 0;
+        for (std::size_t w = 0; w < words_; ++w)
+            clear[w + 1] = static_cast<std::uint16_t>(clear[w] + __builtin_popcountll(~row[w]));
+        below = row;
+    }
+    return out;
+}
+
+std::int32_t RemainderLcsTable::at(std::int32_t i, std::int32_t j)
+{
+    if (i > firstLength_ || j > secondLength_) return 0;
+    const std::int32_t index = (firstLength_ - i) / kRowsPerBlock, r = (firstLength_ - i) % kRowsPerBlock;
+    const Block& rows = block(index);
+    const auto bits = static_cast<std::size_t>(secondLength_ - j + 1);  // second[j..] read backwards
+    const std::size_t whole = bits / 64, rest = bits % 64;
+    std::int32_t clear = rows.clearBefore[static_cast<std::size_t>(r) * (words_ + 1) + whole];
+    if (rest) {
+        const Word word = rows.rows[static_cast<std::size_t>(r) * words_ + whole];
+        clear += __builtin_popcountll(~word & ((Word{1} << rest) - 1));
+    }
+    return clear;
+}
+
+}  // namespace velmora
