@@ -19,7 +19,7 @@ namespace {
 
 // LCS(first[i..], second[j..]) for every pair by the textbook programme, row-major with
 // one extra row and column of zeros.
-std::vector<std::int32_t> plainSuffixTable(std::u16string_view a, std::u16string_view b)
+std::vector<std::int32_t> plainRemainderTable(std::u16string_view a, std::u16string_view b)
 {
     const std::size_t columns = b.size() + 2;
     std::vector<std::int32_t> table((a.size() + 2) * columns, 0);
@@ -53,7 +53,7 @@ TEST(RemainderLcsTable, AgreesWithThePlainProgrammeAtEveryPair)
     for (const Shape& shape : shapes) {
         const auto first = test::randomRuns(random, u'一', shape.letters, shape.firstLength, shape.longestRun);
         const auto second = test::randomRuns(random, u'一', shape.letters, shape.secondLength, shape.longestRun);
-        const auto expected = plainSuffixTable(first, second);
+        const auto expected = plainRemainderTable(first, second);
         RemainderLcsTable table(first, second);
         const auto a = static_cast<std::int32_t>(first.size()), b = static_cast<std::int32_t>(second.size());
         std::vector<std::int32_t> rows(static_cast<std::size_t>(a) + 1);
