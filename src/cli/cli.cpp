@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/command_options.h"
-#include "cli/commands.h"
+#include "cli/commands/commands.h"
 #include "cli/json_writer.h"
 #include "cli/text_files.h"
 #include "cli/utf.h"
@@ -23,91 +23,6 @@
 
 namespace velmora {
 namespace {
-
-JsonArray rowsOf(const GapTable& table, std::size_t rowCount)
-{
-    JsonArray rows;
-    for (std::size_t r = 1; r <= rowCount && r < table.size(); ++r)
-        rows.array(JsonArray().integer(table[r][0]).integer(table[r][1]).integer(table[r][2]));
-    return rows;
-}
-
-void lengthCommand(const CommonOptions& options, std::ostream& out)
-{
-    const std::u16string first = textArgument(options, 0), second = textArgument(options, 1);
-    CallCounter counter(0, options.callLimit());
-    const std::int16_t length = LengthOf(options.engineKind(), first, second, counter);
-    JsonObject json;
-    json.integer("length", length).bigInteger("calls", counter.decimal());
-    out << json.str() << '\n';
-}
-
-struct Computed {
-    ComparisonSession session;
-    RecordingWindow window;
-    AlignmentReport report;
-};
-
-// Captures the texts as the compute buttons do and runs the alignment.
-void compute(const CommonOptions& options, Computed& c)
-{
-    const std::u16string upper = textArgument(options, 0), lower = textArgument(options, 1);
-    c.window.type(upper, lower);
-    c.session.start();
-    c.report = c.session.compute(options.direction(), upper, lower, c.window, options.alignmentOptions());
-}
-
-void alignCommand(const CommonOptions& options, std::ostream& out)
-{
-    Computed c;
-    compute(options, c);
-    const ComparisonState& s = c.session.state();
-    const auto rowCount = static_cast<std::size_t>(s.RowCount);
-    JsonObject json;
-    json.text("result", c.window.text(Box::RT3))
-        .integer("length", s.ResultLength)
-        .bigInteger("calls", c.report.calls.get_str())
-        .text("label4", c.window.caption(Label::Label4))
-        .text("label5", c.window.caption(Label::Label5))
-        .array("table", rowsOf(s.MatchTable, rowCount))
-        .array("aux", rowsOf(s.MatchAux, rowCount))
-        .integers("upper_gaps", c.window.gapPositions(Box::RT1))
-        .integers("lower_gaps", c.window.gapPositions(Box::RT2));
-    if (s.RecordedEnd[kResultColumn] != kNoRecordedEnd)
-        json.integers("recorded_end", {s.RecordedEnd.begin(), s.RecordedEnd.end()});
-    out << json.str() << '\n';
-}
-
-std::u16string boxName(Box box) { return box == Box::RT1 ? u"RT1" : box == Box::RT2 ? u"RT2" : u"RT3"; }
-
-Box boxNamed(const std::string& name) { return name == "RT1" ? Box::RT1 : name == "RT2" ? Box::RT2 : Box::RT3; }
-
-void lookupCommand(const CommonOptions& options, const LookupOptions& lookup, std::ostream& out)
-{
-    Computed c;
-    compute(options, c);
-    const Box box = boxNamed(lookup.box);
-    const auto boxLength = static_cast<std::int32_t>(c.window.text(box).size());
-    const auto plan = planClick(c.session.state(), box, lookup.start, lookup.length, lookup.button, boxLength);
-    if (!plan) {
-        out << JsonObject().boolean("ignored", true).str() << '\n';
-        return;
-    }
-    JsonArray selections;
-    std::optional<Box> focus;
-    for (const LookupStep& step : plan->steps) {
-        if (step.kind == LookupStep::Kind::Focus) focus = step.box;
-        if (step.kind == LookupStep::Kind::Select)
-            selections.array(JsonArray().text(boxName(step.box)).integer(step.start).integer(step.length));
-    }
-    JsonObject json;
-    json.integer("row", plan->row).array("selections", selections);
-    if (focus)
-        json.text("focus", boxName(*focus));
-    else
-        json.null("focus");
-    out << json.str() << '\n';
-}
 
 std::string overflowMessage(const OverflowError& error)
 {

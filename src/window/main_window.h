@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "window/text_boxes.h"
+#include "window/box_behaviour.h"
+#include "window/result_box.h"
+#include "window/rich_text_box.h"
 
 namespace velmora {
 

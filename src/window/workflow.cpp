@@ -9,46 +9,15 @@
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
-#include "engine/method/recording_window.h"
 #include "highlight/match_lookup.h"
-#include "window/background_computation.h"
 #include "window/main_window.h"
+#include "window/off_thread_run.h"
 #include "window/qt_window_operations.h"
 
 namespace velmora {
 namespace {
 
 std::u16string captured(const QString& text) { return text.toStdU16String(); }
-
-// Passes the replayed operations on to the window, and once its yield has been carried
-// out hands over the computed state.
-class ReplayUntilYield : public WindowOperations {
-public:
-    ReplayUntilYield(WindowOperations& window, std::function<void()> afterYield)
-        : window_(window),
-          afterYield_(std::move(afterYield))
-    {
-    }
-    ~ReplayUntilYield() override
-    {
-        if (afterYield_) afterYield_();
-    }
-    void colourGap(Box box, std::int32_t start, std::int32_t length) override { window_.colourGap(box, start, length); }
-    void select(Box box, std::int32_t start, std::int32_t length) override { window_.select(box, start, length); }
-    void collapseSelection(Box box) override { window_.collapseSelection(box); }
-    void setText(Box box, std::u16string_view text) override { window_.setText(box, text); }
-    void setCaption(Label label, std::u16string_view caption) override { window_.setCaption(label, caption); }
-    void setFocus(Box box) override { window_.setFocus(box); }
-    void yield() override
-    {
-        window_.yield();
-        if (afterYield_) std::exchange(afterYield_, nullptr)();
-    }
-
-private:
-    WindowOperations& window_;
-    std::function<void()> afterYield_;
-};
 
 }  // namespace
 
@@ -167,27 +136,19 @@ void Workflow::lockForComputation(Direction direction)
     c_.lengthLabel->setVisible(true);
 }
 
-// The engine works on a copy of the comparison state, off the window's thread, and
-// records its window operations; they are carried out here afterwards in their order,
-// the one yield among them included. The copy replaces the state after that yield, so
-// that a click answered there still finds the lookup inactive, as it would mid-run.
+// The engine runs off the window's thread (see off_thread_run.h); its outcome is shown here.
 void Workflow::runEngine(Direction direction, BusyCursor& busy)
 {
-    ComparisonState working = session_.state();
-    RecordingWindow recorded;
-    const std::exception_ptr failure = runWithProgress(&window_, [&](ComputationControl& control) {
-        AlignmentOptions options;
-        options.control = &control;
-        options.tuning = tuning_;
-        options.engine = engine_;
-        Align(working, direction, recorded, options);
-    });
-    if (!failure) {
-        ReplayUntilYield publish(*operations_, [&] { session_.state() = std::move(working); });
-        recorded.replay(publish);
+    AlignmentOptions options;
+    options.tuning = tuning_;
+    options.engine = engine_;
+    OffThreadAlignment run = alignOffThread(&window_, session_.state(), direction, options);
+    if (!run.failure) {
+        replayOnWindow(run.recorded, *operations_, [&] { session_.state() = std::move(run.state); });
         operations_->flush();
         return;
     }
+    const std::exception_ptr failure = run.failure;
     QString message;
     try {
         std::rethrow_exception(failure);

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli/commands.h"
+#include "cli/commands/commands.h"
 #include "cli/utf.h"
 #include "common/row_name.h"
 

@@ -22,10 +22,10 @@
 #include <QtMath>
 
 #include "engine/method/comparison_state.h"
-#include "window/background_computation.h"
 #include "window/crisp_outline.h"
 #include "window/fonts.h"
 #include "window/main_window.h"
+#include "window/off_thread_run.h"
 #include "window/qt_window_operations.h"
 #include "window/translations.h"
 #include "window/workflow.h"
@@ -48,7 +48,7 @@ Colouring colouringOf(RichTextBox* box)
     for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            othersBlack = othersBlack && fragment.charFormat().foreground().color() == kBlack;
+            othersBlack = othersBlack && fragment.charFormat().foreground().color() == QColor(0, 0, 0);
         }
     }
     for (int p = 0; p < box->document()->characterCount() - 1; ++p)

@@ -49,7 +49,6 @@ public:
     // Carries the logged operations out on another window, in their order: a computation
     // run off the window's thread shows its outcome this way.
     void replay(WindowOperations& target) const;
-    void clearLog() { log_.clear(); }
 
 private:
     struct BoxState {

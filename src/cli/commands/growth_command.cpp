@@ -7,7 +7,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "cli/commands.h"
+#include "cli/commands/commands.h"
 #include "cli/json_writer.h"
 #include "cli/output.h"
 #include "cli/utf.h"

@@ -1,4 +1,4 @@
-#include "window/text_boxes.h"
+#include "window/rich_text_box.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -6,159 +6,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextDocument>
-
-#include "window/crisp_outline.h"
-#include <QFontMetrics>
-#include <QResizeEvent>
-
 #include <algorithm>
 
+#include "window/box_behaviour.h"
+
 namespace velmora {
-namespace {
-
-// A text document takes three code units for structure rather than text: the paragraph
-// separator and the two frame marks become block breaks. A box holds each of them as a
-// stand-in character whose format carries the unit itself, so that what was typed or
-// pasted is what the box gives back, code unit for code unit.
-constexpr int kHeldUnit = QTextFormat::UserProperty + 1;
-
-bool needsStandIn(QChar unit)
-{
-    return unit == QChar::ParagraphSeparator || unit.unicode() == 0xFDD0 || unit.unicode() == 0xFDD1;
-}
-
-// The paragraph separator stands in as a line separator, so it still breaks the line.
-QChar standInFor(QChar unit)
-{
-    return unit == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter);
-}
-
-QTextCharFormat withoutHeldUnit(QTextCharFormat format)
-{
-    format.clearProperty(kHeldUnit);
-    return format;
-}
-
-QString rawText(const QTextDocument* document)
-{
-    QString text = document->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QTextCharFormat format = fragment.charFormat();
-            if (!format.hasProperty(kHeldUnit)) continue;
-            const QChar unit(static_cast<char16_t>(format.intProperty(kHeldUnit)));
-            for (int p = fragment.position(); p < fragment.position() + fragment.length(); ++p)
-                if (p < text.size() && text[p] == standInFor(unit)) text[p] = unit;
-        }
-    }
-    return text;
-}
-
-}  // namespace
-
-void insertExactly(QTextCursor cursor, const QString& text)
-{
-    const QTextCharFormat plain = withoutHeldUnit(cursor.charFormat());
-    cursor.beginEditBlock();
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!needsStandIn(text[i])) continue;
-        cursor.insertText(text.mid(from, i - from), plain);
-        QTextCharFormat held = plain;
-        held.setProperty(kHeldUnit, static_cast<int>(text[i].unicode()));
-        cursor.insertText(QString(standInFor(text[i])), held);
-        from = i + 1;
-    }
-    cursor.insertText(text.mid(from), plain);
-    cursor.setCharFormat(plain);
-    cursor.endEditBlock();
-}
-
-bool holdsStructuralUnits(const QString& text) { return std::any_of(text.begin(), text.end(), needsStandIn); }
-
-namespace {
-
-// Text typed after a held unit must not take its format (and with it the unit).
-template <class TextWidget>
-void typeWithoutHeldUnits(TextWidget* box)
-{
-    if (box->textCursor().hasSelection() || !box->currentCharFormat().hasProperty(kHeldUnit)) return;
-    box->setCurrentCharFormat(withoutHeldUnit(box->currentCharFormat()));
-}
-
-// The style's frame of a box, drawn again on whole device pixels.
-template <class TextWidget>
-bool paintWithCrispFrame(TextWidget* box, QEvent* event, bool handled)
-{
-    if (event->type() == QEvent::Paint) {
-        QPainter painter(box);
-        drawCrispOutline(painter, box->rect(), kBoxBorder, box->devicePixelRatioF());
-    }
-    return handled;
-}
-
-template <class TextWidget>
-void lockBox(TextWidget* box, bool locked)
-{
-    box->setReadOnly(locked);
-    // A locked box still shows its caret and lets the user select with mouse and keys.
-    box->setTextInteractionFlags(locked ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
-                                        : Qt::TextEditorInteraction);
-    // A right-click in a locked box answers a selection; while editing it opens the menu.
-    box->setContextMenuPolicy(locked ? Qt::NoContextMenu : Qt::DefaultContextMenu);
-    // Nothing can be dropped into a locked box.
-    box->setAcceptDrops(!locked);
-}
-
-// A press in a locked box starts a new selection where it lands, never a drag of the
-// selection the click lookup made: the caret moves there first, so nothing selected
-// lies under the pointer when the text control decides between selecting and dragging.
-template <class TextWidget>
-void placeCaretForLockedPress(TextWidget* box, QMouseEvent* event)
-{
-    if (!box->isReadOnly() || event->button() != Qt::LeftButton) return;
-    if (event->modifiers() & Qt::ShiftModifier) return;  // Shift-click extends, as usual
-    box->setTextCursor(box->cursorForPosition(event->position().toPoint()));
-}
-
-}  // namespace
-
-int buttonNumber(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
-
-QString plainCharacters(const QMimeData* source)
-{
-    QString text = source->text();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QTextCursor textCursorOf(const QWidget* box)
-{
-    if (const auto* rich = qobject_cast<const QTextEdit*>(box)) return rich->textCursor();
-    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(box)) return plain->textCursor();
-    return {};
-}
-
-void showSelectionWithoutFocus(QWidget* box)
-{
-    QPalette palette = box->palette();
-    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    box->setPalette(palette);
-}
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent)
 {
@@ -336,62 +189,5 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* event)
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
 
 void RichTextBox::insertFromMimeData(const QMimeData* source) { insertExactly(textCursor(), plainCharacters(source)); }
-
-ResultBox::ResultBox(QWidget* parent) : QPlainTextEdit(parent)
-{
-    showSelectionWithoutFocus(this);
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { typeWithoutHeldUnits(this); });
-}
-
-QString ResultBox::text() const { return rawText(document()); }
-
-void ResultBox::setText(const QString& text)
-{
-    clear();
-    insertExactly(textCursor(), text);
-    moveCursor(QTextCursor::Start);  // as a newly set text has it
-}
-
-void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
-
-bool ResultBox::event(QEvent* event) { return paintWithCrispFrame(this, event, QPlainTextEdit::event(event)); }
-
-void ResultBox::mousePressEvent(QMouseEvent* event)
-{
-    placeCaretForLockedPress(this, event);
-    QPlainTextEdit::mousePressEvent(event);
-}
-
-void ResultBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    QPlainTextEdit::mouseReleaseEvent(event);
-    emit mouseReleased(buttonNumber(event->button()));
-}
-
-void ResultBox::resizeEvent(QResizeEvent* event)
-{
-    QPlainTextEdit::resizeEvent(event);
-    fitWholeLines();
-}
-
-void ResultBox::changeEvent(QEvent* event)
-{
-    QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::FontChange) fitWholeLines();
-}
-
-void ResultBox::fitWholeLines()
-{
-    const int frame = 2 * frameWidth();
-    const auto margin = static_cast<int>(document()->documentMargin());
-    const int line = QFontMetrics(font()).lineSpacing();
-    const int available = height() - frame - margin;
-    const int lines = std::max(1, available / std::max(line, 1));
-    setViewportMargins(0, 0, 0, std::max(0, available - lines * line));
-}
-
-bool ResultBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
-
-void ResultBox::insertFromMimeData(const QMimeData* source) { insertExactly(textCursor(), plainCharacters(source)); }
 
 }  // namespace velmora

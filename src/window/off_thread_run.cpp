@@ -1,4 +1,4 @@
-#include "window/background_computation.h"
+#include "window/off_thread_run.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -24,6 +25,36 @@ QString progressText(const ComputationControl& control, qint64 elapsedMs)
         text += QStringLiteral("\n已完成：%1%").arg(chinese.toString(fraction / 10000.0, 'f', 1));
     return text;
 }
+
+// Passes the replayed operations on to the window, and once its yield has been carried
+// out hands over the computed state.
+class ReplayUntilYield : public WindowOperations {
+public:
+    ReplayUntilYield(WindowOperations& window, std::function<void()> afterYield)
+        : window_(window),
+          afterYield_(std::move(afterYield))
+    {
+    }
+    ~ReplayUntilYield() override
+    {
+        if (afterYield_) afterYield_();
+    }
+    void colourGap(Box box, std::int32_t start, std::int32_t length) override { window_.colourGap(box, start, length); }
+    void select(Box box, std::int32_t start, std::int32_t length) override { window_.select(box, start, length); }
+    void collapseSelection(Box box) override { window_.collapseSelection(box); }
+    void setText(Box box, std::u16string_view text) override { window_.setText(box, text); }
+    void setCaption(Label label, std::u16string_view caption) override { window_.setCaption(label, caption); }
+    void setFocus(Box box) override { window_.setFocus(box); }
+    void yield() override
+    {
+        window_.yield();
+        if (afterYield_) std::exchange(afterYield_, nullptr)();
+    }
+
+private:
+    WindowOperations& window_;
+    std::function<void()> afterYield_;
+};
 
 std::unique_ptr<QProgressDialog> makeDialog(QWidget* window, ComputationControl& control)
 {
@@ -82,6 +113,23 @@ std::exception_ptr runWithProgress(QWidget* window, const std::function<void(Com
     worker.join();
     tick.stop();
     return failure;
+}
+
+OffThreadAlignment alignOffThread(QWidget* window, const ComparisonState& state, Direction direction,
+                                  AlignmentOptions options)
+{
+    OffThreadAlignment run{state, {}, nullptr};
+    run.failure = runWithProgress(window, [&](ComputationControl& control) {
+        options.control = &control;
+        Align(run.state, direction, run.recorded, options);
+    });
+    return run;
+}
+
+void replayOnWindow(const RecordingWindow& recorded, WindowOperations& window, std::function<void()> afterYield)
+{
+    ReplayUntilYield publish(window, std::move(afterYield));
+    recorded.replay(publish);
 }
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
-// The study commands of velmora-cli: the invocation tree, and the growth of the count.
+// The commands of velmora-cli, one file each: the length of two texts, the whole computation,
+// the lookup after it, the invocation tree, and the growth of the count.
 
 #include <cstdint>
 #include <gmpxx.h>
@@ -12,6 +13,10 @@
 #include "cli/command_options.h"
 
 namespace velmora {
+
+void lengthCommand(const CommonOptions& options, std::ostream& out);
+void alignCommand(const CommonOptions& options, std::ostream& out);
+void lookupCommand(const CommonOptions& options, const LookupOptions& lookup, std::ostream& out);
 
 struct TraceOptions {
     std::string from = "1";

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "cli/commands.h"
+#include "cli/commands/commands.h"
 #include "cli/json_writer.h"
 #include "engine/length/length_engine.h"
 #include "engine/method/comparison_session.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <map>
 
-#include "cli/commands.h"
+#include "cli/commands/commands.h"
 #include "cli/utf.h"
 
 namespace velmora {

@@ -1,0 +1,69 @@
+#pragma once
+// What the rich-text boxes and the result box do alike: the mouse buttons as the click
+// handlers count them, the locked state, the crisp frame, the selection shown without the
+// focus, and typing after a stand-in.
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextCursor>
+#include <QWidget>
+
+#include "window/crisp_outline.h"
+#include "window/exact_text.h"
+
+namespace velmora {
+
+// Mouse buttons as the click handlers count them.
+int buttonNumber(Qt::MouseButton button);
+
+// The text cursor (caret and selection) of a rich-text or a plain box.
+QTextCursor textCursorOf(const QWidget* box);
+
+// Keeps the selection colours of a focused box when the box loses the focus.
+void showSelectionWithoutFocus(QWidget* box);
+
+// Text typed after a held unit must not take its format (and with it the unit).
+template <class TextWidget>
+void typeWithoutHeldUnits(TextWidget* box)
+{
+    if (box->textCursor().hasSelection() || !box->currentCharFormat().hasProperty(kHeldUnit)) return;
+    box->setCurrentCharFormat(withoutHeldUnit(box->currentCharFormat()));
+}
+
+// The style's frame of a box, drawn again on whole device pixels.
+template <class TextWidget>
+bool paintWithCrispFrame(TextWidget* box, QEvent* event, bool handled)
+{
+    if (event->type() == QEvent::Paint) {
+        QPainter painter(box);
+        drawCrispOutline(painter, box->rect(), kBoxBorder, box->devicePixelRatioF());
+    }
+    return handled;
+}
+
+template <class TextWidget>
+void lockBox(TextWidget* box, bool locked)
+{
+    box->setReadOnly(locked);
+    // A locked box still shows its caret and lets the user select with mouse and keys.
+    box->setTextInteractionFlags(locked ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                        : Qt::TextEditorInteraction);
+    // A right-click in a locked box answers a selection; while editing it opens the menu.
+    box->setContextMenuPolicy(locked ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+    // Nothing can be dropped into a locked box.
+    box->setAcceptDrops(!locked);
+}
+
+// A press in a locked box starts a new selection where it lands, never a drag of the
+// selection the click lookup made: the caret moves there first, so nothing selected
+// lies under the pointer when the text control decides between selecting and dragging.
+template <class TextWidget>
+void placeCaretForLockedPress(TextWidget* box, QMouseEvent* event)
+{
+    if (!box->isReadOnly() || event->button() != Qt::LeftButton) return;
+    if (event->modifiers() & Qt::ShiftModifier) return;  // Shift-click extends, as usual
+    box->setTextCursor(box->cursorForPosition(event->position().toPoint()));
+}
+
+}  // namespace velmora

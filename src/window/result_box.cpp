@@ -1,0 +1,69 @@
+#include "window/result_box.h"
+
+#include <QFontMetrics>
+#include <QMimeData>
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include "window/box_behaviour.h"
+
+namespace velmora {
+
+ResultBox::ResultBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    showSelectionWithoutFocus(this);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { typeWithoutHeldUnits(this); });
+}
+
+QString ResultBox::text() const { return rawText(document()); }
+
+void ResultBox::setText(const QString& text)
+{
+    clear();
+    insertExactly(textCursor(), text);
+    moveCursor(QTextCursor::Start);  // as a newly set text has it
+}
+
+void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
+
+bool ResultBox::event(QEvent* event) { return paintWithCrispFrame(this, event, QPlainTextEdit::event(event)); }
+
+void ResultBox::mousePressEvent(QMouseEvent* event)
+{
+    placeCaretForLockedPress(this, event);
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void ResultBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseReleaseEvent(event);
+    emit mouseReleased(buttonNumber(event->button()));
+}
+
+void ResultBox::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    fitWholeLines();
+}
+
+void ResultBox::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) fitWholeLines();
+}
+
+void ResultBox::fitWholeLines()
+{
+    const int frame = 2 * frameWidth();
+    const auto margin = static_cast<int>(document()->documentMargin());
+    const int line = QFontMetrics(font()).lineSpacing();
+    const int available = height() - frame - margin;
+    const int lines = std::max(1, available / std::max(line, 1));
+    setViewportMargins(0, 0, 0, std::max(0, available - lines * line));
+}
+
+bool ResultBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+
+void ResultBox::insertFromMimeData(const QMimeData* source) { insertExactly(textCursor(), plainCharacters(source)); }
+
+}  // namespace velmora

@@ -1,0 +1,37 @@
+#pragma once
+// RT3: the plain result box. It reports a released mouse button after the box has set its
+// selection from the mouse, and shows its selection even without the focus.
+
+#include <QPlainTextEdit>
+
+namespace velmora {
+
+class ResultBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit ResultBox(QWidget* parent = nullptr);
+
+    QString text() const;
+    void setText(const QString& text);
+    void setLocked(bool locked);
+    bool isLocked() const { return isReadOnly(); }
+
+signals:
+    void mouseReleased(int button);
+
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // A result with line breaks shows whole lines only: the visible height is cut to a
+    // whole number of lines, and the box scrolls line by line.
+    void fitWholeLines();
+};
+
+}  // namespace velmora
