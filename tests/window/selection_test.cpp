@@ -1,0 +1,195 @@
+// The boxes after a computation: a selection in one selects its partners in the others,
+// and every code unit and result line is kept whole.
+#include "window_fixture.h"
+
+namespace velmora::test {
+
+class SelectionTest : public WindowFixture {
+    Q_OBJECT
+
+private slots:
+    void selectingACharacterSelectsItsPartners_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("rt1");
+        QTest::addColumn<QString>("rt2");
+        QTest::addColumn<QString>("rt3");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("black B") << "RT1" << 1 << 1 << 1 << "1+1"
+                                 << "0+1"
+                                 << "0+1"
+                                 << "RT1";
+        QTest::newRow("gap B") << "RT1" << 3 << 1 << 1 << "2+2"
+                               << "1+0"
+                               << "1+0"
+                               << "RT2";
+        QTest::newRow("gap C below") << "RT2" << 2 << 1 << 1 << "5+0"
+                                     << "2+1"
+                                     << "2+0"
+                                     << "RT1";
+        QTest::newRow("result B") << "RT3" << 3 << 1 << 1 << "6+1"
+                                  << "4+1"
+                                  << "3+1"
+                                  << "RT2";
+        QTest::newRow("several") << "RT1" << 1 << 3 << 1 << "1+1"
+                                 << "0+1"
+                                 << "0+1"
+                                 << "RT1";
+        QTest::newRow("right button in RT1") << "RT1" << 5 << 1 << 2 << "5+1"
+                                             << "3+1"
+                                             << "2+1"
+                                             << "RT1";
+        QTest::newRow("right button in RT3") << "RT3" << 0 << 1 << 2 << ""
+                                             << ""
+                                             << "0+1"
+                                             << "RT3";
+    }
+    void selectingACharacterSelectsItsPartners()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, position);
+        QFETCH(int, count);
+        QFETCH(int, button);
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        for (QWidget* b : {static_cast<QWidget*>(c().upperBox), static_cast<QWidget*>(c().lowerBox)})
+            QtWindowOperations::selectRange(b, 0, 0);
+        const auto mouse = button == 1 ? Qt::LeftButton : Qt::RightButton;
+        QWidget* target = window->findChild<QWidget*>(box);
+        target->setFocus();
+        if (box == QLatin1String("RT3"))
+            dragSelect(c().resultBox, position, count, mouse);
+        else
+            dragSelect(qobject_cast<QTextEdit*>(target), position, count, mouse);
+        const auto text = [](QPair<int, int> s) { return QStringLiteral("%1+%2").arg(s.first).arg(s.second); };
+        QFETCH(QString, rt1);
+        QFETCH(QString, rt2);
+        if (!rt1.isEmpty()) QCOMPARE(text(selectionOf(c().upperBox)), rt1);
+        if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().lowerBox)), rt2);
+        QTEST(text(selectionOf(c().resultBox)), "rt3");
+        QTEST(QApplication::focusWidget()->objectName(), "focus");
+    }
+    void aDragInALockedBoxSelectsAnew()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        dragSelect(c().upperBox, 2, 1);  // C: its gap C B is selected
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(2, 2));
+        // From inside that highlight back to the first character: a new selection, in
+        // gap 1 (the A), not a drag of C B.
+        QWidget* viewport = c().upperBox->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(c().upperBox, 3));
+        QTest::mouseMove(viewport, pointOf(c().upperBox, 0));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(c().upperBox, 0));
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(0, 1));
+        QCOMPARE(state().CurrentRow, std::int16_t{1});
+        QVERIFY(!c().upperBox->acceptDrops());
+        QVERIFY(!c().lowerBox->acceptDrops());
+    }
+
+    // Past the 300th gap nothing is linked: a click there selects nothing new and says so
+    // in a tooltip; a click before it gets no tooltip.
+    void aClickPastTheRecordedGapsIsExplained()
+    {
+        type(QString(400, QLatin1Char('a')),
+             QString(400, QLatin1Char('x')).replace(QLatin1Char('x'), QStringLiteral("xa")));
+        c().compute1Button->click();
+        QCOMPARE(state().RowCount, std::int16_t{300});
+        QToolTip::hideText();
+        dragSelect(c().lowerBox, 700, 1);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), kBeyondRecordedHint);
+        QToolTip::hideText();
+        dragSelect(c().lowerBox, 10, 1);
+        QVERIFY(!QToolTip::isVisible());
+    }
+
+    // Every BMP code unit a box is given comes back from its capture as it went in: by a
+    // paste into either input box, by typing, and in the result box. A CR (alone or before
+    // LF) is the one exception: it is taken as a line break.
+    void everyCodeUnitIsCapturedExactly()
+    {
+        QString every;
+        for (char32_t u = 0; u <= 0xFFFF; ++u)
+            if (u != u'\r') every += QChar(static_cast<char16_t>(u));
+        const auto firstDifference = [](const QString& got, const QString& expected) {
+            for (qsizetype p = 0; p < std::min(got.size(), expected.size()); ++p)
+                if (got[p] != expected[p])
+                    return QStringLiteral("at %1: U+%2 for U+%3")
+                        .arg(p)
+                        .arg(got[p].unicode(), 4, 16, QLatin1Char('0'))
+                        .arg(expected[p].unicode(), 4, 16, QLatin1Char('0'));
+            return QStringLiteral("lengths %1 and %2").arg(got.size()).arg(expected.size());
+        };
+        for (RichTextBox* box : {c().upperBox, c().lowerBox}) {
+            box->setText(QString());
+            QMimeData pasted;
+            pasted.setText(every);
+            box->insertFromMimeData(&pasted);
+            QVERIFY2(box->text() == every, qPrintable(firstDifference(box->text(), every)));
+        }
+        c().resultBox->setText(every);
+        QVERIFY2(c().resultBox->text() == every, qPrintable(firstDifference(c().resultBox->text(), every)));
+        // The units a document takes for structure, typed between ordinary letters; the
+        // letter typed after one stays itself.
+        c().upperBox->setText(QString());
+        c().upperBox->setFocus();
+        const QString structural = QStringLiteral("a\u2029b\uFDD0c\uFDD1d\u2028e");
+        for (const QChar unit : structural) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(unit));
+            QApplication::sendEvent(c().upperBox, &press);
+        }
+        QCOMPARE(c().upperBox->text(), structural);
+        // Through a computation: U+FDD0 against a line break is a gap, not a match.
+        type(QStringLiteral("A\uFDD0B"), QStringLiteral("A\nB"));
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("AB"));
+        QCOMPARE(state().Text1, std::u16string(u"A\uFDD0B"));
+    }
+
+    // A result with line breaks shows whole lines: each line of RT3 lies either wholly
+    // inside its viewport or wholly outside, before and after a selection on a later line
+    // scrolls it into view.
+    void resultLinesAreNeverCut()
+    {
+        type(QStringLiteral("AB\nCD\nEF"), QStringLiteral("AB\nCD\nEF"));
+        c().compute1Button->click();
+        QCOMPARE(c().resultBox->text(), QStringLiteral("AB\nCD\nEF"));
+        const auto linesWhole = [this] {
+            const QRect view = c().resultBox->viewport()->rect();
+            for (int p : {0, 3, 6}) {
+                QTextCursor cursor(c().resultBox->document());
+                cursor.setPosition(p);
+                // The caret's rectangle spans its line, rounded outwards by a pixel.
+                const QRect line = c().resultBox->cursorRect(cursor).adjusted(0, 1, 0, -1);
+                if (view.intersects(line) && !view.contains(line)) return false;
+            }
+            return true;
+        };
+        QVERIFY(linesWhole());
+        dragSelect(c().upperBox, 6, 1);  // E: its place in the third line of the result
+        QCOMPARE(selectionOf(c().resultBox), qMakePair(6, 1));
+        QVERIFY(linesWhole());
+        QTextCursor third(c().resultBox->document());
+        third.setPosition(6);
+        QVERIFY(c().resultBox->viewport()->rect().contains(c().resultBox->cursorRect(third).adjusted(0, 1, 0, -1)));
+    }
+
+    void clicksAreIgnoredWithoutAResult()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        dragSelect(c().upperBox, 1, 1);
+        QCOMPARE(selectionOf(c().upperBox), qMakePair(1, 1));
+        QCOMPARE(selectionOf(c().lowerBox), qMakePair(0, 0));
+        QCOMPARE(state().CurrentRow, std::int16_t{-1});
+    }
+};
+
+QObject* makeSelectionTest() { return new SelectionTest; }
+
+}  // namespace velmora::test
+
+#include "selection_test.moc"
