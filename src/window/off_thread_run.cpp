@@ -86,8 +86,8 @@ std::exception_ptr runWithProgress(QWidget* window, const std::function<void(Com
             failure = std::current_exception();
         }
         done.store(true);
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        // By name: the event that carries the call is then Qt's own, made and freed inside Qt.
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
 
     QElapsedTimer clock;

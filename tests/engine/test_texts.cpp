@@ -1,4 +1,4 @@
-#include "test_texts.h"
+#include "engine/test_texts.h"
 
 namespace velmora::test {
 

@@ -6,7 +6,7 @@
 #include "engine/base/checked_arithmetic.h"
 #include "engine/length/literal/literal_length.h"
 #include "engine/length/memo/memo_search.h"
-#include "test_texts.h"
+#include "engine/test_texts.h"
 
 namespace velmora {
 namespace {

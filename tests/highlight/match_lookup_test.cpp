@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/test_texts.h"
 #include "highlight/match_lookup.h"
-#include "test_texts.h"
 
 namespace velmora {
 namespace {

@@ -11,8 +11,8 @@
 #include "engine/length/literal/literal_length.h"
 #include "engine/length/memo/memo_search.h"
 #include "engine/length/sweep/column_sweep.h"
+#include "engine/test_texts.h"
 #include "support/longest_common_subsequence.h"
-#include "test_texts.h"
 
 namespace velmora {
 namespace {

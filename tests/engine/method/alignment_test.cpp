@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/base/checked_arithmetic.h"
-#include "test_texts.h"
+#include "engine/test_texts.h"
 
 namespace velmora {
 namespace {

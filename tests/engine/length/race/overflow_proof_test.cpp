@@ -11,8 +11,8 @@
 #include "engine/length/race/overflow_proof.h"
 #include "engine/length/race/racing_search.h"
 #include "engine/length/sweep/column_sweep.h"
+#include "engine/test_texts.h"
 #include "engine/text_index/remainder_lcs_table.h"
-#include "test_texts.h"
 
 namespace velmora {
 namespace {

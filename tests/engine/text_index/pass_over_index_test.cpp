@@ -3,9 +3,9 @@
 #include <random>
 #include <string>
 
+#include "engine/test_texts.h"
 #include "engine/text_index/occurrence_index.h"
 #include "engine/text_index/pass_over_index.h"
-#include "test_texts.h"
 
 namespace velmora {
 namespace {

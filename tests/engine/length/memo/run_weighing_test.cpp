@@ -12,8 +12,8 @@
 #include "engine/length/memo/memo_search.h"
 #include "engine/length/race/racing_search.h"
 #include "engine/length/sweep/column_sweep.h"
+#include "engine/test_texts.h"
 #include "engine/text_index/common_extension.h"
-#include "test_texts.h"
 
 namespace velmora {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/length/memo/memo_search.h"
-#include "test_texts.h"
+#include "engine/test_texts.h"
 
 namespace velmora {
 namespace {
