@@ -27,9 +27,10 @@ enum class CallRole { Take, Skip };
 //       n characters looked at to find a partner n places on); false gives up;
 //   std::int16_t invoke(CallRole role, std::int16_t i, std::int16_t j): of each call it
 //       makes on A[i..] and B[j..] (1-based), which answers with the call's length or kGaveUp.
-// Returns the count of characters taken, or kGaveUp.
+// Returns the count of characters taken, or kGaveUp. Inlined into each invocation: the
+// literal engine's recursion runs through it, and a call of its own cost a tenth more time.
 template <class Hooks>
-std::int16_t scanRemainders(std::u16string_view A, std::u16string_view B, Hooks& hooks)
+[[gnu::always_inline]] inline std::int16_t scanRemainders(std::u16string_view A, std::u16string_view B, Hooks& hooks)
 {
     using std::int16_t;
     const auto add16 = [](int16_t x, int16_t y) { return checkedAdd<int16_t>(x, y); };
