@@ -61,7 +61,9 @@ std::unique_ptr<QProgressDialog> makeDialog(QWidget* window, ComputationControl&
     auto dialog = std::make_unique<QProgressDialog>(window);
     dialog->setWindowTitle(QStringLiteral("Velmora"));
     dialog->setCancelButtonText(QStringLiteral("取消"));
-    dialog->setWindowModality(Qt::WindowModal);
+    // Not modal: a close request for the window must reach it, and cancel the work. The
+    // workflow ignores the window's other actions while it computes.
+    dialog->setWindowModality(Qt::NonModal);
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
@@ -73,9 +75,9 @@ std::unique_ptr<QProgressDialog> makeDialog(QWidget* window, ComputationControl&
 
 }  // namespace
 
-std::exception_ptr runWithProgress(QWidget* window, const std::function<void(ComputationControl&)>& work)
+std::exception_ptr runWithProgress(QWidget* window, ComputationControl& control,
+                                   const std::function<void(ComputationControl&)>& work)
 {
-    ComputationControl control;
     std::exception_ptr failure;
     std::atomic<bool> done{false};
     QEventLoop loop;
@@ -115,12 +117,12 @@ std::exception_ptr runWithProgress(QWidget* window, const std::function<void(Com
     return failure;
 }
 
-OffThreadAlignment alignOffThread(QWidget* window, const ComparisonState& state, Direction direction,
-                                  AlignmentOptions options)
+OffThreadAlignment alignOffThread(QWidget* window, ComputationControl& control, const ComparisonState& state,
+                                  Direction direction, AlignmentOptions options)
 {
     OffThreadAlignment run{state, {}, nullptr};
-    run.failure = runWithProgress(window, [&](ComputationControl& control) {
-        options.control = &control;
+    run.failure = runWithProgress(window, control, [&](ComputationControl& running) {
+        options.control = &running;
         Align(run.state, direction, run.recorded, options);
     });
     return run;

@@ -2,7 +2,8 @@
 // A computation run off the window's thread. The window keeps repainting and answering
 // meanwhile; once the work has run for about half a second a modal progress dialog shows
 // the invocations counted so far, the time taken and, where the engine reports it, the
-// fraction done, with a "取消" button that cancels the work.
+// fraction done, with a "取消" button that cancels the work. The dialog is not modal, so
+// that a close request for the window reaches it: the workflow then cancels the work.
 //
 // The engine works on a copy of the comparison state and records its window operations;
 // they are carried out on the window afterwards, in their order, the one yield among them
@@ -25,8 +26,10 @@ namespace velmora {
 inline constexpr int kProgressDelayMs = 500;
 
 // Runs work(control) on its own thread and returns once it has ended, with what it threw
-// (a CancelledError after 取消). The events of the window are processed in the meantime.
-std::exception_ptr runWithProgress(QWidget* window, const std::function<void(ComputationControl&)>& work);
+// (a CancelledError after 取消, or once the caller has cancelled the control). The events
+// of the window are processed in the meantime.
+std::exception_ptr runWithProgress(QWidget* window, ComputationControl& control,
+                                   const std::function<void(ComputationControl&)>& work);
 
 // One alignment off the window's thread, on a copy of the state.
 struct OffThreadAlignment {
@@ -34,8 +37,8 @@ struct OffThreadAlignment {
     RecordingWindow recorded;  // the window operations it issued, in order
     std::exception_ptr failure;
 };
-OffThreadAlignment alignOffThread(QWidget* window, const ComparisonState& state, Direction direction,
-                                  AlignmentOptions options);
+OffThreadAlignment alignOffThread(QWidget* window, ComputationControl& control, const ComparisonState& state,
+                                  Direction direction, AlignmentOptions options);
 
 // Carries out the recorded operations on the window; afterYield runs once the recorded
 // yield has been carried out (or at the end, if there was none).

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolTip>
 #include <functional>
 
@@ -109,7 +110,13 @@ void Workflow::compute(Direction direction)
     runEngine(direction, busy);
     QtWindowOperations::selectRange(c_.resultBox, 0, 0);
     computing_ = false;
-    if (closeRequested_) window_.close();
+    if (closeRequested_) {
+        window_.close();
+        return;
+    }
+    // Never 退出, which Qt would pass the focus on to from the disabled compute button: the
+    // next Enter must not end the program.
+    (c_.editButton->isEnabled() ? static_cast<QWidget*>(c_.editButton) : c_.upperBox)->setFocus(Qt::OtherFocusReason);
 }
 
 void Workflow::lockForComputation(Direction direction)
@@ -142,7 +149,18 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
     AlignmentOptions options;
     options.tuning = tuning_;
     options.engine = engine_;
-    OffThreadAlignment run = alignOffThread(&window_, session_.state(), direction, options);
+    ComputationControl control;
+    running_ = &control;
+    // A close request made during the capture's yields waits for a short computation to
+    // return, and cancels one that runs long enough to show its progress.
+    QTimer longRun;
+    longRun.setSingleShot(true);
+    connect(&longRun, &QTimer::timeout, this, [&] {
+        if (closeRequested_) control.cancel();
+    });
+    longRun.start(kProgressDelayMs);
+    OffThreadAlignment run = alignOffThread(&window_, control, session_.state(), direction, options);
+    running_ = nullptr;
     if (!run.failure) {
         replayOnWindow(run.recorded, *operations_, [&] { session_.state() = std::move(run.state); });
         operations_->flush();
@@ -205,6 +223,8 @@ bool Workflow::mayClose()
 {
     if (!computing_ && !clearing_) return true;
     closeRequested_ = true;
+    // A close request wins over a running computation: it is cancelled, then the window closes.
+    if (running_) running_->cancel();
     return false;
 }
 

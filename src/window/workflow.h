@@ -46,8 +46,9 @@ public:
     void enterInLowerBox();
     void mouseReleasedIn(Box box, int button);
 
-    // False while an action that must not be cut short is running; the close then
-    // takes effect as soon as it has returned.
+    // False while an action that must not be cut short is running; the close then takes
+    // effect as soon as it has returned, and a computation running off the window's thread
+    // is cancelled first.
     bool mayClose();
     void answerCloseRequest(QCloseEvent* event);
 
@@ -66,6 +67,7 @@ private:
     bool computing_ = false;
     bool clearing_ = false;
     bool closeRequested_ = false;
+    ComputationControl* running_ = nullptr;  // the computation off the window's thread, while it runs
     EngineTuning tuning_{};
     EngineKind engine_ = EngineKind::Fast;
 };

@@ -129,7 +129,8 @@ inline void cancelOnceTheProgressShows(QWidget* window, ProgressSeen& seen)
     QTimer::singleShot(kProgressDelayMs + 400, window, [window, &seen] {
         auto* dialog = window->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
         if (!dialog) return;
-        seen.shown = dialog->isVisible() && dialog->windowModality() == Qt::WindowModal;
+        // Not modal, so that a close request still reaches the window.
+        seen.shown = dialog->isVisible() && dialog->windowModality() == Qt::NonModal;
         seen.label = dialog->labelText();
         for (auto* button : dialog->findChildren<QPushButton*>()) {
             seen.cancelText = button->text();

@@ -287,6 +287,81 @@ private slots:
         QVERIFY2(openAfterTheRequest, "the computation was cut short");
         QVERIFY(!window->isVisible());
     }
+    // While the progress dialog shows, a close request (the close box, the window manager's
+    // request or 退出) cancels the computation and closes the window, the texts untouched.
+    void aCloseRequestDuringTheProgressCancelsAndCloses_data()
+    {
+        QTest::addColumn<bool>("bySystem");
+        QTest::addRow("close box") << true;
+        QTest::addRow("退出") << false;
+    }
+    void aCloseRequestDuringTheProgressCancelsAndCloses()
+    {
+        QFETCH(bool, bySystem);
+        const auto [upper, lower] = slowPair();
+        workflow->setEngineTuning(candidateByCandidate());
+        type(upper, lower);
+        bool dialogShown = false;
+        QTimer::singleShot(kProgressDelayMs + 400, window.get(), [&] {
+            auto* dialog = window->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
+            dialogShown = dialog && dialog->isVisible();
+            if (bySystem)
+                window->windowHandle()->close();
+            else
+                c().exitButton->click();
+        });
+        MessageCatcher catcher;
+        c().compute1Button->click();
+        QVERIFY(dialogShown);
+        QVERIFY2(!window->isVisible(), "the close request was not carried out");
+        QVERIFY(catcher.text.isEmpty());
+        QVERIFY(c().resultBox->text().isEmpty());
+        QCOMPARE(c().upperBox->text(), upper);
+        QCOMPARE(c().lowerBox->text(), lower);
+    }
+
+    // However a computation ends, the focus lands where the next Enter does no harm: on
+    // 编辑文本 with a result on display, in the upper box back in editing; never on 退出.
+    void theFocusAfterAComputationIsNeverOnExit_data()
+    {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<QString>("lower");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("focused");
+        const QString costly = QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD");
+        const QString partner = QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA");
+        const auto [upper, lower] = slowPair();
+        QTest::addRow("result") << "ABCBDAB"
+                                << "BDCABA" << false << "Command1";
+        QTest::addRow("overflow message") << costly + costly << partner + partner << false << "RT1";
+        QTest::addRow("too-long message") << QString(32767, QLatin1Char('a')) << "a" << false << "RT1";
+        QTest::addRow("cancelled") << upper << lower << true << "RT1";
+    }
+    void theFocusAfterAComputationIsNeverOnExit()
+    {
+        QFETCH(QString, upper);
+        QFETCH(QString, lower);
+        QFETCH(bool, cancel);
+        QFETCH(QString, focused);
+        workflow->setEngineTuning(candidateByCandidate());
+        type(upper, lower);
+        ProgressSeen seen;
+        if (cancel) cancelOnceTheProgressShows(window.get(), seen);
+        MessageCatcher catcher;
+        c().compute1Button->setFocus();
+        QTest::keyClick(c().compute1Button, Qt::Key_Return);
+        QCOMPARE(seen.shown, cancel);
+        QVERIFY(window->focusWidget() != nullptr);
+        QCOMPARE(window->focusWidget()->objectName(), focused);
+        // Two more Enters (editing, or a line break typed and the focus moved on): the
+        // window stays open with both texts.
+        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+        QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+        QVERIFY(window->isVisible());
+        QCOMPARE(c().upperBox->text().remove(QLatin1Char('\n')), upper);
+        QCOMPARE(c().lowerBox->text().remove(QLatin1Char('\n')), lower);
+    }
+
     void enterPressesAFocusedButton_data()
     {
         QTest::addColumn<QString>("button");
