@@ -66,6 +66,13 @@ shot computed
 expect computed "$RT1" pattern GKGK "upper box after 计算1 (A, CB unmatched)"
 expect computed "$RT2" pattern KGKG "lower box after 计算1 (C, A unmatched)"
 expect_some computed "$RT3" ink "result box"
+# Two more Enters: the focus went to 编辑文本, never to 退出, so they edit and type a line
+# break, and the window stays open with both texts.
+xdotool key Return; sleep 0.2; xdotool key Return; sleep 0.3
+kill -0 "$app" 2>/dev/null || fail "Enter after the computation ended the program"
+shot entered
+expect_some entered "$RT1" ink "upper text kept after two more Enters"
+expect_some entered "$RT2" ink "lower text kept after two more Enters"
 
 # 2. 编辑文本 with the mouse: everything black again.
 click 432 284
@@ -112,8 +119,8 @@ expect_exit ""
 # 8. A long computation: with VELMORA_ENGINE=literal the window runs the reference
 #    engine, every invocation one by one, which on two pasted texts of 32,766 characters
 #    (stretches of short repeated units, from a seeded generator) runs for hours: the
-#    progress dialog comes up, Escape (取消) ends it, both texts are kept, and 退出 ends
-#    the program with status 0.
+#    progress dialog comes up, Escape (取消) ends it, both texts are kept; computed again,
+#    退出 while the dialog shows cancels and ends the program with status 0.
 VELMORA_ENGINE=literal "$velmora" 2>>"$shots/stderr.txt" &
 app=$!
 kill_on_exit "$app"
@@ -145,13 +152,16 @@ paste_into 300 120 "$shots/lower.txt"
 click 573 284
 # The dialog comes up after half a second; it is taken as soon as it shows, so that the
 # computation is still running when Escape reaches it.
-dialog=
-for _ in $(seq 30); do
-  sleep 0.1
-  dialog=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -vx "$wid" | head -1) || true
-  [ -z "$dialog" ] || break
-done
-[ -n "$dialog" ] || { shot no-progress; fail "no progress dialog within 3 s"; }
+wait_for_progress() {
+  dialog=
+  for _ in $(seq 30); do
+    sleep 0.1
+    dialog=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | grep -vx "$wid" | head -1) || true
+    [ -z "$dialog" ] || break
+  done
+  [ -n "$dialog" ] || { shot no-progress; fail "no progress dialog within 3 s"; }
+}
+wait_for_progress
 import -window "$dialog" "$shots/progress.png"
 expect_some progress "0 0 400 200" ink "progress dialog"
 xdotool windowfocus "$dialog"; xdotool key Escape
@@ -162,8 +172,15 @@ expect_some cancelled "$RT1" ink "upper text kept after 取消"
 expect_some cancelled "$RT2" ink "lower text kept after 取消"
 expect cancelled "$RT3" ink 0 "result box after 取消"
 
+# 计算1 again, and while the progress dialog shows, 退出: the computation is cancelled and
+# the program ends with status 0 within 2 s.
+click 573 284
+wait_for_progress
+start=$(date +%s%N)
 click 715 282
-expect_exit "with the literal engine"
+expect_exit "with the literal engine, closed during the progress dialog"
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -le 2300 ] || fail "closing during the progress dialog took $elapsed ms"
 
 # 9. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
 #    it opens with its top-left corner on the screen, and computes as at 1.
@@ -178,8 +195,9 @@ compute_with_keys 600 500
 shot scaled
 expect scaled "10 14 1478 142" pattern GKGK "upper box at scale 2"
 expect scaled "10 188 1478 142" pattern KGKG "lower box at scale 2"
-# 退出 lies past the screen's right edge here; the computation disabled the focused 计算1,
-# which handed the focus on to 退出, the next in the tab order, so Space presses it.
-xdotool key space
+# 退出 lies past the screen's right edge here. The computation left the focus on 编辑文本;
+# Shift+Tab moves it deliberately to 退出, the one before it in the tab order, and Space
+# presses it.
+xdotool key shift+Tab space
 expect_exit "at scale 2"
-echo "end-to-end: typed, computed both ways, edited, cleared, selected, dragged from a highlight, opened the menu, cancelled a long computation, ran at scale 2 and exited on a real X server"
+echo "end-to-end: typed, computed both ways, pressed Enter after a result, edited, cleared, selected, dragged from a highlight, opened the menu, cancelled a long computation, closed during one, ran at scale 2 and exited on a real X server"
