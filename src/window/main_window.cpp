@@ -127,6 +127,9 @@ void MainWindow::buildControls()
     // Lines further down are scrolled into view whole by a selection; a scroll bar in a
     // box of one line would only hide part of it.
     c.resultBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Nor does a horizontal one, which would cover half of the one line: a long result
+    // scrolls along with the caret, the selection, the keys and the wheel.
+    c.resultBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     c.editButton->setEnabled(false);
     QPalette grey = c.editButton->palette();

@@ -2,8 +2,10 @@
 
 #include <QFontMetrics>
 #include <QMimeData>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "window/box_behaviour.h"
 
@@ -26,7 +28,31 @@ void ResultBox::setText(const QString& text)
 
 void ResultBox::setLocked(bool locked) { lockBox(this, locked); }
 
-bool ResultBox::event(QEvent* event) { return paintWithCrispFrame(this, event, QPlainTextEdit::event(event)); }
+bool ResultBox::event(QEvent* event)
+{
+    const bool handled = QPlainTextEdit::event(event);
+    // The strip below the last whole line lies outside the viewport: it is painted in the
+    // box's own colour, so that the box is one colour from top to bottom.
+    if (event->type() == QEvent::Paint) {
+        const QRect view = viewport()->geometry();
+        const QRect strip(view.left(), view.bottom() + 1, view.width(), contentsRect().bottom() - view.bottom());
+        if (strip.height() > 0) QPainter(this).fillRect(strip, palette().brush(QPalette::Base));
+    }
+    return paintWithCrispFrame(this, event, handled);
+}
+
+// A result is one line as wide as it needs: for a result of one line, where there is
+// nothing to scroll up or down, the wheel moves along the line.
+void ResultBox::wheelEvent(QWheelEvent* event)
+{
+    if (document()->blockCount() == 1 && event->angleDelta().x() == 0 && event->angleDelta().y() != 0) {
+        QScrollBar* along = horizontalScrollBar();
+        along->setValue(along->value() - event->angleDelta().y() * along->singleStep() * 3 / 120);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::wheelEvent(event);
+}
 
 void ResultBox::mousePressEvent(QMouseEvent* event)
 {

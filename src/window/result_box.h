@@ -27,6 +27,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // A result with line breaks shows whole lines only: the visible height is cut to a

@@ -112,11 +112,21 @@ menu=$(( X + 300 ))","$(( Y + 40 ))
   fail "no context menu at $menu"
 xdotool key Escape; sleep 0.3
 
-# 7. 退出 ends the program with status 0.
+# 7. A result wider than the result box: its one line stays whole (no scroll bar covers
+#    half of it), with the ink of capital letters at full height.
+click 432 284; click 505 284
+click 300 40; xdotool type --delay 10 "$(printf 'ABCDEFGHIJ%.0s' 1 2 3 4 5 6 7)"
+click 300 120; xdotool type --delay 10 "$(printf 'ABCDEFGHIJ%.0s' 1 2 3 4 5 6 7)"
+click 573 284
+shot long-result
+got=$(probe long-result "$RT3" | field inkheight)
+[ "${got:-0}" -ge 13 ] || fail "the long result's line is cut: ink $got px high"
+
+# 8. 退出 ends the program with status 0.
 click 715 282
 expect_exit ""
 
-# 8. A long computation: with VELMORA_ENGINE=literal the window runs the reference
+# 9. A long computation: with VELMORA_ENGINE=literal the window runs the reference
 #    engine, every invocation one by one, which on two pasted texts of 32,766 characters
 #    (stretches of short repeated units, from a seeded generator) runs for hours: the
 #    progress dialog comes up, Escape (取消) ends it, both texts are kept; computed again,
@@ -182,7 +192,7 @@ expect_exit "with the literal engine, closed during the progress dialog"
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$elapsed" -le 2300 ] || fail "closing during the progress dialog took $elapsed ms"
 
-# 9. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
+# 10. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
 #    it opens with its top-left corner on the screen, and computes as at 1.
 QT_SCALE_FACTOR=2 "$velmora" 2>>"$shots/stderr.txt" &
 app=$!
@@ -200,4 +210,4 @@ expect scaled "10 188 1478 142" pattern KGKG "lower box at scale 2"
 # presses it.
 xdotool key shift+Tab space
 expect_exit "at scale 2"
-echo "end-to-end: typed, computed both ways, pressed Enter after a result, edited, cleared, selected, dragged from a highlight, opened the menu, cancelled a long computation, closed during one, ran at scale 2 and exited on a real X server"
+echo "end-to-end: typed, computed both ways, pressed Enter after a result, edited, cleared, selected, dragged from a highlight, opened the menu, kept a long result whole, cancelled a long computation, closed during one, ran at scale 2 and exited on a real X server"

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     }
     const QRect region = QRect(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5])) & image.rect();
     long gap = 0, ink = 0, selection = 0;
+    int inkTop = region.bottom() + 1, inkBottom = region.top() - 1;
     std::string pattern;
     for (int x = region.left(); x <= region.right(); ++x) {
         bool columnGap = false, columnInk = false;
@@ -36,6 +38,7 @@ int main(int argc, char** argv)
             const QRgb p = image.pixel(x, y);
             gap += isGap(p);
             ink += isInk(p);
+            if (isInk(p)) inkTop = std::min(inkTop, y), inkBottom = std::max(inkBottom, y);
             selection += isSelection(p);
             columnGap = columnGap || isGap(p);
             columnInk = columnInk || isInk(p);
@@ -43,6 +46,7 @@ int main(int argc, char** argv)
         const char kind = columnGap ? 'G' : columnInk ? 'K' : 0;
         if (kind && (pattern.empty() || pattern.back() != kind)) pattern += kind;
     }
-    std::printf("gap=%ld ink=%ld selection=%ld pattern=%s\n", gap, ink, selection, pattern.c_str());
+    std::printf("gap=%ld ink=%ld selection=%ld pattern=%s inkheight=%d\n", gap, ink, selection, pattern.c_str(),
+                std::max(0, inkBottom - inkTop + 1));
     return 0;
 }

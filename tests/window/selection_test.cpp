@@ -178,6 +178,43 @@ private slots:
         QVERIFY(c().resultBox->viewport()->rect().contains(c().resultBox->cursorRect(third).adjusted(0, 1, 0, -1)));
     }
 
+    // A result wider than the box keeps its one line whole: no scroll bar covers half of
+    // it, a selection scrolls its place into view along the line, the wheel moves along
+    // it, and the box is grey from top to bottom.
+    void aLongResultStaysWholeAndScrollsAlong()
+    {
+        const QString text = QStringLiteral("ABCDEFGHIJ").repeated(7);
+        type(text, text);
+        c().compute1Button->click();
+        ResultBox* box = c().resultBox;
+        QCOMPARE(box->text(), text);
+        QVERIFY(!box->horizontalScrollBar()->isVisible());
+        QVERIFY(box->horizontalScrollBar()->maximum() > 0);
+        const auto shows = [box](int position) {
+            QTextCursor cursor(box->document());
+            cursor.setPosition(position);
+            return box->viewport()->rect().contains(box->cursorRect(cursor).adjusted(0, 1, 0, -1));
+        };
+        QVERIFY(shows(0));
+        dragSelect(c().upperBox, 68, 1);  // the last but one character: its place at the far end
+        QCOMPARE(selectionOf(box), qMakePair(68, 1));
+        QVERIFY(shows(68));
+        QVERIFY(!shows(0));
+        const int along = box->horizontalScrollBar()->value();
+        QWheelEvent wheel(QPointF(20, 10), box->viewport()->mapToGlobal(QPointF(20, 10)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box->viewport(), &wheel);
+        QVERIFY(box->horizontalScrollBar()->value() < along);
+
+        // Below the last whole line, down to the frame: the box's grey, not the window's colour.
+        const QImage picture = box->grab().toImage();
+        const qreal ratio = picture.devicePixelRatio();
+        const QRect view = box->viewport()->geometry();
+        const int x = qRound(box->width() / 2 * ratio);
+        for (int y = qCeil((view.bottom() + 1) * ratio); y < qFloor((box->contentsRect().bottom() - 1) * ratio); ++y)
+            QCOMPARE(picture.pixelColor(x, y), QColor(224, 224, 224));
+    }
+
     void clicksAreIgnoredWithoutAResult()
     {
         type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
