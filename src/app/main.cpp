@@ -15,6 +15,7 @@ int main(int argc, char** argv)
             "velmora: Qt's Chinese translation (qt6-translations-l10n) is missing; Qt's own texts stay in English");
     QApplication::setWindowIcon(velmora::velmoraIcon());
     velmora::installFontSubstitutions();
+    velmora::useSansForQtsOwnTexts();
     velmora::MainWindow window;
     velmora::Workflow workflow(window);
     // VELMORA_ENGINE=literal: the reference engine, every invocation one by one, for

@@ -1,5 +1,6 @@
 #include "window/fonts.h"
 
+#include <QApplication>
 #include <QStringList>
 
 namespace velmora {
@@ -22,6 +23,11 @@ void installFontSubstitutions()
 {
     for (const QString& family : {kSongti, kKaiti, kTahoma})
         QFont::insertSubstitutions(family, facesFor(family).mid(1));
+}
+
+void useSansForQtsOwnTexts()
+{
+    QApplication::setFont(makeFont(kTahoma, QApplication::font().pointSizeF()));
 }
 
 QFont makeFont(const QString& family, double pointSize, bool bold)

@@ -17,4 +17,10 @@ void installFontSubstitutions();
 
 QFont makeFont(const QString& family, double pointSize, bool bold = false);
 
+// Qt's own texts (menus, messages, their buttons) in the sans face with Noto Sans CJK SC
+// for the Chinese, under any locale: left to the locale, a Latin one draws them in
+// whichever face fontconfig ranks first for Chinese, such as a Kai face with centred
+// punctuation.
+void useSansForQtsOwnTexts();
+
 }  // namespace velmora

@@ -143,6 +143,13 @@ private slots:
             QVERIFY2(!all.contains(QString::fromLatin1(english)), qPrintable(all));
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Velmora"), QStringLiteral("x"), QMessageBox::Ok);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        // Drawn in the sans faces whatever the locale (these tests run under C.UTF-8):
+        // Chinese in Noto Sans CJK SC, with the mainland forms of "，" and "。".
+        for (const QFont& font : {menu->font(), box.button(QMessageBox::Ok)->font()}) {
+            QCOMPARE(QFontInfo(font).family(), QStringLiteral("DejaVu Sans"));
+            QCOMPARE(QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese).familyName(),
+                     QStringLiteral("Noto Sans CJK SC"));
+        }
     }
     // The boxes' text keeps its bold weight at every scale factor: as dense as the bold
     // face drawn directly, and clearly denser than the regular one.

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -285,6 +286,7 @@ private slots:
     {
         QVERIFY(installChineseQtTranslation(*QCoreApplication::instance()));
         installFontSubstitutions();
+        useSansForQtsOwnTexts();
     }
     void init()
     {
