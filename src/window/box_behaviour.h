@@ -3,11 +3,14 @@
 // handlers count them, the locked state, the crisp frame, the selection shown without the
 // focus, and typing after a stand-in.
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextCursor>
 #include <QWidget>
+#include <memory>
 
 #include "window/crisp_outline.h"
 #include "window/exact_text.h"
@@ -49,8 +52,7 @@ void lockBox(TextWidget* box, bool locked)
     // A locked box still shows its caret and lets the user select with mouse and keys.
     box->setTextInteractionFlags(locked ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
                                         : Qt::TextEditorInteraction);
-    // A right-click in a locked box answers a selection; while editing it opens the menu.
-    box->setContextMenuPolicy(locked ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+    // A right-click in a locked box answers a selection first; see answerContextMenu.
     // Nothing can be dropped into a locked box.
     box->setAcceptDrops(!locked);
 }
@@ -64,6 +66,36 @@ void placeCaretForLockedPress(TextWidget* box, QMouseEvent* event)
     if (!box->isReadOnly() || event->button() != Qt::LeftButton) return;
     if (event->modifiers() & Qt::ShiftModifier) return;  // Shift-click extends, as usual
     box->setTextCursor(box->cursorForPosition(event->position().toPoint()));
+}
+
+// The read-only menu of a locked box ("复制" and "全选", from Qt's catalogue), at a
+// global position. Opening it moves neither the selection nor the focus.
+template <class TextWidget>
+void showReadOnlyMenu(TextWidget* box, QPoint at)
+{
+    const std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+    menu->exec(at);
+}
+
+// A context menu request: while editing, the box's own menu (false); in a locked box a
+// right-click is answered on its release, after the lookup (see showMenuAfterRelease), and
+// the menu key opens the read-only menu at the caret.
+template <class TextWidget>
+bool answerContextMenu(TextWidget* box, QContextMenuEvent* event)
+{
+    if (!box->isReadOnly()) return false;
+    event->accept();
+    if (event->reason() != QContextMenuEvent::Mouse)
+        showReadOnlyMenu(box, box->viewport()->mapToGlobal(box->cursorRect().bottomLeft()));
+    return true;
+}
+
+// After a right button's release in a locked box has been answered by the lookup.
+template <class TextWidget>
+void showMenuAfterRelease(TextWidget* box, QMouseEvent* event)
+{
+    if (box->isReadOnly() && event->button() == Qt::RightButton)
+        showReadOnlyMenu(box, event->globalPosition().toPoint());
 }
 
 }  // namespace velmora

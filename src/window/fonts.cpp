@@ -25,10 +25,7 @@ void installFontSubstitutions()
         QFont::insertSubstitutions(family, facesFor(family).mid(1));
 }
 
-void useSansForQtsOwnTexts()
-{
-    QApplication::setFont(makeFont(kTahoma, QApplication::font().pointSizeF()));
-}
+void useSansForQtsOwnTexts() { QApplication::setFont(makeFont(kTahoma, QApplication::font().pointSizeF())); }
 
 QFont makeFont(const QString& family, double pointSize, bool bold)
 {

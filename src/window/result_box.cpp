@@ -64,6 +64,12 @@ void ResultBox::mouseReleaseEvent(QMouseEvent* event)
 {
     QPlainTextEdit::mouseReleaseEvent(event);
     emit mouseReleased(buttonNumber(event->button()));
+    showMenuAfterRelease(this, event);
+}
+
+void ResultBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!answerContextMenu(this, event)) QPlainTextEdit::contextMenuEvent(event);
 }
 
 void ResultBox::resizeEvent(QResizeEvent* event)

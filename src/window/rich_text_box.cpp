@@ -184,6 +184,12 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* event)
 {
     QTextEdit::mouseReleaseEvent(event);
     emit mouseReleased(buttonNumber(event->button()));
+    showMenuAfterRelease(this, event);
+}
+
+void RichTextBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!answerContextMenu(this, event)) QTextEdit::contextMenuEvent(event);
 }
 
 bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }

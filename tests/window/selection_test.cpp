@@ -60,6 +60,7 @@ private slots:
         const auto mouse = button == 1 ? Qt::LeftButton : Qt::RightButton;
         QWidget* target = window->findChild<QWidget*>(box);
         target->setFocus();
+        MenuCloser menus;
         if (box == QLatin1String("RT3"))
             dragSelect(c().resultBox, position, count, mouse);
         else
@@ -71,6 +72,28 @@ private slots:
         if (!rt2.isEmpty()) QCOMPARE(text(selectionOf(c().lowerBox)), rt2);
         QTEST(text(selectionOf(c().resultBox)), "rt3");
         QTEST(QApplication::focusWidget()->objectName(), "focus");
+        // The right button's release, once answered, opens the locked box's read-only menu,
+        // which changed none of the above.
+        const QStringList menu =
+            button == 2 ? QStringList{QStringLiteral("复制"), QStringLiteral("全选")} : QStringList{};
+        QCOMPARE(menus.texts, menu);
+    }
+
+    // The menu key opens the same read-only menu at the caret of a locked box, and leaves
+    // the selection and the focus as they were.
+    void theMenuKeyOpensTheReadOnlyMenu()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        dragSelect(c().upperBox, 1, 1);
+        const auto before = qMakePair(selectionOf(c().upperBox), selectionOf(c().lowerBox));
+        QWidget* focused = QApplication::focusWidget();
+        MenuCloser menus;
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5), c().lowerBox->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(c().lowerBox, &request);
+        QCOMPARE(menus.texts, (QStringList{QStringLiteral("复制"), QStringLiteral("全选")}));
+        QCOMPARE(qMakePair(selectionOf(c().upperBox), selectionOf(c().lowerBox)), before);
+        QCOMPARE(QApplication::focusWidget(), focused);
     }
     void aDragInALockedBoxSelectsAnew()
     {

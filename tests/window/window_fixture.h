@@ -17,6 +17,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRawFont>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -85,6 +86,31 @@ void dragSelect(Box* box, int position, int count, Qt::MouseButton button = Qt::
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, end);
     if (button != Qt::LeftButton) QTest::mouseClick(viewport, button, {}, end);
 }
+
+// Closes every popup menu that opens while it lives, keeping the texts of the last one's
+// actions without their mnemonics ("复制(&C)" is kept as "复制").
+inline const QRegularExpression kMnemonic(QStringLiteral("\\(&.\\)|&"));
+
+class MenuCloser : public QObject {
+public:
+    MenuCloser()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                texts.clear();
+                for (const QAction* action : menu->actions())
+                    if (!action->isSeparator())
+                        texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(kMnemonic);
+                menu->close();
+            }
+        });
+        timer_.start(10);
+    }
+    QStringList texts;
+
+private:
+    QTimer timer_;
+};
 
 // Accepts every modal message box that opens while it lives, keeping the last text.
 class MessageCatcher : public QObject {
