@@ -151,6 +151,29 @@ private slots:
                      QStringLiteral("Noto Sans CJK SC"));
         }
     }
+    // The smallest icon is drawn for its size: every pixel is one of the icon's own
+    // colours or transparent, none a blend; the larger ones keep their drawing.
+    void theSmallIconIsCrisp()
+    {
+        const QImage icon = drawIcon(16);
+        QCOMPARE(icon.size(), QSize(16, 16));
+        const QList<QRgb> own{qRgb(0, 0, 255), qRgb(250, 250, 250), qRgb(0, 0, 0), qRgb(100, 220, 100),
+                              qRgb(224, 224, 224)};
+        int gap = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const QRgb pixel = icon.pixel(x, y);
+                if (qAlpha(pixel) == 0) continue;
+                QVERIFY2(qAlpha(pixel) == 255 && own.contains(pixel | 0xff000000u),
+                         qPrintable(QStringLiteral("blended pixel at %1,%2").arg(x).arg(y)));
+                gap += pixel == qRgb(100, 220, 100);
+            }
+        QCOMPARE(gap, 5 * 3);  // five gap blocks of three pixels
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+        QCOMPARE(velmoraIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32),
+                 icon.convertToFormat(QImage::Format_ARGB32));
+    }
+
     // The boxes' text keeps its bold weight at every scale factor: as dense as the bold
     // face drawn directly, and clearly denser than the regular one.
     void boxTextStaysBold()

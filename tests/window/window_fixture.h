@@ -30,6 +30,7 @@
 #include <QtMath>
 
 #include "engine/method/comparison_state.h"
+#include "window/app_icon.h"
 #include "window/crisp_outline.h"
 #include "window/fonts.h"
 #include "window/main_window.h"
