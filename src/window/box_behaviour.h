@@ -5,6 +5,7 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -66,6 +67,22 @@ void placeCaretForLockedPress(TextWidget* box, QMouseEvent* event)
     if (!box->isReadOnly() || event->button() != Qt::LeftButton) return;
     if (event->modifiers() & Qt::ShiftModifier) return;  // Shift-click extends, as usual
     box->setTextCursor(box->cursorForPosition(event->position().toPoint()));
+}
+
+// A selection made with the keys in a locked box ends when Shift+arrow, Shift+Home or
+// Shift+End is released: it is then answered as a selection made with the mouse.
+inline bool endsKeyboardSelection(bool locked, const QKeyEvent* event)
+{
+    if (!locked || event->isAutoRepeat() || !(event->modifiers() & Qt::ShiftModifier)) return false;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End: return true;
+    default: return false;
+    }
 }
 
 // The read-only menu of a locked box ("复制" and "全选", from Qt's catalogue), at a

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "window/accessibility.h"
 #include "window/app_icon.h"
 #include "window/fonts.h"
 
@@ -76,6 +77,7 @@ MainWindow::MainWindow()
     setFont(makeFont(kTahoma, 8.25));
     buildControls();
     setTabOrder();
+    makeAccessible(controls_);
 }
 
 MainWindow::~MainWindow() = default;

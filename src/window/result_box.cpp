@@ -67,6 +67,12 @@ void ResultBox::mouseReleaseEvent(QMouseEvent* event)
     showMenuAfterRelease(this, event);
 }
 
+void ResultBox::keyReleaseEvent(QKeyEvent* event)
+{
+    QPlainTextEdit::keyReleaseEvent(event);
+    if (endsKeyboardSelection(isReadOnly(), event)) emit keySelectionMade();
+}
+
 void ResultBox::contextMenuEvent(QContextMenuEvent* event)
 {
     if (!answerContextMenu(this, event)) QPlainTextEdit::contextMenuEvent(event);

@@ -18,12 +18,15 @@ public:
 
 signals:
     void mouseReleased(int button);
+    // A selection made with Shift and the arrow, Home or End keys in the locked box.
+    void keySelectionMade();
 
 protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     void resizeEvent(QResizeEvent* event) override;

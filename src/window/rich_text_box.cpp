@@ -187,6 +187,12 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* event)
     showMenuAfterRelease(this, event);
 }
 
+void RichTextBox::keyReleaseEvent(QKeyEvent* event)
+{
+    QTextEdit::keyReleaseEvent(event);
+    if (endsKeyboardSelection(isReadOnly(), event)) emit keySelectionMade();
+}
+
 void RichTextBox::contextMenuEvent(QContextMenuEvent* event)
 {
     if (!answerContextMenu(this, event)) QTextEdit::contextMenuEvent(event);

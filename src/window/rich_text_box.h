@@ -47,6 +47,8 @@ public:
 signals:
     void enterPressed();
     void mouseReleased(int button);
+    // A selection made with Shift and the arrow, Home or End keys in the locked box.
+    void keySelectionMade();
 
 protected:
     bool event(QEvent* event) override;
@@ -54,6 +56,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -11,6 +11,7 @@
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
 #include "highlight/match_lookup.h"
+#include "window/accessibility.h"
 #include "window/main_window.h"
 #include "window/off_thread_run.h"
 #include "window/qt_window_operations.h"
@@ -56,9 +57,15 @@ void Workflow::connectControls()
     connect(c_.exitButton, &QPushButton::clicked, this, &Workflow::exit);
     connect(c_.upperBox, &RichTextBox::enterPressed, this, &Workflow::enterInUpperBox);
     connect(c_.lowerBox, &RichTextBox::enterPressed, this, &Workflow::enterInLowerBox);
-    connect(c_.upperBox, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT1, button); });
-    connect(c_.lowerBox, &RichTextBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT2, button); });
-    connect(c_.resultBox, &ResultBox::mouseReleased, this, [this](int button) { mouseReleasedIn(Box::RT3, button); });
+    connect(c_.upperBox, &RichTextBox::mouseReleased, this,
+            [this](int button) { answerSelectionIn(Box::RT1, button); });
+    connect(c_.lowerBox, &RichTextBox::mouseReleased, this,
+            [this](int button) { answerSelectionIn(Box::RT2, button); });
+    connect(c_.resultBox, &ResultBox::mouseReleased, this, [this](int button) { answerSelectionIn(Box::RT3, button); });
+    // A selection made with the keys is answered as one made with the left button.
+    connect(c_.upperBox, &RichTextBox::keySelectionMade, this, [this] { answerSelectionIn(Box::RT1, kLeftButton); });
+    connect(c_.lowerBox, &RichTextBox::keySelectionMade, this, [this] { answerSelectionIn(Box::RT2, kLeftButton); });
+    connect(c_.resultBox, &ResultBox::keySelectionMade, this, [this] { answerSelectionIn(Box::RT3, kLeftButton); });
 }
 
 void Workflow::load()
@@ -89,6 +96,7 @@ void Workflow::returnToEditing()
     c_.lowerBox->setLocked(false);
     c_.resultBox->setText(QString());
     recolourBlack();
+    describeUnmatched(c_, false);
     session.edit();
     c_.lengthLabel->setVisible(false);
 }
@@ -164,6 +172,7 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
     if (!run.failure) {
         replayOnWindow(run.recorded, *operations_, [&] { session_.state() = std::move(run.state); });
         operations_->flush();
+        describeUnmatched(c_, true);
         return;
     }
     const std::exception_ptr failure = run.failure;
@@ -235,7 +244,7 @@ void Workflow::enterInLowerBox()
     if (c_.compute1Button->isEnabled()) c_.compute1Button->setFocus(Qt::OtherFocusReason);
 }
 
-void Workflow::mouseReleasedIn(Box box, int button)
+void Workflow::answerSelectionIn(Box box, int button)
 {
     const QTextCursor selection = textCursorOf(boxWidget(c_, box));
     const auto start = static_cast<std::int32_t>(selection.selectionStart());

@@ -44,7 +44,7 @@ public:
     void exit();
     void enterInUpperBox();
     void enterInLowerBox();
-    void mouseReleasedIn(Box box, int button);
+    void answerSelectionIn(Box box, int button);
 
     // False while an action that must not be cut short is running; the close then takes
     // effect as soon as it has returned, and a computation running off the window's thread

@@ -151,6 +151,38 @@ private slots:
                      QStringLiteral("Noto Sans CJK SC"));
         }
     }
+    // A screen reader finds a frame with the visible controls only, each box named in
+    // Chinese, and after a computation how many characters of each input are unmatched.
+    void theAccessibleTreeNamesTheControls()
+    {
+        QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(window.get());
+        QCOMPARE(frame->role(), QAccessible::Window);
+        QStringList names;
+        for (int i = 0; i < frame->childCount(); ++i) {
+            QAccessibleInterface* child = frame->child(i);
+            QVERIFY(child);
+            QCOMPARE(frame->indexOfChild(child), i);
+            names << child->text(QAccessible::Name);
+            QVERIFY2(!child->object()->objectName().startsWith(QLatin1String("Command3")) &&
+                         !child->object()->objectName().startsWith(QLatin1String("Command5")),
+                     "a hidden engine button is in the tree");
+        }
+        for (const char* name : {"第一段文本", "第二段文本", "结果", "计算1", "计算2", "编辑文本", "清除", "退出"})
+            QVERIFY2(names.contains(QString::fromUtf8(name)), qPrintable(names.join(QLatin1Char('|'))));
+        const auto description = [](QWidget* box) {
+            return QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+        };
+        QVERIFY(!description(c().upperBox).contains(QStringLiteral("未匹配")));
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        QVERIFY2(description(c().upperBox).contains(QStringLiteral("未匹配的字符 3 个")),
+                 qPrintable(description(c().upperBox)));
+        QVERIFY2(description(c().lowerBox).contains(QStringLiteral("未匹配的字符 2 个")),
+                 qPrintable(description(c().lowerBox)));
+        c().editButton->click();
+        QVERIFY(!description(c().lowerBox).contains(QStringLiteral("未匹配")));
+    }
+
     // The smallest icon is drawn for its size: every pixel is one of the icon's own
     // colours or transparent, none a blend; the larger ones keep their drawing.
     void theSmallIconIsCrisp()

@@ -79,6 +79,30 @@ private slots:
         QCOMPARE(menus.texts, menu);
     }
 
+    // A selection made with Shift and the arrow keys in a locked box is answered as the
+    // same selection made with the mouse.
+    void aSelectionWithTheKeysSelectsThePartners()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        dragSelect(c().upperBox, 3, 1);  // the gap B, with the mouse
+        const auto byMouse =
+            std::make_tuple(selectionOf(c().upperBox), selectionOf(c().lowerBox), selectionOf(c().resultBox));
+        for (QWidget* b : {static_cast<QWidget*>(c().upperBox), static_cast<QWidget*>(c().lowerBox),
+                           static_cast<QWidget*>(c().resultBox)})
+            QtWindowOperations::selectRange(b, 0, 0);
+        c().upperBox->setFocus();
+        QtWindowOperations::selectRange(c().upperBox, 3, 0);
+        QTest::keyClick(c().upperBox, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(std::make_tuple(selectionOf(c().upperBox), selectionOf(c().lowerBox), selectionOf(c().resultBox)),
+                 byMouse);
+        // Without Shift nothing is selected, and nothing answered.
+        QtWindowOperations::selectRange(c().lowerBox, 0, 0);
+        c().upperBox->setFocus();
+        QTest::keyClick(c().upperBox, Qt::Key_Right);
+        QCOMPARE(selectionOf(c().lowerBox), qMakePair(0, 0));
+    }
+
     // The menu key opens the same read-only menu at the caret of a locked box, and leaves
     // the selection and the focus as they were.
     void theMenuKeyOpensTheReadOnlyMenu()

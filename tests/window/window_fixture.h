@@ -5,6 +5,7 @@
 // The window against its real widgets, found by name, on the offscreen platform.
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
