@@ -202,7 +202,7 @@ private slots:
             }
         QCOMPARE(gap, 5 * 3);  // five gap blocks of three pixels
         QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
-        QCOMPARE(velmoraIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32),
+        QCOMPARE(velmoraIcon().pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
                  icon.convertToFormat(QImage::Format_ARGB32));
     }
 
