@@ -90,8 +90,11 @@ inline bool endsKeyboardSelection(bool locked, const QKeyEvent* event)
 template <class TextWidget>
 void showReadOnlyMenu(TextWidget* box, QPoint at)
 {
+    QWidget* focused = box->window()->focusWidget();
     const std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
     menu->exec(at);
+    // The focus returns with the window's activation, which may come later; to the same box.
+    if (focused) focused->setFocus(Qt::PopupFocusReason);
 }
 
 // A context menu request: while editing, the box's own menu (false); in a locked box a
