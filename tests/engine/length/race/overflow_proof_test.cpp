@@ -185,7 +185,14 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
 {
     std::mt19937 random(3);
     int compared = 0;
-    for (int round = 0; round < 150; ++round) {
+    // A third of the rounds under the sanitizers, which look for faults of memory rather
+    // than of counting, and run these races ten times slower.
+#ifdef VELMORA_SANITIZED_BUILD
+    constexpr int kRounds = 50;
+#else
+    constexpr int kRounds = 150;
+#endif
+    for (int round = 0; round < kRounds; ++round) {
         const auto first = stretchesOfUnits(random, 20 + random() % 70);
         const auto second = stretchesOfUnits(random, 20 + random() % 70);
         CallCounter swept(0, CallCounter::kNoLimit);
@@ -212,7 +219,7 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
         }
         ++compared;
     }
-    EXPECT_GE(compared, 100);
+    EXPECT_GE(compared, kRounds * 2 / 3);
 }
 
 }  // namespace
