@@ -22,7 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core")
+    "qt6-qpa-plugins, qt6-wayland, qt6-translations-l10n, fonts-noto-cjk, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core")
 # The binaries are stripped and their debug symbols go into velmora-dbgsym.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 # Installed files are readable by all and written by root alone, as Debian requires.

@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 #include "window/app_icon.h"
 #include "window/fonts.h"
 #include "window/main_window.h"
+#include "window/title_strip.h"
 #include "window/translations.h"
 #include "window/workflow.h"
 
@@ -26,5 +29,13 @@ int main(int argc, char** argv)
     else if (!engine.isEmpty() && engine != QStringLiteral("fast"))
         qWarning("velmora: VELMORA_ENGINE is literal or fast; using fast");
     workflow.load();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Qt 6.4's Wayland connection can deadlock while it is torn down: its event thread
+    // waits for a read that the main thread never completes. The window has closed and
+    // nothing is kept, so the program ends here rather than hang.
+    if (velmora::drawsOwnTitleStrip()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

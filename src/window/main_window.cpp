@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <utility>
 
 #include "window/accessibility.h"
 #include "window/app_icon.h"
@@ -66,18 +68,68 @@ void setAutoSizeCaption(QLabel* label, const QString& caption)
     label->resize(label->sizeHint().width(), std::max(label->sizeHint().height(), label->height()));
 }
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(bool ownTitleStrip)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(velmoraIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(fixedSize_);
     setFont(makeFont(kTahoma, 8.25));
     buildControls();
     setTabOrder();
+    if (ownTitleStrip) addTitleStrip();
     makeAccessible(controls_);
+}
+
+// The controls keep their places relative to each other, one strip lower.
+void MainWindow::addTitleStrip()
+{
+    // Frameless alone: with a close-button hint Qt would put its own frame back.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    for (QObject* object : children())
+        if (auto* control = qobject_cast<QWidget*>(object))
+            control->move(control->pos() + QPoint(0, TitleStrip::kHeight));
+    fixedSize_ = QSize(kClientWidth, kClientHeight + TitleStrip::kHeight);
+    // A Wayland compositor may maximise a window it was told is of fixed size (weston's
+    // Super+Shift+M does), and a maximised surface must then fill the size it is given, or
+    // the connection ends with a protocol error. So the window declares only its minimum
+    // there, takes a size it is given, and returns to its own at once.
+    setMinimumSize(fixedSize_);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(fixedSize_);
+    titleStrip_ = new TitleStrip(this);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The first size after asking to be normal is the compositor's answer; only from then
+    // on is a size of the window's own choosing a valid one to commit.
+    const bool answered = std::exchange(awaitingNormal_, false);
+    if (size() != fixedSize_ && (answered || !(windowState() & kRefusedStates)))
+        QTimer::singleShot(0, this, &MainWindow::keepOwnSize);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // A window of fixed size is never maximised or made full screen, whoever asks.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kRefusedStates))
+        QTimer::singleShot(0, this, &MainWindow::keepOwnSize);
+    QWidget::changeEvent(event);
+}
+
+// While the compositor holds the window maximised, its size is the compositor's: the
+// window asks to be normal again, and takes its own size back once it is.
+void MainWindow::keepOwnSize()
+{
+    if (windowState() & kRefusedStates) {
+        setWindowState(windowState() & ~kRefusedStates);
+        awaitingNormal_ = true;
+    } else if (!awaitingNormal_ && !(windowState() & Qt::WindowMinimized) && size() != fixedSize_) {
+        resize(fixedSize_);
+    }
 }
 
 MainWindow::~MainWindow() = default;

@@ -11,6 +11,7 @@
 #include "window/box_behaviour.h"
 #include "window/result_box.h"
 #include "window/rich_text_box.h"
+#include "window/title_strip.h"
 
 namespace velmora {
 
@@ -44,10 +45,12 @@ public:
     static constexpr int kClientWidth = 755;   // 11325 twips
     static constexpr int kClientHeight = 317;  // 4755 twips
 
-    MainWindow();
+    // With its own title strip above the controls where the platform calls for one.
+    explicit MainWindow(bool ownTitleStrip = drawsOwnTitleStrip());
     ~MainWindow() override;
 
     const Controls& controls() const { return controls_; }
+    TitleStrip* titleStrip() const { return titleStrip_; }
 
     // Shows the window centred on its screen.
     void showCentred();
@@ -60,12 +63,22 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
     void setTabOrder();
 
+    void addTitleStrip();
+    // Back to the normal state and the window's own size, after a compositor's request.
+    void keepOwnSize();
+
+    static constexpr Qt::WindowStates kRefusedStates = Qt::WindowMaximized | Qt::WindowFullScreen;
+    QSize fixedSize_{kClientWidth, kClientHeight};
+    bool awaitingNormal_ = false;  // asked the compositor for the normal state, no answer yet
     Controls controls_{};
+    TitleStrip* titleStrip_ = nullptr;
 };
 
 }  // namespace velmora

@@ -3,9 +3,9 @@
 # mouse, screenshots read back pixel by pixel. Usage: desktop_run.sh VELMORA PIXEL_PROBE SHOTS_DIR
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb-session.sh"
+source "$(dirname "$0")/checks.sh"
 velmora=$1 probe=$2 shots=$3
 rm -rf "$shots" && mkdir -p "$shots"
-fail() { echo "end-to-end: $*" >&2; echo "end-to-end: screenshots kept in $shots" >&2; exit 1; }
 start_private_x 1280x800 || fail "Xvfb did not start"
 
 "$velmora" 2>"$shots/stderr.txt" &
@@ -22,28 +22,6 @@ sleep 0.5
 RT1="5 7 739 71"; RT2="5 94 739 71"; RT3="5 178 739 46"
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.3; }
 shot() { sleep 0.4; import -window "$wid" "$shots/$1.png"; }
-probe() { "$probe" "$shots/$1.png" $2; }
-field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p"; }
-# A slow machine may not have repainted yet: each check looks again, up to 5 s.
-expect() {  # expect SHOT RECT KEY VALUE WHAT
-  local got
-  for _ in $(seq 12); do
-    got=$(probe "$1" "$2" | field "$3")
-    [ "$got" = "$4" ] && return 0
-    shot "$1"
-  done
-  fail "$5: $3 is '$got', expected '$4'"
-}
-expect_some() {  # expect_some SHOT RECT KEY WHAT
-  local got
-  for _ in $(seq 12); do
-    got=$(probe "$1" "$2" | field "$3")
-    [ "${got:-0}" -gt 0 ] && return 0
-    shot "$1"
-  done
-  fail "$4: no $3 pixels"
-}
-
 # The keyboard alone: type, Enter, type, Enter, Enter. Enter walks RT1 -> RT2 -> 计算1
 # and then presses it. With no window manager the keys go to the window under the pointer,
 # which rests at X Y (below the boxes).
@@ -52,14 +30,6 @@ compute_with_keys() {
   xdotool type --delay 30 "ABCBDAB"; xdotool key Return
   xdotool type --delay 30 "BDCABA"; xdotool key Return; sleep 0.2; xdotool key Return
 }
-# Waits up to 5 s for velmora to end, and expects status 0.
-expect_exit() {
-  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  status=0; wait "$app" || status=$?
-  app=
-  [ "$status" = 0 ] || fail "velmora${1:+ $1} exited with status $status"
-}
-
 # 1. Type, Enter, type, Enter, Enter computes.
 compute_with_keys 300 250
 shot computed

@@ -3,11 +3,17 @@
 // black glyphs ("GKGK": green, black, green, black).
 //
 //   pixel_probe SHOT.png X Y WIDTH HEIGHT
+//
+// Or finds a window on a screenshot by a line of its own: the top-left of the first run of
+// at least LENGTH pixels of one colour, and the run's length ("x=103 y=118 length=755").
+//
+//   pixel_probe SHOT.png --find-line RED GREEN BLUE LENGTH
 
 #include <QGuiApplication>
 #include <QImage>
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -15,12 +21,30 @@ bool isGap(QRgb p) { return qRed(p) == 100 && qGreen(p) == 220 && qBlue(p) == 10
 bool isInk(QRgb p) { return qRed(p) < 90 && qGreen(p) < 90 && qBlue(p) < 90; }
 bool isSelection(QRgb p) { return qBlue(p) > 150 && qRed(p) < 110 && qGreen(p) < 190 && !isGap(p); }
 
+int findLine(const QImage& image, QRgb colour, int length)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width();) {
+            int end = x;
+            while (end < image.width() && (image.pixel(end, y) & 0xffffff) == (colour & 0xffffff)) ++end;
+            if (end - x >= length) {
+                std::printf("x=%d y=%d length=%d\n", x, y, end - x);
+                return 0;
+            }
+            x = end + 1;
+        }
+    std::printf("x= y= length=0\n");
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: pixel_probe SHOT.png X Y WIDTH HEIGHT\n");
+    const bool finding = argc == 7 && std::string(argv[2]) == "--find-line";
+    if (argc != 6 && !finding) {
+        std::fprintf(stderr, "usage: pixel_probe SHOT.png X Y WIDTH HEIGHT\n"
+                             "       pixel_probe SHOT.png --find-line RED GREEN BLUE LENGTH\n");
         return 2;
     }
     const QImage image(QString::fromLocal8Bit(argv[1]));
@@ -28,6 +52,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "pixel_probe: cannot read %s\n", argv[1]);
         return 2;
     }
+    if (finding) return findLine(image, qRgb(atoi(argv[3]), atoi(argv[4]), atoi(argv[5])), atoi(argv[6]));
     const QRect region = QRect(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5])) & image.rect();
     long gap = 0, ink = 0, selection = 0;
     int inkTop = region.bottom() + 1, inkBottom = region.top() - 1;

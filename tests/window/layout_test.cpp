@@ -289,6 +289,42 @@ private slots:
             // centred as far as the frame's margins, which are known only once it is shown
             QVERIFY(std::abs(frame.center().x() - available.center().x()) <= frame.width() - window->width() + 1);
     }
+    // Where the window draws its own title bar (Wayland): the controls one strip lower, a
+    // close box that closes through the same request as 退出, no maximise, nothing new in
+    // the tab order, and a maximise or full screen from the compositor undone.
+    void theOwnTitleStripKeepsTheLayout()
+    {
+        MainWindow framed(true);
+        Workflow framedFlow(framed);
+        framedFlow.load();
+        QVERIFY(QTest::qWaitForWindowExposed(&framed));
+        const int strip = TitleStrip::kHeight;
+        QVERIFY(framed.titleStrip());
+        QCOMPARE(framed.size(), QSize(755, 317 + strip));
+        QCOMPARE(framed.minimumSize(), framed.size());
+        QVERIFY(framed.windowFlags() & Qt::FramelessWindowHint);
+        for (QWidget* own : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            auto* moved = framed.findChild<QWidget*>(own->objectName(), Qt::FindDirectChildrenOnly);
+            QVERIFY2(moved, qPrintable(own->objectName()));
+            QCOMPARE(moved->geometry(), own->geometry().translated(0, strip));
+        }
+        QCOMPARE(framed.titleStrip()->geometry(), QRect(0, 0, 755, strip));
+        QCOMPARE(framed.titleStrip()->closeButton()->focusPolicy(), Qt::NoFocus);
+
+        for (Qt::WindowState request : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+            framed.setWindowState(request);
+            QTRY_VERIFY(!(framed.windowState() & request));
+            QTRY_COMPARE(framed.size(), QSize(755, 317 + strip));
+        }
+        framed.resize(900, 500);  // a compositor's resize in the normal state
+        QTRY_COMPARE(framed.size(), QSize(755, 317 + strip));
+
+        bool closing = false;
+        connect(&framed, &MainWindow::closing, this, [&closing] { closing = true; });
+        framed.titleStrip()->closeButton()->click();
+        QVERIFY(closing);
+        QTRY_VERIFY(!framed.isVisible());
+    }
 };
 
 QObject* makeLayoutTest() { return new LayoutTest; }
