@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
+#include "window/box_accessible.h"
 #include "window/main_window.h"
 
 namespace velmora {
@@ -46,6 +47,8 @@ QAccessibleInterface* windowFactory(const QString& className, QObject* object)
 {
     if (className == QLatin1String("velmora::MainWindow") && object->isWidgetType())
         return new WindowAccessible(static_cast<QWidget*>(object));
+    if (className == QLatin1String("velmora::RichTextBox") && object->isWidgetType())
+        return new BoxAccessible(static_cast<RichTextBox*>(object));
     return nullptr;
 }
 
@@ -68,7 +71,7 @@ void makeAccessible(const Controls& c)
     c.resultBox->setAccessibleDescription(QStringLiteral("计算找到的公共子序列"));
     c.stateLabel->setAccessibleDescription(QStringLiteral("状态：可以编辑或文本锁定"));
     c.lengthLabel->setAccessibleDescription(QStringLiteral("结果的长度"));
-    c.callCountLabel->setAccessibleName(QStringLiteral("函数调用次数"));
+    // Label5 keeps its caption, the count, as its name; the description says what it counts.
     c.callCountLabel->setAccessibleDescription(QStringLiteral("长度函数被调用的次数"));
     describeUnmatched(c, false);
 }

@@ -183,6 +183,44 @@ private slots:
         QVERIFY(!description(c().lowerBox).contains(QStringLiteral("未匹配")));
     }
 
+    // A screen reader reads each box's colours as text attributes, in runs of one colour
+    // that agree with the painted gap colour character by character, and reads the text,
+    // the selection and the locked state through the same interface.
+    void theGapColourIsATextAttribute()
+    {
+        type(QStringLiteral("ABCBDAB"), QStringLiteral("BDCABA"));
+        c().compute1Button->click();
+        for (RichTextBox* box : {c().upperBox, c().lowerBox}) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
+            QAccessibleTextInterface* text = face->textInterface();
+            QVERIFY(text);
+            QCOMPARE(face->role(), QAccessible::EditableText);
+            QVERIFY(face->state().readOnly);
+            QCOMPARE(text->characterCount(), box->text().size());
+            QCOMPARE(text->text(0, text->characterCount()), box->text());
+            int offset = 0, runs = 0;
+            while (offset < text->characterCount()) {
+                int start = -1, end = -1;
+                const QString attributes = text->attributes(offset, &start, &end);
+                QCOMPARE(start, offset);
+                QVERIFY(end > start);
+                const bool gap = attributes.contains(QStringLiteral("color:rgb(100,220,100)"));
+                QVERIFY2(gap || attributes.contains(QStringLiteral("color:rgb(0,0,0)")), qPrintable(attributes));
+                for (int at = start; at < end; ++at) QCOMPARE(box->isGapColoured(at), gap);
+                offset = end;
+                ++runs;
+            }
+            QVERIFY(runs >= 3);
+            text->setSelection(0, 1, 3);
+            QCOMPARE(selectionOf(box), qMakePair(1, 2));
+        }
+        c().editButton->click();
+        QAccessibleInterface* upper = QAccessible::queryAccessibleInterface(c().upperBox);
+        QVERIFY(upper->state().editable && !upper->state().readOnly);
+        upper->editableTextInterface()->insertText(0, QStringLiteral("Z"));
+        QVERIFY(c().upperBox->text().startsWith(QStringLiteral("ZABC")));
+    }
+
     // The smallest icon is drawn for its size: every pixel is one of the icon's own
     // colours or transparent, none a blend; the larger ones keep their drawing.
     void theSmallIconIsCrisp()
