@@ -21,6 +21,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "engine/base/checked_arithmetic.h"
@@ -90,6 +91,47 @@ std::u16string randomStretches(unsigned seed, std::size_t length, const StretchS
     }
     text.resize(length);
     return text;
+}
+
+enum class TailAt { End, Middle, BothEnds };
+
+// A long run of one character with a short tail of others: at the end, in the middle of
+// the run, or split over both ends.
+std::u16string runWithTail(char16_t run, std::size_t n, const std::u16string& tail, TailAt at)
+{
+    const std::size_t body = n - std::min(n, tail.size());
+    switch (at) {
+        case TailAt::End: return std::u16string(body, run) + tail;
+        case TailAt::Middle: return std::u16string(body / 2, run) + tail + std::u16string(body - body / 2, run);
+        case TailAt::BothEnds:
+            return tail.substr(0, tail.size() / 2) + std::u16string(body, run) + tail.substr(tail.size() / 2);
+    }
+    return {};
+}
+
+// Long stretches that are skipped or passed over whole, with short tails that match: the
+// run of each text absent from the other or present in its tail, tails of 1 to 100
+// characters over one to three letters (a, b, c), at the end, in the middle, at both ends.
+void addTailedRuns(std::vector<Pair>& pairs, std::size_t n)
+{
+    pairs.push_back({"tailed runs, x*a^21b^16 against b*a^21", runs({{u'x', n - 37}, {u'a', 21}, {u'b', 16}}),
+                     runs({{u'b', n - 21}, {u'a', 21}})});
+    const char* placeNames[] = {"at the end", "in the middle", "at both ends"};
+    unsigned seed = 900;
+    for (const auto& [upperRun, lowerRun, presence] :
+         {std::tuple{u'x', u'y', "both absent"}, std::tuple{u'x', u'b', "lower present"},
+          std::tuple{u'a', u'y', "upper present"}, std::tuple{u'a', u'b', "both present"}})
+        for (const std::size_t tail : {std::size_t{1}, std::size_t{8}, std::size_t{37}, std::size_t{100}})
+            for (const TailAt at : {TailAt::End, TailAt::Middle, TailAt::BothEnds})
+                for (const unsigned letters : {1U, 2U, 3U}) {
+                    ++seed;
+                    const std::u16string upperTail = randomRuns(seed, tail, letters, tail / 2 + 1);
+                    const std::u16string lowerTail = randomRuns(seed + 5000, tail, letters, tail / 2 + 1);
+                    pairs.push_back({"tailed runs, " + std::string(presence) + ", tails of " + std::to_string(tail) +
+                                         " over " + std::to_string(letters) + " letters " +
+                                         placeNames[static_cast<int>(at)],
+                                     runWithTail(upperRun, n, upperTail, at), runWithTail(lowerRun, n, lowerTail, at)});
+                }
 }
 
 std::vector<Pair> families(std::size_t n)
@@ -174,6 +216,7 @@ std::vector<Pair> families(std::size_t n)
             pairs.push_back({"random runs, longest " + std::to_string(longest) + ", seed " + std::to_string(seed),
                              randomRuns(seed, n, 2 + seed % 3, longest),
                              randomRuns(seed + 100, n, 2 + seed % 3, longest)});
+    addTailedRuns(pairs, n);
     return pairs;
 }
 

@@ -71,6 +71,7 @@ private:
         s_.RecordedEnd = {kNoRecordedEnd, kNoRecordedEnd, kNoRecordedEnd};
         s_.Pos1 = s_.Pos2 = s_.Pos3 = 1;
         runStart_ = 1;
+        firstWithPartner_ = 1;
         s_.ResultLength = 0;
         pendingSkips_ = 0;
         result_.clear();
@@ -174,10 +175,14 @@ private:
         const int32_t candidate = plus(s_.Pos1, offset_);
         s_.TakeLength = (*lengths_)(candidate, s_.Pos2, counter_);
         s_.SkipLength = 0;
+        if (rejected_ && rejectedByFirstSkips()) return false;
         AlignmentCall last{AlignmentCall::Role::Take,       candidate, s_.Pos2, offset_, 0, s_.TakeLength,
                            AlignmentCall::Verdict::Standing};
         std::optional<int32_t> partnerRemainder;
-        for (int16_t k = 1; k <= offset_; k = plus<int16_t>(k, 1)) {
+        // The characters before the first that still has a partner make no call.
+        const int32_t silent = std::min(minus(firstWithPartner(), s_.Pos1), offset_);
+        if (!rejected_ && lengths_->weighsRejectedRuns(counter_)) weighedSkips_.addUnbeaten(silent, 0);
+        for (int16_t k = narrowTo<int16_t>(silent + 1); k <= offset_; k = plus<int16_t>(k, 1)) {
             const int32_t skippedAt = plus(s_.Pos1, int32_t{k} - 1);
             if (const int32_t partner = lengths_->texts().secondOccurrences().next(text1At(skippedAt), s_.Pos2);
                 partner != 0)
@@ -202,6 +207,34 @@ private:
         last.verdict = AlignmentCall::Verdict::Accepted;
         tell(last);
         return true;
+    }
+
+    // A later candidate's skipped characters begin with the rejected one's, and make the
+    // same calls (they do not depend on the candidate). So it is rejected where the
+    // running maximum of those skip lengths first beats its take length, after the same
+    // skip calls: their invocations are counted again without making the calls again.
+    bool rejectedByFirstSkips()
+    {
+        if (options_.onCall || weighedSkips_.empty() || !lengths_->weighsRejectedRuns(counter_)) return false;
+        const auto rejection = weighedSkips_.rejection(s_.TakeLength, offset_);
+        if (!rejection) return false;
+        counter_.add(rejection->skipCalls);
+        s_.SkipLength = rejection->skipLength;
+        s_.Verdict = kNoCandidateStands;
+        return true;
+    }
+
+    // The first position at or after Pos1 whose character still occurs in Text2 at or after
+    // Pos2. Both cursors only move forward, and a character without a partner never gets
+    // one again, so this position only moves forward too: over a whole alignment the scan
+    // of characters without a partner costs one step each, not one per look-ahead.
+    int32_t firstWithPartner()
+    {
+        firstWithPartner_ = std::max(firstWithPartner_, s_.Pos1);
+        const OccurrenceIndex& second = lengths_->texts().secondOccurrences();
+        while (firstWithPartner_ <= s_.Len1 && second.last(text1At(firstWithPartner_)) < s_.Pos2)
+            firstWithPartner_ = plus(firstWithPartner_, 1);
+        return firstWithPartner_;
     }
 
     void tell(const AlignmentCall& call) const
@@ -334,6 +367,7 @@ private:
     int32_t runStart_ = 1;
     int16_t pendingSkips_ = 0;
     int32_t offset_ = 0;
+    int32_t firstWithPartner_ = 1;
     SkipProfile weighedSkips_;
     bool rejected_ = false;  // a candidate of this look-ahead was rejected
     bool gapHasRow_ = false;

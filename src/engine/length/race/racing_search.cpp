@@ -82,7 +82,7 @@ RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, std:
         memo_ = MemoSearch::memoOf(*texts_, tuning_.mostDenseCells);
         candidatesFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::CandidatesFirst, memo_);
     }
-    Proof proof{call, std::chrono::steady_clock::now()};
+    Proof proof{call, std::nullopt};
     try {
         if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
@@ -107,7 +107,7 @@ bool RacingSearch::takeTurn(Runner& runner, Proof& proof, CallCounter& counter)
     for (std::uint64_t done = 0; done < tuning_.pace.turn; done += tuning::kProofSlice) {
         const std::uint64_t frames = std::min(tuning::kProofSlice, tuning_.pace.turn - done);
         if (runner.advance(frames)) return true;
-        if (!proof.call || !(proof.joined || proofJoins(proof.began))) continue;
+        if (!proof.call || !(proof.joined || proofJoins(proof))) continue;
         if (proveOverflow(*proof.call, !std::exchange(proof.joined, true), frames, counter)) counter.passLimit();
     }
     return false;
@@ -125,9 +125,12 @@ bool RacingSearch::proveOverflow(const Pair& call, bool begin, std::uint64_t fra
     return proof_->advance(frames * tuning_.pace.proofStepsPerFrame, counter.limit() - counter.value());
 }
 
-bool RacingSearch::proofJoins(std::chrono::steady_clock::time_point began) const
+bool RacingSearch::proofJoins(Proof& proof) const
 {
-    return tuning_.pace.proofAfter.count() == 0 || std::chrono::steady_clock::now() - began >= tuning_.pace.proofAfter;
+    if (tuning_.pace.proofAfter.count() == 0) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!proof.began) proof.began = now;
+    return now - *proof.began >= tuning_.pace.proofAfter;
 }
 
 }  // namespace velmora

@@ -49,12 +49,14 @@ private:
     // The proof on one call: whether the call has run long enough for it to join.
     struct Proof {
         std::optional<Pair> call;  // none for a weighing
-        std::chrono::steady_clock::time_point began;
+        // Read once the call outlasts its first slice: most calls end within it, and the
+        // clock would cost them more than their memo lookups.
+        std::optional<std::chrono::steady_clock::time_point> began;
         bool joined = false;
     };
     bool takeTurn(Runner& runner, Proof& proof, CallCounter& counter);
     bool proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter);
-    bool proofJoins(std::chrono::steady_clock::time_point began) const;
+    bool proofJoins(Proof& proof) const;
     std::shared_ptr<const TextPairIndex> texts_;
     EngineTuning tuning_;
     std::shared_ptr<PairMemo> memo_;  // both engines', so that each uses what the other has evaluated
