@@ -101,10 +101,10 @@ std::u16string runWithTail(char16_t run, std::size_t n, const std::u16string& ta
 {
     const std::size_t body = n - std::min(n, tail.size());
     switch (at) {
-        case TailAt::End: return std::u16string(body, run) + tail;
-        case TailAt::Middle: return std::u16string(body / 2, run) + tail + std::u16string(body - body / 2, run);
-        case TailAt::BothEnds:
-            return tail.substr(0, tail.size() / 2) + std::u16string(body, run) + tail.substr(tail.size() / 2);
+    case TailAt::End: return std::u16string(body, run) + tail;
+    case TailAt::Middle: return std::u16string(body / 2, run) + tail + std::u16string(body - body / 2, run);
+    case TailAt::BothEnds:
+        return tail.substr(0, tail.size() / 2) + std::u16string(body, run) + tail.substr(tail.size() / 2);
     }
     return {};
 }

@@ -42,6 +42,9 @@ public:
     // CommonLength(Text1[pos1..], Text2[pos2..]) with 1-based positions.
     std::int16_t operator()(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
 
+    // The literal engine is the reference: the look-ahead then scans every skipped
+    // character one by one too, taking none of its shortcuts.
+    bool isLiteral() const { return literal_; }
     // Whether a run of rejected candidates may be weighed as a whole (under a count limit,
     // with the fast engine); the caller then keeps what the skipped characters gave.
     bool weighsRejectedRuns(const CallCounter& counter) const;

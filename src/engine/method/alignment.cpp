@@ -180,7 +180,7 @@ private:
                            AlignmentCall::Verdict::Standing};
         std::optional<int32_t> partnerRemainder;
         // The characters before the first that still has a partner make no call.
-        const int32_t silent = std::min(minus(firstWithPartner(), s_.Pos1), offset_);
+        const int32_t silent = lengths_->isLiteral() ? 0 : std::min(minus(firstWithPartner(), s_.Pos1), offset_);
         if (!rejected_ && lengths_->weighsRejectedRuns(counter_)) weighedSkips_.addUnbeaten(silent, 0);
         for (int16_t k = narrowTo<int16_t>(silent + 1); k <= offset_; k = plus<int16_t>(k, 1)) {
             const int32_t skippedAt = plus(s_.Pos1, int32_t{k} - 1);

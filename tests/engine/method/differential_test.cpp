@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <optional>
+#include <random>
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/length/literal/literal_length.h"
@@ -76,6 +77,60 @@ TEST(Differential, TheLiteralEngineHandsOverAnywhere)
             }
         }
     });
+}
+
+// Long stretches that the look-ahead skips or passes over whole, with short tails that
+// match: the engines' shortcuts over them (characters without a partner passed in one
+// step, later candidates weighed against the rejected one's skip calls) against every
+// call made one by one, and against the count without a limit (no shortcut there).
+TEST(Differential, LongStretchesWithShortTails)
+{
+    struct Shape {
+        const char* name;
+        char16_t upperRun, lowerRun;  // x and y occur in no tail
+        std::size_t tail;
+        unsigned tailLetters;
+        int tailAt;  // 0 at the end, 1 in the middle, 2 at both ends
+    };
+    const Shape shapes[] = {
+        {"runs absent from each other, a one-letter tail at the end", u'x', u'y', 3, 1, 0},
+        {"upper run absent, lower run in the upper tail", u'x', u'b', 9, 2, 0},
+        {"upper run in the lower tail, lower run absent", u'a', u'y', 9, 2, 0},
+        {"both runs in the other tail", u'a', u'b', 12, 3, 0},
+        {"tails in the middle of the runs", u'x', u'b', 7, 2, 1},
+        {"tails at both ends", u'x', u'b', 10, 3, 2},
+        {"one-character tails", u'x', u'b', 1, 2, 0},
+        {"tails as long as the runs", u'a', u'y', 16, 3, 1},
+    };
+    std::mt19937 random(23);
+    const auto withTail = [](char16_t run, std::size_t body, const std::u16string& tail, int at) {
+        const std::u16string stretch(body, run);
+        if (at == 0) return stretch + tail;
+        if (at == 1) return stretch.substr(0, body / 2) + tail + stretch.substr(body / 2);
+        return tail.substr(0, tail.size() / 2) + stretch + tail.substr(tail.size() / 2);
+    };
+    for (const Shape& shape : shapes)
+        for (int round = 0; round < 12; ++round) {
+            const std::size_t body = 12 + random() % 20;
+            const auto upper = withTail(shape.upperRun, body,
+                                        test::randomRuns(random, u'a', shape.tailLetters, shape.tail, 4), shape.tailAt);
+            const auto lower = withTail(shape.lowerRun, body + random() % 8 - 4,
+                                        test::randomRuns(random, u'a', shape.tailLetters, shape.tail, 4), shape.tailAt);
+            for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+                const auto name = ::testing::Message() << shape.name << ", round " << round << ", compute "
+                                                       << (direction == Direction::Compute1 ? 1 : 2);
+                const auto literal = test::compute(upper, lower, direction, EngineKind::Literal);
+                const auto fast = test::compute(upper, lower, direction, EngineKind::Fast);
+                AlignmentOptions unlimited;
+                unlimited.callLimit = CallCounter::kNoLimit;
+                const auto exact = test::compute(upper, lower, direction, unlimited);
+                ASSERT_EQ(literal.window.log(), fast.window.log()) << name;
+                ASSERT_EQ(literal.state.MatchTable, fast.state.MatchTable) << name;
+                ASSERT_EQ(literal.state.MatchAux, fast.state.MatchAux) << name;
+                ASSERT_EQ(literal.report.calls, fast.report.calls) << name;
+                ASSERT_EQ(literal.report.calls, exact.report.calls) << name;
+            }
+        }
 }
 
 }  // namespace
