@@ -4,9 +4,12 @@
 // as slower than the cap.
 //
 //   slow_pair_search [--cap SECONDS] [--length N] [--literal] [--only TEXT] [--write DIR]
+//   slow_pair_search --search SECONDS [--cap SECONDS] [--length N]
 //
 // --only keeps the families whose name contains TEXT; --write DIR writes the first of
 // them as DIR/upper.txt and DIR/lower.txt (UTF-8), for velmora-cli align --files.
+// --search tries random pairs of long runs with short tails for that long instead; --only
+// "random tailed runs, seed S" --write DIR writes one of them.
 // With --literal each pair is also aligned by the literal engine (same cap), and the pairs
 // on which the fast engine was the slower are listed (the best of five runs each, for
 // alignments under 50 ms).
@@ -132,6 +135,27 @@ void addTailedRuns(std::vector<Pair>& pairs, std::size_t n)
                                          placeNames[static_cast<int>(at)],
                                      runWithTail(upperRun, n, upperTail, at), runWithTail(lowerRun, n, lowerTail, at)});
                 }
+}
+
+// One random pair of the tailed class, for a search that runs as long as it is given: run
+// characters present in the other text or not, tails of 1 to 100 characters over one to
+// three letters at a random place, and texts of random lengths up to n.
+Pair randomTailedRuns(unsigned seed, std::size_t n)
+{
+    std::mt19937 random(seed);
+    const auto tail = [&] {
+        const std::size_t length = 1 + random() % 100;
+        return randomRuns(static_cast<unsigned>(random()), length, static_cast<unsigned>(1 + random() % 3),
+                          1 + random() % length);
+    };
+    const auto text = [&](char16_t absentRun) {
+        const char16_t run = random() % 2 ? absentRun : static_cast<char16_t>(u'a' + random() % 3);
+        const std::size_t length = n / 2 + random() % (n - n / 2 + 1);
+        return runWithTail(run, length, tail(), static_cast<TailAt>(random() % 3));
+    };
+    std::u16string upper = text(u'x');
+    std::u16string lower = text(u'y');
+    return {"random tailed runs, seed " + std::to_string(seed), std::move(upper), std::move(lower)};
 }
 
 std::vector<Pair> families(std::size_t n)
@@ -300,6 +324,33 @@ std::pair<Timing, Timing> bestOfBoth(const Pair& pair, Direction direction, doub
     return {fast, literal};
 }
 
+// Random pairs of the tailed class, both directions, for as long as asked: how many were
+// tried, and the slowest.
+int searchRandomTailedRuns(double seconds, std::size_t length, double cap)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<Timing> slowest;
+    std::size_t tried = 0;
+    for (unsigned seed = 1; std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds;
+         ++seed) {
+        const Pair pair = randomTailedRuns(seed, length);
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+            slowest.push_back(timeOne(pair, direction, cap));
+            ++tried;
+        }
+        std::sort(slowest.begin(), slowest.end(),
+                  [](const Timing& x, const Timing& y) { return x.seconds > y.seconds; });
+        if (slowest.size() > 10) slowest.resize(10);
+    }
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%zu alignments of random tailed runs up to %zu characters in %.0f s; the slowest:\n", tried, length,
+                took);
+    for (const Timing& t : slowest)
+        std::printf("  %8.3f s%s  %s%s\n", t.seconds, t.cancelled ? "+" : " ", t.name.c_str(),
+                    t.overflowed ? " (overflow)" : "");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -307,6 +358,7 @@ int main(int argc, char** argv)
     double cap = 2;
     std::size_t length = kLongestText;
     bool literal = false;
+    double searchSeconds = 0;
     std::string only, write;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--literal") == 0) literal = true;
@@ -315,6 +367,15 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--length") == 0) length = static_cast<std::size_t>(std::atol(argv[i + 1]));
         if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
         if (std::strcmp(argv[i], "--write") == 0) write = argv[i + 1];
+        if (std::strcmp(argv[i], "--search") == 0) searchSeconds = std::atof(argv[i + 1]);
+    }
+    if (searchSeconds > 0) return searchRandomTailedRuns(searchSeconds, length, cap);
+    if (!write.empty() && only.starts_with("random tailed runs, seed ")) {
+        const Pair pair = randomTailedRuns(static_cast<unsigned>(std::atol(only.c_str() + 25)), length);
+        writeUtf8(write + "/upper.txt", pair.upper);
+        writeUtf8(write + "/lower.txt", pair.lower);
+        std::printf("wrote %s\n", pair.family.c_str());
+        return 0;
     }
     std::vector<Timing> timings;
     std::size_t fastSlower = 0, compared = 0;
