@@ -116,7 +116,8 @@ void checkNames(const CLI::App& app, const std::vector<std::string>& args)
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     CLI::App app{"velmora-cli: the comparison engine of Velmora for scripts and for studying the method.\n"
-                 "Each command prints one JSON object on one line. Positions and lengths count UTF-16 code units.\n"
+                 "length, align and lookup print one JSON object on one line; trace a JSON line per invocation and a\n"
+                 "summary, growth a JSON line per point. Positions and lengths count UTF-16 code units.\n"
                  "'--' ends the options, for texts that begin with '-'.",
                  "velmora-cli"};
     app.set_version_flag("--version", "velmora-cli " VELMORA_VERSION);

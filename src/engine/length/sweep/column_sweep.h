@@ -5,9 +5,11 @@
 //
 // Why this works: the result of CommonLength is the length of a longest common
 // subsequence, so along the candidates of one scan the take values never rise, and either
-// the nearest candidate is accepted or every candidate is rejected. A pair's length and
-// count then depend only on pairs further down its column and on the column to its right.
-// The rejection point of each candidate is the first skipped character whose skip value
+// the nearest candidate is accepted or every candidate is rejected. A pair's take calls
+// lie in the column to its right; its skip calls lie in their partners' columns, anywhere
+// further right, so the sweep carries per row the value and count of that row's character
+// matched with its nearest partner, renewed whenever it passes a column holding that
+// character: the partners' values travel leftwards with the sweep. The rejection point of each candidate is the first skipped character whose skip value
 // beats its take value; the running maxima of the skip values form a stack, and the
 // candidates rejected at each stack entry form a contiguous run, so the sum of all the
 // rejected candidates' calls is kept up to date as the stack changes.
