@@ -89,7 +89,8 @@ void addGrowthOptions(CLI::App& command, GrowthOptions& growth)
     command.add_option("--seed", growth.seed, "seed of the random texts (default 1)");
     command.add_option("--compute", growth.compute, "count the whole computation of 计算1 (1) or 计算2 (2)")
         ->check(CLI::IsMember({1, 2}));
-    command.add_option("--svg", growth.svg, "also write a chart of log2(count) against n to this file");
+    command.add_option("--svg", growth.svg, "also write a chart of log2(count) against n to this file")
+        ->check([](const std::string& path) { return path.empty() ? std::string("--svg needs a file name") : ""; });
 }
 
 // CLI11 hands an option it does not know in a subcommand on to the texts; say plainly

@@ -205,6 +205,35 @@ TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
     }
 }
 
+// Each refused with exit status 2 before any work: nothing on stdout, the reason on stderr.
+TEST(Growth, RefusesBadArgumentsBeforeAnyWork)
+{
+    struct Refusal {
+        const char* name;
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Refusal refusals[] = {
+        {"a negative seed", {"--seed", "-1"}, "--seed takes a whole number"},
+        {"a seed past 2^64 - 1", {"--seed", "18446744073709551616"}, "--seed takes a whole number"},
+        {"a seed with trailing text", {"--seed", "12x"}, "--seed takes a whole number"},
+        {"a falling range", {"--alphabet", "z-a"}, "a range runs from the lower character"},
+        {"a chart in a folder that does not exist", {"--svg", "/nonexistent/x.svg"}, "cannot be written"},
+        {"an empty chart path", {"--svg", ""}, "--svg needs a file name"},
+    };
+    for (const Refusal& refusal : refusals) {
+        std::vector<std::string> args = {"growth", "--alphabet", "AB", "--lengths", "2000:2000:1", "--samples", "1"};
+        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(args, out, err), 2) << refusal.name;
+        EXPECT_EQ(out.str(), "") << refusal.name;
+        EXPECT_NE(err.str().find(refusal.reason), std::string::npos) << refusal.name << ": " << err.str();
+    }
+    EXPECT_EQ(
+        field(linesOf({"growth", "--alphabet", "AB", "--lengths", "3:3:1", "--seed", "18446744073709551615"})[0], "n"),
+        "3");
+}
+
 TEST(Growth, ChartHoldsOneLineAndOneBandPerAlphabet)
 {
     std::vector<GrowthRow> rows;

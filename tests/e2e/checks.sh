@@ -34,3 +34,11 @@ expect_exit() {
   [ "$status" = 0 ] || fail "velmora${1:+ $1} exited with status $status"
 }
 
+
+# What every run starts with: its arguments, a fresh folder for its screenshots, and its
+# own X server. Needs scripts/xvfb-session.sh.
+begin_run() {  # begin_run VELMORA PIXEL_PROBE SHOTS_DIR
+  velmora=$1 probe=$2 shots=$3
+  rm -rf "$shots" && mkdir -p "$shots"
+  start_private_x 1280x800 || fail "Xvfb did not start"
+}

@@ -4,9 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb-session.sh"
 source "$(dirname "$0")/checks.sh"
-velmora=$1 probe=$2 shots=$3
-rm -rf "$shots" && mkdir -p "$shots"
-start_private_x 1280x800 || fail "Xvfb did not start"
+begin_run "$@"
 
 "$velmora" 2>"$shots/stderr.txt" &
 app=$!

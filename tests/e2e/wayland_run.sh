@@ -6,9 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb-session.sh"
 source "$(dirname "$0")/checks.sh"
-velmora=$1 probe=$2 shots=$3
-rm -rf "$shots" && mkdir -p "$shots"
-start_private_x 1280x800 || fail "Xvfb did not start"
+begin_run "$@"
 
 xdotool mousemove 1200 760
 weston --backend=x11-backend.so --use-pixman --width=1100 --height=700 --socket=velmora-wayland --idle-time=0 \

@@ -28,8 +28,8 @@ struct GrowthOptions {
     std::vector<std::string> alphabets;
     std::string lengths;
     std::size_t samples = 10;
-    std::uint64_t seed = 1;
-    int compute = 0;  // 0: CommonLength alone
+    std::string seed = "1";  // checked by growthCommand: 0 to 2^64 - 1, as written
+    int compute = 0;         // 0: CommonLength alone
     std::string svg;
 };
 void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream& err);

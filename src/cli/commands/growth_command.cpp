@@ -40,6 +40,15 @@ LengthRange lengthRange(const std::string& argument)
     return range;
 }
 
+std::uint64_t seedOf(const std::string& argument)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(argument.data(), argument.data() + argument.size(), seed);
+    if (argument.empty() || error != std::errc() || end != argument.data() + argument.size())
+        throw UsageError("--seed takes a whole number from 0 to 18446744073709551615, not " + argument);
+    return seed;
+}
+
 // log2 of a positive count, from its leading bits.
 double log2Of(const mpz_class& value)
 {
@@ -74,7 +83,9 @@ std::u16string expandAlphabet(const std::string& argument)
     std::u16string alphabet;
     for (std::size_t k = 0; k < units->size(); ++k) {
         const char16_t c = (*units)[k];
-        if (k + 2 < units->size() && (*units)[k + 1] == u'-' && (*units)[k + 2] > c) {
+        if (k + 2 < units->size() && (*units)[k + 1] == u'-' && (*units)[k + 2] != c) {
+            if ((*units)[k + 2] < c)
+                throw UsageError("--alphabet " + argument + ": a range runs from the lower character to the higher");
             for (char16_t x = c; x <= (*units)[k + 2]; ++x) alphabet += x;
             k += 2;
         } else {
@@ -111,10 +122,18 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
     const LengthRange range = lengthRange(growth.lengths);
     std::vector<std::u16string> alphabets;
     for (const std::string& argument : growth.alphabets) alphabets.push_back(expandAlphabet(argument));
+    const std::uint64_t seed = seedOf(growth.seed);
+    // The chart's file is opened before any work, so that a path that cannot be written
+    // is refused at once rather than after the whole computation.
+    std::ofstream chart;
+    if (!growth.svg.empty()) {
+        chart.open(growth.svg, std::ios::binary | std::ios::trunc);
+        if (!chart) throw UsageError("--svg " + growth.svg + " cannot be written: " + std::strerror(errno));
+    }
     const bool showProgress = ::isatty(STDERR_FILENO) == 1;
     const std::size_t steps = (range.to - range.from) / range.step + 1;
 
-    std::mt19937_64 random(growth.seed);
+    std::mt19937_64 random(seed);
     std::vector<GrowthRow> rows;
     for (std::size_t a = 0; a < alphabets.size(); ++a) {
         for (std::size_t n = range.from, step = 0; n <= range.to; n += range.step, ++step) {
@@ -142,17 +161,16 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
                        .number("log2_median", row.log2Median)
                        .number("seconds", seconds)
                        .str()
-                << '\n';
+                << '\n'
+                << std::flush;  // each point as soon as it is done: an interrupted run keeps them
             rows.push_back(std::move(row));
         }
     }
     if (showProgress) err << "\r" << std::string(60, ' ') << "\r" << std::flush;
     if (growth.svg.empty()) return;
-    std::ofstream file(growth.svg, std::ios::binary | std::ios::trunc);
-    const std::string svg = growthChartSvg(rows);
-    file << svg;
-    file.flush();
-    if (!file) throw std::runtime_error("cannot write the chart to " + growth.svg + ": " + std::strerror(errno));
+    chart << growthChartSvg(rows);
+    chart.flush();
+    if (!chart) throw std::runtime_error("cannot write the chart to " + growth.svg + ": " + std::strerror(errno));
 }
 
 }  // namespace velmora
