@@ -162,7 +162,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App* growthCmd = app.add_subcommand("growth", "how the exact count grows with the length of random texts");
     addGrowthOptions(*growthCmd, growth);
 
-    std::ostringstream buffered;  // nothing reaches out unless the command succeeds
+    std::ostringstream buffered;  // nothing reaches out unless the command succeeds (growth streams)
     try {
         checkNames(app, args);
         std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -176,8 +176,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (traceCmd->parsed())
             traceCommand(options, trace, buffered);
         else
-            growthCommand(growth, buffered, err);
-    } catch (const CLI::Success& e) {  // --help and --version: the subcommand's own page
+            growthCommand(growth, out, err);  // streams: a line per point, each flushed
+    } catch (const CLI::Success& e) {         // --help and --version: the subcommand's own page
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {
         return report(err, kExitUsage, e.what(), true);

@@ -1,5 +1,5 @@
 #include <iostream>
-#include <sstream>
+#include <ostream>
 #include <unistd.h>
 
 #include "cli/cli.h"
@@ -7,10 +7,12 @@
 
 int main(int argc, char** argv)
 {
-    std::ostringstream out;
+    velmora::DescriptorOutput stdoutBuffer(STDOUT_FILENO);
+    std::ostream out(&stdoutBuffer);
     const int status = velmora::runCli(std::vector<std::string>(argv + 1, argv + argc), out, std::cerr);
-    if (const std::string failure = velmora::writeAll(STDOUT_FILENO, out.str()); !failure.empty()) {
-        std::cerr << "velmora-cli: cannot write the output: " << failure << '\n';
+    out.flush();
+    if (!stdoutBuffer.failure().empty()) {
+        std::cerr << "velmora-cli: cannot write the output: " << stdoutBuffer.failure() << '\n';
         return velmora::kExitFailure;
     }
     return status;

@@ -17,4 +17,24 @@ std::string writeAll(int fd, std::string_view bytes)
     return {};
 }
 
+DescriptorOutput::int_type DescriptorOutput::overflow(int_type c)
+{
+    if (!traits_type::eq_int_type(c, traits_type::eof())) pending_ += traits_type::to_char_type(c);
+    return traits_type::not_eof(c);
+}
+
+std::streamsize DescriptorOutput::xsputn(const char* bytes, std::streamsize count)
+{
+    pending_.append(bytes, static_cast<std::size_t>(count));
+    return count;
+}
+
+int DescriptorOutput::sync()
+{
+    if (!failure_.empty()) return -1;
+    failure_ = writeAll(fd_, pending_);
+    pending_.clear();
+    return failure_.empty() ? 0 : -1;
+}
+
 }  // namespace velmora

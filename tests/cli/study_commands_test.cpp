@@ -205,6 +205,25 @@ TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
     }
 }
 
+// Each point reaches the output, flushed, as soon as it is done: an interrupted run keeps
+// the points before it.
+TEST(Growth, StreamsAPointAtATime)
+{
+    struct LinesAtFlush : std::stringbuf {
+        std::vector<std::size_t> lines;
+        int sync() override
+        {
+            const std::string text = str();
+            lines.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+            return 0;
+        }
+    } buffer;
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    ASSERT_EQ(runCli({"growth", "--alphabet", "AB", "--lengths", "4:8:2", "--samples", "2"}, out, err), 0);
+    EXPECT_EQ(buffer.lines, (std::vector<std::size_t>{1, 2, 3}));
+}
+
 // Each refused with exit status 2 before any work: nothing on stdout, the reason on stderr.
 TEST(Growth, RefusesBadArgumentsBeforeAnyWork)
 {

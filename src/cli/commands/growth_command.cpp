@@ -163,6 +163,7 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
                        .str()
                 << '\n'
                 << std::flush;  // each point as soon as it is done: an interrupted run keeps them
+            if (!out) return;   // the output is gone; the caller reports why
             rows.push_back(std::move(row));
         }
     }
