@@ -74,6 +74,10 @@ void addTraceOptions(CLI::App& command, CommonOptions& common, TraceOptions& tra
     command.add_option("--from", trace.from, "the first invocation to list, by its number (default 1)");
     command.add_option("--limit", trace.limit, "how many invocations to list (default 1000)")
         ->check(CLI::Range(std::size_t{0}, std::size_t{10000000}));
+    command.add_option("--max-depth", trace.maxDepth, "list invocations at most this deep (0: the outermost only)")
+        ->check(CLI::Range(0, std::numeric_limits<int>::max()));
+    command.add_option("--format", trace.format, "json (default), text (the nested listing) or dot (Graphviz)")
+        ->check(CLI::IsMember({"json", "text", "dot"}));
     command.add_option("--engine", common.engine, "the engine that computes the summary's length and count")
         ->check(CLI::IsMember({"literal", "fast"}));
     addTexts(command, common, "FIRST (or UPPER)", "SECOND (or LOWER)");

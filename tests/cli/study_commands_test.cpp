@@ -12,6 +12,7 @@
 #include "cli/cli.h"
 #include "cli/commands/commands.h"
 #include "cli/utf.h"
+#include "cli_lines.h"
 #include "common/row_name.h"
 
 #ifdef VELMORA_HAVE_QT_XML
@@ -22,28 +23,6 @@ namespace {
 
 using namespace velmora;
 using velmora::test::PrintTo;  // rows print as their names
-
-std::vector<std::string> linesOf(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    EXPECT_EQ(status, 0) << err.str();
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// The value of a key in one of our one-line objects (numbers, strings without escapes, booleans).
-std::string field(const std::string& line, const std::string& key)
-{
-    const std::regex pattern("\"" + key + "\":(\"[^\"]*\"|[-0-9a-z]+)");
-    std::smatch match;
-    if (!std::regex_search(line, match, pattern)) return "";
-    std::string value = match[1];
-    if (value.front() == '"') value = value.substr(1, value.size() - 2);
-    return value;
-}
 
 struct ListedCall {
     int depth;

@@ -21,6 +21,8 @@ void lookupCommand(const CommonOptions& options, const LookupOptions& lookup, st
 struct TraceOptions {
     std::string from = "1";
     std::size_t limit = 1000;
+    int maxDepth = -1;            // -1: every depth
+    std::string format = "json";  // json, text or dot
 };
 void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::ostream& out);
 

@@ -1,34 +1,13 @@
 #include <algorithm>
 
 #include "cli/commands/commands.h"
-#include "cli/json_writer.h"
+#include "cli/commands/trace_listing.h"
 #include "engine/length/length_engine.h"
 #include "engine/method/comparison_session.h"
 #include "engine/method/recording_window.h"
-#include "engine/study/invocation_tree.h"
 
 namespace velmora {
 namespace {
-
-const char16_t* roleName(InvocationTree::Role role)
-{
-    switch (role) {
-    case InvocationTree::Role::Top: return u"top";
-    case InvocationTree::Role::Take: return u"take";
-    case InvocationTree::Role::Skip: return u"skip";
-    }
-    return u"";
-}
-
-const char16_t* verdictName(AlignmentCall::Verdict verdict)
-{
-    switch (verdict) {
-    case AlignmentCall::Verdict::Accepted: return u"accepted";
-    case AlignmentCall::Verdict::Rejected: return u"rejected";
-    case AlignmentCall::Verdict::Standing: return u"standing";
-    }
-    return u"";
-}
 
 mpz_class startNumber(const std::string& from)
 {
@@ -47,16 +26,16 @@ void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::o
     const std::u16string first = textArgument(common, 0), second = textArgument(common, 1);
 
     // The roots: the single outermost invocation, or the alignment's own calls in order.
+    TraceListing listing;
+    listing.compute = common.compute;
+    listing.text1 = first;
+    listing.text2 = second;
     std::vector<InvocationTree::Call> roots;
-    std::vector<AlignmentCall> alignmentCalls;
-    std::int16_t length = 0;
-    mpz_class total;
-    std::u16string text1 = first, text2 = second;
     if (common.compute == 0) {
         roots.push_back({InvocationTree::Role::Top, 1, 1});
         CallCounter counter(0, CallCounter::kNoLimit);
-        length = LengthOf(common.engineKind(), first, second, counter);
-        total = counter.exact();
+        listing.length = LengthOf(common.engineKind(), first, second, counter);
+        listing.total = counter.exact();
     } else {
         ComparisonSession session;
         RecordingWindow window;
@@ -65,45 +44,28 @@ void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::o
         AlignmentOptions options;
         options.engine = common.engineKind();
         options.callLimit = CallCounter::kNoLimit;
-        options.onCall = [&](const AlignmentCall& call) { alignmentCalls.push_back(call); };
-        total = session.compute(common.direction(), first, second, window, options).calls;
-        length = session.state().ResultLength;
-        text1 = session.state().Text1;
-        text2 = session.state().Text2;
-        for (const AlignmentCall& call : alignmentCalls)
+        options.onCall = [&](const AlignmentCall& call) { listing.alignmentCalls.push_back(call); };
+        listing.total = session.compute(common.direction(), first, second, window, options).calls;
+        listing.length = session.state().ResultLength;
+        listing.text1 = session.state().Text1;
+        listing.text2 = session.state().Text2;
+        for (const AlignmentCall& call : listing.alignmentCalls)
             roots.push_back(
                 {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
                  call.pos1, call.pos2});
     }
 
-    InvocationTree tree(text1, text2);
-    const auto lines = tree.list(roots, from, trace.limit + 1);  // one more tells whether any follow
-    const std::size_t shown = std::min(lines.size(), trace.limit);
-    for (std::size_t n = 0; n < shown; ++n) {
-        const InvocationTree::Line& line = lines[n];
-        JsonObject json;
-        json.bigInteger("call", line.number.get_str())
-            .integer("depth", line.depth)
-            .integer("i", line.call.i)
-            .integer("j", line.call.j)
-            .text("role", roleName(line.call.role))
-            .integer("result", line.result)
-            .bigInteger("calls", line.calls.get_str());
-        if (common.compute != 0 && line.depth == 0) {
-            const AlignmentCall& call = alignmentCalls[line.root];
-            json.integer("offset", call.offset);
-            if (call.role == AlignmentCall::Role::Skip) json.integer("k", call.skipped);
-            json.text("verdict", verdictName(call.verdict));
-        }
-        out << json.str() << '\n';
-    }
-    out << JsonObject()
-               .integer("length", length)
-               .bigInteger("calls", total.get_str())
-               .integer("shown", static_cast<std::int64_t>(shown))
-               .boolean("truncated", lines.size() > shown)
-               .str()
-        << '\n';
+    InvocationTree tree(listing.text1, listing.text2);
+    const int maxDepth = trace.maxDepth < 0 ? std::numeric_limits<int>::max() : trace.maxDepth;
+    listing.lines = tree.list(roots, from, trace.limit + 1, maxDepth);  // one more tells whether any follow
+    listing.truncated = listing.lines.size() > trace.limit;
+    listing.lines.resize(std::min(listing.lines.size(), trace.limit));
+    if (trace.format == "text")
+        writeTraceText(listing, out);
+    else if (trace.format == "dot")
+        writeTraceDot(listing, out);
+    else
+        writeTraceJson(listing, out);
 }
 
 }  // namespace velmora

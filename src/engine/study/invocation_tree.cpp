@@ -79,7 +79,7 @@ std::vector<InvocationTree::Call> InvocationTree::children(std::int32_t i, std::
 }
 
 std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& roots, const mpz_class& from,
-                                                       std::size_t limit)
+                                                       std::size_t limit, int maxDepth)
 {
     struct Frame {
         std::vector<Call> calls;
@@ -119,9 +119,17 @@ std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& 
     }
     // Then in start order: each invocation, then its children, then its next sibling.
     while (current && lines.size() < limit) {
-        lines.push_back({number, depth, root, *current, result(current->i, current->j), calls(current->i, current->j)});
-        number += 1;
-        path.push_back({children(current->i, current->j), 0, depth + 1});
+        const mpz_class size = calls(current->i, current->j);
+        if (depth > maxDepth) {  // where --from led below the depth shown
+            number += size;
+        } else {
+            lines.push_back({number, depth, root, *current, result(current->i, current->j), size});
+            number += 1;
+            if (depth < maxDepth)
+                path.push_back({children(current->i, current->j), 0, depth + 1});
+            else
+                number += size - 1;
+        }
         current.reset();
         while (!path.empty() && path.back().next == path.back().calls.size()) path.pop_back();
         if (!path.empty()) {

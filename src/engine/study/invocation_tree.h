@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <gmpxx.h>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -44,8 +45,11 @@ public:
     // The invocations an invocation on (i, j) makes directly, in order.
     std::vector<Call> children(std::int32_t i, std::int32_t j);
 
-    // Up to `limit` invocations of the forest below `roots`, from the from-th (1-based) on.
-    std::vector<Line> list(const std::vector<Call>& roots, const mpz_class& from, std::size_t limit);
+    // Up to `limit` invocations of the forest below `roots`, from the from-th (1-based) on,
+    // at most maxDepth deep (the roots are at depth 0); deeper subtrees are passed over
+    // whole, and the numbers stay those of the whole forest.
+    std::vector<Line> list(const std::vector<Call>& roots, const mpz_class& from, std::size_t limit,
+                           int maxDepth = std::numeric_limits<int>::max());
 
 private:
     struct Value {

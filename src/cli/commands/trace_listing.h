@@ -1,0 +1,29 @@
+#pragma once
+// One listing of the invocation tree, as the trace command found it, and the three forms
+// it is written in: JSON lines, the nested text listing, and a Graphviz graph.
+
+#include <gmpxx.h>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/method/alignment.h"
+#include "engine/study/invocation_tree.h"
+
+namespace velmora {
+
+struct TraceListing {
+    std::u16string text1, text2;                // as the invocations see them
+    std::vector<AlignmentCall> alignmentCalls;  // the roots with --compute, else none
+    int compute = 0;
+    std::vector<InvocationTree::Line> lines;
+    bool truncated = false;  // invocations follow the last line
+    std::int16_t length = 0;
+    mpz_class total;  // every invocation of the forest
+};
+
+void writeTraceJson(const TraceListing& listing, std::ostream& out);
+void writeTraceText(const TraceListing& listing, std::ostream& out);
+void writeTraceDot(const TraceListing& listing, std::ostream& out);
+
+}  // namespace velmora
