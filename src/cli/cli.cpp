@@ -83,6 +83,18 @@ void addTraceOptions(CLI::App& command, CommonOptions& common, TraceOptions& tra
     addTexts(command, common, "FIRST (or UPPER)", "SECOND (or LOWER)");
 }
 
+void addPairsOptions(CLI::App& command, CommonOptions& common, PairsOptions& pairs)
+{
+    command
+        .add_option("--compute", common.compute, "the pairs of the whole computation of 计算1 (1) or 计算2 (2) instead")
+        ->check(CLI::IsMember({1, 2}));
+    command.add_option("--top", pairs.top, "how many pairs to list (default 20)")
+        ->check(CLI::Range(std::size_t{0}, std::size_t{10000000}));
+    command.add_option("--engine", common.engine, "the engine that computes the summary's length and count")
+        ->check(CLI::IsMember({"literal", "fast"}));
+    addTexts(command, common, "FIRST (or UPPER)", "SECOND (or LOWER)");
+}
+
 void addGrowthOptions(CLI::App& command, GrowthOptions& growth)
 {
     command.add_option("--alphabet", growth.alphabets, "characters to draw from, literally or as a range such as a-z")
@@ -105,7 +117,8 @@ void checkNames(const CLI::App& app, const std::vector<std::string>& args)
     const CLI::App* command = nullptr;
     for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
         if (sub->get_name() == args.front()) command = sub;
-    if (!command) throw UsageError("unknown command " + args.front() + " (length, align, lookup, trace or growth)");
+    if (!command)
+        throw UsageError("unknown command " + args.front() + " (length, align, lookup, trace, pairs or growth)");
     for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg.front() != '-') continue;
@@ -122,7 +135,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     CLI::App app{"velmora-cli: the comparison engine of Velmora for scripts and for studying the method.\n"
                  "length, align and lookup print one JSON object on one line; trace a JSON line per invocation and a\n"
-                 "summary, growth a JSON line per point. Positions and lengths count UTF-16 code units.\n"
+                 "summary, pairs a JSON line per pair and a summary, growth a JSON line per point. Positions and "
+                 "lengths count UTF-16 code units.\n"
                  "'--' ends the options, for texts that begin with '-'.",
                  "velmora-cli"};
     app.set_version_flag("--version", "velmora-cli " VELMORA_VERSION);
@@ -162,6 +176,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         app.add_subcommand("trace", "the invocation tree, one JSON line per invocation in the order they start");
     addTraceOptions(*traceCmd, options, trace);
 
+    PairsOptions pairs;
+    CLI::App* pairsCmd = app.add_subcommand(
+        "pairs", "the pairs of remainders the invocations fall on, the most invoked first, one JSON line each");
+    addPairsOptions(*pairsCmd, options, pairs);
+
     GrowthOptions growth;
     CLI::App* growthCmd = app.add_subcommand("growth", "how the exact count grows with the length of random texts");
     addGrowthOptions(*growthCmd, growth);
@@ -179,6 +198,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             lookupCommand(options, lookup, buffered);
         else if (traceCmd->parsed())
             traceCommand(options, trace, buffered);
+        else if (pairsCmd->parsed())
+            pairsCommand(options, pairs, buffered);
         else
             growthCommand(growth, out, err);  // streams: a line per point, each flushed
     } catch (const CLI::Success& e) {         // --help and --version: the subcommand's own page

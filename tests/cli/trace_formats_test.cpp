@@ -1,6 +1,7 @@
-// trace --format text and dot, and --max-depth: the nested listing of the method's
-// examples, a depth that keeps exactly the shallower lines of the whole tree, and a
-// Graphviz graph that accounts for every invocation and that dot draws.
+// trace --format text and dot, --max-depth, and pairs: the nested listing of the method's
+// examples, a depth that keeps exactly the shallower lines of the whole tree, a Graphviz
+// graph that accounts for every invocation and that dot draws, and pairs whose
+// invocations add up to the count.
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,56 @@ TEST(TraceDot, AccountsForEveryInvocationAndDraws)
             return text;
         }();
         EXPECT_EQ(std::system(("/usr/bin/dot -Tsvg -o /dev/null " + path).c_str()), 0) << c.name;
+    }
+}
+
+// The pairs of remainders: the invocations on them add up to the whole count, and what one
+// invocation on a pair causes is the count of the length function on its two remainders.
+TEST(Pairs, AccountForEveryInvocation)
+{
+    struct PairsCase {
+        const char* name;
+        std::string first, second;
+        const char* compute;
+        std::size_t pairs;  // 0: not checked
+    };
+    std::vector<PairsCase> cases = {
+        {"x a repeated against a: 11 pairs, 1,024 invocations", "xaxaxaxaxaxaxaxaxaxa", "aaaaaaaaaa", "", 11},
+        {"the worked alignment", "ABCBDAB", "BDCABA", "1", 7},
+    };
+    std::mt19937 random(9);
+    for (int round = 0; round < 8; ++round) {
+        std::string first, second;
+        for (auto length = 3 + random() % 8; length > 0; --length) first += static_cast<char>('a' + random() % 3);
+        for (auto length = 3 + random() % 8; length > 0; --length) second += static_cast<char>('a' + random() % 3);
+        cases.push_back({"random", first, second, round % 2 ? "2" : "", 0});
+    }
+    for (const PairsCase& c : cases) {
+        std::vector<std::string> args = {"pairs", "--top", "1000000"};
+        if (*c.compute) args.insert(args.end(), {"--compute", c.compute});
+        args.insert(args.end(), {c.first, c.second});
+        const auto lines = linesOf(args);
+        const std::string summary = lines.back();
+        if (c.pairs) {
+            EXPECT_EQ(field(summary, "pairs"), std::to_string(c.pairs)) << c.name;
+        }
+        mpz_class invoked = 0, previous = -1;
+        for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+            const mpz_class times(field(lines[k], "invoked"));
+            if (previous >= 0) {
+                EXPECT_LE(times, previous) << c.name << ": the most invoked first";
+            }
+            previous = times;
+            invoked += times;
+            // Remainders as the computation sees them: with --compute 2 the lower text leads.
+            const std::string& a = std::string(c.compute) == "2" ? c.second : c.first;
+            const std::string& b = std::string(c.compute) == "2" ? c.first : c.second;
+            const auto i = std::stoul(field(lines[k], "i")), j = std::stoul(field(lines[k], "j"));
+            const auto length = linesOf({"length", "--no-count-limit", "--", a.substr(std::min(a.size(), i - 1)),
+                                         b.substr(std::min(b.size(), j - 1))});
+            EXPECT_EQ(field(lines[k], "each"), field(length[0], "calls")) << c.name << " " << i << "," << j;
+        }
+        EXPECT_EQ(invoked.get_str(), field(summary, "calls")) << c.name << " " << c.first << " " << c.second;
     }
 }
 

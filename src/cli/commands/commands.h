@@ -26,6 +26,11 @@ struct TraceOptions {
 };
 void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::ostream& out);
 
+struct PairsOptions {
+    std::size_t top = 20;
+};
+void pairsCommand(const CommonOptions& common, const PairsOptions& pairs, std::ostream& out);
+
 struct GrowthOptions {
     std::vector<std::string> alphabets;
     std::string lengths;

@@ -20,46 +20,53 @@ mpz_class startNumber(const std::string& from)
 
 }  // namespace
 
+CallForest callForest(const CommonOptions& common)
+{
+    CallForest forest;
+    forest.text1 = textArgument(common, 0);
+    forest.text2 = textArgument(common, 1);
+    if (common.compute == 0) {
+        forest.roots.push_back({InvocationTree::Role::Top, 1, 1});
+        CallCounter counter(0, CallCounter::kNoLimit);
+        forest.length = LengthOf(common.engineKind(), forest.text1, forest.text2, counter);
+        forest.total = counter.exact();
+        return forest;
+    }
+    ComparisonSession session;
+    RecordingWindow window;
+    window.type(forest.text1, forest.text2);
+    session.start();
+    AlignmentOptions options;
+    options.engine = common.engineKind();
+    options.callLimit = CallCounter::kNoLimit;
+    options.onCall = [&](const AlignmentCall& call) { forest.alignmentCalls.push_back(call); };
+    forest.total = session.compute(common.direction(), forest.text1, forest.text2, window, options).calls;
+    forest.length = session.state().ResultLength;
+    forest.text1 = session.state().Text1;
+    forest.text2 = session.state().Text2;
+    for (const AlignmentCall& call : forest.alignmentCalls)
+        forest.roots.push_back(
+            {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
+             call.pos1, call.pos2});
+    return forest;
+}
+
 void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::ostream& out)
 {
     const mpz_class from = startNumber(trace.from);
-    const std::u16string first = textArgument(common, 0), second = textArgument(common, 1);
-
-    // The roots: the single outermost invocation, or the alignment's own calls in order.
+    CallForest forest = callForest(common);
     TraceListing listing;
     listing.compute = common.compute;
-    listing.text1 = first;
-    listing.text2 = second;
-    std::vector<InvocationTree::Call> roots;
-    if (common.compute == 0) {
-        roots.push_back({InvocationTree::Role::Top, 1, 1});
-        CallCounter counter(0, CallCounter::kNoLimit);
-        listing.length = LengthOf(common.engineKind(), first, second, counter);
-        listing.total = counter.exact();
-    } else {
-        ComparisonSession session;
-        RecordingWindow window;
-        window.type(first, second);
-        session.start();
-        AlignmentOptions options;
-        options.engine = common.engineKind();
-        options.callLimit = CallCounter::kNoLimit;
-        options.onCall = [&](const AlignmentCall& call) { listing.alignmentCalls.push_back(call); };
-        listing.total = session.compute(common.direction(), first, second, window, options).calls;
-        listing.length = session.state().ResultLength;
-        listing.text1 = session.state().Text1;
-        listing.text2 = session.state().Text2;
-        for (const AlignmentCall& call : listing.alignmentCalls)
-            roots.push_back(
-                {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
-                 call.pos1, call.pos2});
-    }
-
-    InvocationTree tree(listing.text1, listing.text2);
+    InvocationTree tree(forest.text1, forest.text2);
     const int maxDepth = trace.maxDepth < 0 ? std::numeric_limits<int>::max() : trace.maxDepth;
-    listing.lines = tree.list(roots, from, trace.limit + 1, maxDepth);  // one more tells whether any follow
+    listing.lines = tree.list(forest.roots, from, trace.limit + 1, maxDepth);  // one more tells whether any follow
     listing.truncated = listing.lines.size() > trace.limit;
     listing.lines.resize(std::min(listing.lines.size(), trace.limit));
+    listing.text1 = std::move(forest.text1);
+    listing.text2 = std::move(forest.text2);
+    listing.alignmentCalls = std::move(forest.alignmentCalls);
+    listing.length = forest.length;
+    listing.total = forest.total;
     if (trace.format == "text")
         writeTraceText(listing, out);
     else if (trace.format == "dot")

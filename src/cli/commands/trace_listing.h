@@ -12,6 +12,20 @@
 
 namespace velmora {
 
+struct CommonOptions;
+
+// The invocations one command studies: the outermost invocation on the two texts, or with
+// --compute the alignment's own calls in order (its roots), with the length and the
+// exact count of the whole.
+struct CallForest {
+    std::u16string text1, text2;                // as the invocations see them
+    std::vector<AlignmentCall> alignmentCalls;  // with --compute
+    std::vector<InvocationTree::Call> roots;
+    std::int16_t length = 0;
+    mpz_class total;
+};
+CallForest callForest(const CommonOptions& common);
+
 struct TraceListing {
     std::u16string text1, text2;                // as the invocations see them
     std::vector<AlignmentCall> alignmentCalls;  // the roots with --compute, else none

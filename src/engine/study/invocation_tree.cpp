@@ -1,5 +1,6 @@
 #include "engine/study/invocation_tree.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "engine/base/large_stack.h"
@@ -76,6 +77,42 @@ std::vector<InvocationTree::Call> InvocationTree::children(std::int32_t i, std::
         return value(call.i, call.j).result;
     });
     return calls;
+}
+
+std::vector<InvocationTree::PairUse> InvocationTree::uses(const std::vector<Call>& roots)
+{
+    // Every call makes the two remainders together shorter, so i + j grows along every
+    // call: in that order each pair has all its callers' counts before it passes its own on.
+    std::unordered_map<PairKey, mpz_class> invoked;
+    std::vector<std::pair<std::int32_t, std::int32_t>> reached;
+    std::vector<std::pair<std::int32_t, std::int32_t>> pending;
+    for (const Call& root : roots) {
+        auto [at, fresh] = invoked.try_emplace(pairKey(root.i, root.j), 0);
+        at->second += 1;
+        if (fresh) pending.emplace_back(root.i, root.j);
+    }
+    while (!pending.empty()) {
+        const auto [i, j] = pending.back();
+        pending.pop_back();
+        reached.emplace_back(i, j);
+        for (const Call& child : children(i, j))
+            if (invoked.try_emplace(pairKey(child.i, child.j), 0).second) pending.emplace_back(child.i, child.j);
+    }
+    std::sort(reached.begin(), reached.end(),
+              [](const auto& x, const auto& y) { return x.first + x.second < y.first + y.second; });
+    for (const auto& [i, j] : reached) {
+        if (control_) control_->throwIfCancelled();
+        const mpz_class times = invoked.at(pairKey(i, j));
+        for (const Call& child : children(i, j)) invoked.at(pairKey(child.i, child.j)) += times;
+    }
+    std::vector<PairUse> found;
+    found.reserve(reached.size());
+    for (const auto& [i, j] : reached) found.push_back({i, j, result(i, j), invoked.at(pairKey(i, j)), calls(i, j)});
+    std::sort(found.begin(), found.end(), [](const PairUse& x, const PairUse& y) {
+        if (x.invoked != y.invoked) return x.invoked > y.invoked;
+        return x.i != y.i ? x.i < y.i : x.j < y.j;
+    });
+    return found;
 }
 
 std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& roots, const mpz_class& from,

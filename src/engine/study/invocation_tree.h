@@ -45,6 +45,17 @@ public:
     // The invocations an invocation on (i, j) makes directly, in order.
     std::vector<Call> children(std::int32_t i, std::int32_t j);
 
+    // A pair of remainders as the forest below `roots` uses it: how many of its
+    // invocations are on the pair, and what one invocation on it causes, itself included.
+    struct PairUse {
+        std::int32_t i, j;
+        std::int16_t result;
+        mpz_class invoked, each;
+    };
+    // Every pair the forest reaches, the most invoked first (then by i and j). The invoked
+    // counts add up to the forest's invocations.
+    std::vector<PairUse> uses(const std::vector<Call>& roots);
+
     // Up to `limit` invocations of the forest below `roots`, from the from-th (1-based) on,
     // at most maxDepth deep (the roots are at depth 0); deeper subtrees are passed over
     // whole, and the numbers stay those of the whole forest.
