@@ -105,6 +105,7 @@ void addGrowthOptions(CLI::App& command, GrowthOptions& growth)
     command.add_option("--seed", growth.seed, "seed of the random texts (default 1)");
     command.add_option("--compute", growth.compute, "count the whole computation of 计算1 (1) or 计算2 (2)")
         ->check(CLI::IsMember({1, 2}));
+    command.add_flag("--texts", growth.texts, "write each sample's two texts into its point's line");
     command.add_option("--svg", growth.svg, "also write a chart of log2(count) against n to this file")
         ->check([](const std::string& path) { return path.empty() ? std::string("--svg needs a file name") : ""; });
 }

@@ -79,6 +79,14 @@ JsonObject& JsonObject::bigInteger(std::string_view key, std::string_view digits
     return add(key, digits);
 }
 
+JsonArray& JsonArray::number(double value)
+{
+    if (!std::isfinite(value)) return add("null");
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return add(buffer);
+}
+
 JsonObject& JsonObject::number(std::string_view key, double value)
 {
     if (!std::isfinite(value)) return null(key);

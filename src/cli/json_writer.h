@@ -15,6 +15,7 @@ class JsonArray {
 public:
     JsonArray& text(std::u16string_view value);
     JsonArray& integer(std::int64_t value);
+    JsonArray& number(double value);
     JsonArray& array(const JsonArray& value);
     template <class T>
     requires(!std::is_integral_v<T> ||

@@ -161,20 +161,21 @@ TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
     const std::vector<std::string> args = {"growth",  "--alphabet", "AB", "--alphabet", "x-z", "--lengths",
                                            "5:25:10", "--samples",  "3",  "--seed",     "42"};
     auto once = linesOf(args), again = linesOf(args);
-    ASSERT_EQ(once.size(), 6u);
+    ASSERT_EQ(once.size(), 8u);  // six points, then a fitted line per alphabet
     for (auto* lines : {&once, &again})
         for (auto& line : *lines) line = std::regex_replace(line, std::regex("\"seconds\":[-0-9.e]+"), "");
     EXPECT_EQ(once, again);
     EXPECT_EQ(field(once[3], "alphabet"), "xyz");
 
-    std::mt19937_64 random(42);
     std::size_t row = 0;
-    for (const std::u16string alphabet : {u"AB", u"xyz"}) {
+    for (const char* alphabet : {"AB", "x-z"}) {
         for (const std::size_t n : {5, 15, 25}) {
             std::vector<mpz_class> counts;
-            for (const auto& [a, b] : randomPairs(random, alphabet, n, 3))
+            for (std::size_t sample = 0; sample < 3; ++sample) {
+                const auto [a, b] = randomPair(42, expandAlphabet(alphabet), n, sample);
                 counts.emplace_back(field(
                     linesOf({"length", "--no-count-limit", utf16ToUtf8Lossy(a), utf16ToUtf8Lossy(b)})[0], "calls"));
+            }
             std::sort(counts.begin(), counts.end());
             EXPECT_EQ(field(once[row], "min"), counts[0].get_str());
             EXPECT_EQ(field(once[row], "median"), counts[1].get_str());
@@ -182,6 +183,44 @@ TEST(Growth, IsReproducibleAndCountsAsLengthDoes)
             ++row;
         }
     }
+    EXPECT_EQ(field(once[6], "fit"), "least squares");
+    EXPECT_EQ(field(once[7], "alphabet"), "xyz");
+}
+
+// A point's texts depend on the seed, its alphabet, its n and the sample alone: not on
+// the other alphabets listed, their order, or the range of lengths.
+TEST(Growth, EachPointIsReproducibleAlone)
+{
+    const auto pointOf = [](const std::vector<std::string>& args, const std::string& alphabet, const std::string& n) {
+        for (const std::string& line : linesOf(args))
+            if (field(line, "alphabet") == alphabet && field(line, "n") == n && field(line, "fit").empty())
+                return std::regex_replace(line, std::regex("\"seconds\":[-0-9.e]+"), "");
+        return std::string("missing");
+    };
+    const std::string alone =
+        pointOf({"growth", "--alphabet", "ACGT", "--lengths", "20:20:1", "--samples", "3", "--texts"}, "ACGT", "20");
+    EXPECT_NE(alone, "missing");
+    EXPECT_NE(alone.find("\"texts\":[["), std::string::npos);
+    EXPECT_EQ(pointOf({"growth", "--alphabet", "AB", "--alphabet", "ACGT", "--lengths", "10:30:10", "--samples", "3",
+                       "--texts"},
+                      "ACGT", "20"),
+              alone);
+}
+
+// A character outside the Basic Multilingual Plane is one character of an alphabet: the
+// texts hold it whole, as a surrogate pair, never half of one.
+TEST(Growth, AlphabetsHoldWholeCharacters)
+{
+    const Alphabet astral = expandAlphabet("\xF0\x9D\x92\x9C-\xF0\x9D\x92\x9E");  // three mathematical capitals
+    ASSERT_EQ(astral.size(), 3u);
+    for (const std::u16string& character : astral) EXPECT_EQ(character.size(), 2u);
+    const auto [first, second] = randomPair(7, astral, 6, 0);
+    EXPECT_EQ(first.size(), 12u);
+    for (std::size_t k = 0; k < first.size(); k += 2) {
+        EXPECT_TRUE(first[k] >= 0xD800 && first[k] < 0xDC00);
+        EXPECT_TRUE(first[k + 1] >= 0xDC00 && first[k + 1] < 0xE000);
+    }
+    EXPECT_EQ(expandAlphabet("aa-c").size(), 3u);  // a repeated character counts once
 }
 
 // Each point reaches the output, flushed, as soon as it is done: an interrupted run keeps
@@ -200,7 +239,7 @@ TEST(Growth, StreamsAPointAtATime)
     std::ostream out(&buffer);
     std::ostringstream err;
     ASSERT_EQ(runCli({"growth", "--alphabet", "AB", "--lengths", "4:8:2", "--samples", "2"}, out, err), 0);
-    EXPECT_EQ(buffer.lines, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(buffer.lines, (std::vector<std::size_t>{1, 2, 3, 4}));  // three points, then the fit
 }
 
 // Each refused with exit status 2 before any work: nothing on stdout, the reason on stderr.
@@ -240,7 +279,9 @@ TEST(Growth, ChartHoldsOneLineAndOneBandPerAlphabet)
             rows.push_back({alphabet, n, 1, 2, 3, 0.5 * double(n), 1.0 * double(n), 1.5 * double(n)});
     const std::string svg = growthChartSvg(rows);
     EXPECT_NE(svg.find("文本长度 n"), std::string::npos);
-    EXPECT_NE(svg.find("ACGT（4 个字符）"), std::string::npos);
+    EXPECT_NE(svg.find("ACGT（4 个字符 · letters）"), std::string::npos);
+    EXPECT_NE(svg.find("text length n"), std::string::npos);  // English beside the Chinese
+    EXPECT_NE(svg.find("斜率 slope 1.00 bits/n"), std::string::npos);
 #ifdef VELMORA_HAVE_QT_XML
     QXmlStreamReader xml(QByteArray::fromStdString(svg));
     std::map<QString, int> elements;
@@ -249,6 +290,7 @@ TEST(Growth, ChartHoldsOneLineAndOneBandPerAlphabet)
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(elements[QStringLiteral("polyline")], 3);
     EXPECT_EQ(elements[QStringLiteral("polygon")], 3);
+    EXPECT_EQ(elements[QStringLiteral("circle")], 9);  // a marker on every point
 #endif
 }
 

@@ -38,24 +38,40 @@ struct GrowthOptions {
     std::string seed = "1";  // checked by growthCommand: 0 to 2^64 - 1, as written
     int compute = 0;         // 0: CommonLength alone
     std::string svg;
+    bool texts = false;  // each sample's two texts in its point's line
 };
 void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream& err);
 
+// An alphabet's characters, each one or two UTF-16 code units (a character outside the
+// Basic Multilingual Plane is whole, never a lone surrogate).
+using Alphabet = std::vector<std::u16string>;
 // An alphabet as --alphabet gives it: the characters literally, with a-z standing for a range.
-std::u16string expandAlphabet(const std::string& argument);
-// The pairs of random texts that growth measures for one alphabet and length; the same
-// generator state gives the same texts on every machine.
-std::vector<std::pair<std::u16string, std::u16string>>
-randomPairs(std::mt19937_64& random, const std::u16string& alphabet, std::size_t length, std::size_t samples);
+Alphabet expandAlphabet(const std::string& argument);
+// The two random texts of one sample, n characters each: they depend on the seed, the
+// alphabet, n and the sample's index alone, and are the same on every machine.
+std::pair<std::u16string, std::u16string> randomPair(std::uint64_t seed, const Alphabet& alphabet, std::size_t n,
+                                                     std::size_t sample);
 
 // One row of the growth data.
 struct GrowthRow {
-    std::u16string alphabet;
+    std::u16string alphabet;  // its characters, one after the other
     std::size_t length;
     mpz_class min, median, max;
     double log2Min, log2Median, log2Max;
+    std::size_t letters = 0;  // characters in the alphabet
 };
-// The chart of log2(count) against the length: per alphabet a median line and a min-max band.
+// Per alphabet, the least-squares line through log2 of the medians against n, and the
+// slopes between neighbouring points (bits per character of each text).
+struct GrowthFit {
+    std::u16string alphabet;
+    std::size_t from, to;
+    double slope, intercept;
+    std::vector<double> localSlopes;
+};
+std::vector<GrowthFit> fitGrowth(const std::vector<GrowthRow>& rows);
+
+// The chart of log2(count) against the length: per alphabet a median line with markers,
+// a min-max band and the fitted line with its slope.
 std::string growthChartSvg(const std::vector<GrowthRow>& rows);
 
 }  // namespace velmora

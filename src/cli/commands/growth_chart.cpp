@@ -1,5 +1,8 @@
-// A small SVG writer for the growth chart: axes with plain-digit ticks, a band from the
-// smallest to the largest count and a line through the medians, one colour per alphabet.
+// A small SVG writer for the growth chart: axes with plain-digit ticks and both ends
+// labelled, a band from the smallest to the largest count (never thinner than a few
+// pixels), a line through the medians with a marker on each, and the fitted line, one
+// colour per alphabet. Every label is in Chinese with English beside it, so the chart reads
+// where no Chinese face is installed.
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +15,9 @@
 namespace velmora {
 namespace {
 
-constexpr double kWidth = 760, kHeight = 440;
-constexpr double kLeft = 70, kRight = 210, kTop = 48, kBottom = 56;
+constexpr double kWidth = 860, kHeight = 480;
+constexpr double kLeft = 70, kRight = 290, kTop = 56, kBottom = 60;
+constexpr double kThinnestBand = 4;  // pixels: a band of equal counts still shows
 const char* const kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#8c564b"};
 
 std::string escaped(const std::string& text)
@@ -48,11 +52,13 @@ double tickStep(double span, int count)
     return 10 * power;
 }
 
-std::string alphabetLabel(const std::u16string& alphabet)
+std::string alphabetLabel(const GrowthRow& row)
 {
+    const std::u16string& alphabet = row.alphabet;
+    const std::size_t letters = row.letters ? row.letters : alphabet.size();
     const std::u16string shown =
         alphabet.size() <= 6 ? alphabet : alphabet.substr(0, 3) + u"…" + alphabet.substr(alphabet.size() - 1);
-    return utf16ToUtf8Lossy(shown) + "（" + std::to_string(alphabet.size()) + " 个字符）";
+    return utf16ToUtf8Lossy(shown) + "（" + std::to_string(letters) + " 个字符 · letters）";
 }
 
 }  // namespace
@@ -83,7 +89,8 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
            "\" font-family=\"Noto Sans CJK SC, Noto Sans SC, WenQuanYi Micro Hei, sans-serif\" font-size=\"13\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     svg += "<text x=\"" + number(kLeft) +
-           "\" y=\"28\" font-size=\"16\">函数调用次数随文本长度的增长（中位数，及最小到最大的范围）</text>\n";
+           "\" y=\"24\" font-size=\"16\">函数调用次数随文本长度的增长 · growth of the call count with the text "
+           "length</text>\n";
     // Grid and ticks.
     for (double v = 0; v <= yMax + 1e-9; v += yStep) {
         svg += "<line x1=\"" + number(kLeft) + "\" x2=\"" + number(kLeft + plotW) + "\" y1=\"" + number(y(v)) +
@@ -91,7 +98,12 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
         svg += "<text x=\"" + number(kLeft - 8) + "\" y=\"" + number(y(v) + 4) + "\" text-anchor=\"end\">" +
                std::to_string(static_cast<long long>(std::llround(v))) + "</text>\n";
     }
-    for (double n = std::ceil(nMin / xStep) * xStep; n <= nMax + 1e-9; n += xStep) {
+    // Ticks at round numbers, and at both ends of the axis whatever they are.
+    std::vector<double> xTicks = {nMin};
+    for (double n = std::ceil(nMin / xStep) * xStep; n <= nMax + 1e-9; n += xStep)
+        if (x(n) - x(xTicks.back()) >= 24 && x(nMax) - x(n) >= 24) xTicks.push_back(n);
+    if (nMax > nMin) xTicks.push_back(nMax);
+    for (const double n : xTicks) {
         svg += "<line x1=\"" + number(x(n)) + "\" x2=\"" + number(x(n)) + "\" y1=\"" + number(kTop + plotH) +
                "\" y2=\"" + number(kTop + plotH + 5) + "\" stroke=\"black\"/>\n";
         svg += "<text x=\"" + number(x(n)) + "\" y=\"" + number(kTop + plotH + 20) + "\" text-anchor=\"middle\">" +
@@ -100,32 +112,56 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
     svg += "<rect x=\"" + number(kLeft) + "\" y=\"" + number(kTop) + "\" width=\"" + number(plotW) + "\" height=\"" +
            number(plotH) + "\" fill=\"none\" stroke=\"black\"/>\n";
     svg += "<text x=\"" + number(kLeft + plotW / 2) + "\" y=\"" + number(kHeight - 12) +
-           "\" text-anchor=\"middle\">文本长度 n（两段文本等长）</text>\n";
+           "\" text-anchor=\"middle\">文本长度 n（两段文本等长）· text length n, both texts</text>\n";
     svg += "<text transform=\"translate(18 " + number(kTop + plotH / 2) +
-           ") rotate(-90)\" text-anchor=\"middle\">log₂（函数调用次数）</text>\n";
-    // One band and one median line per alphabet, and its legend entry.
+           ") rotate(-90)\" text-anchor=\"middle\">log₂（函数调用次数）· log₂ of the call count</text>\n";
+    // One band, one median line with markers and one fitted line per alphabet, and its
+    // legend entry with the fitted slope.
+    const std::vector<GrowthFit> fits = fitGrowth(rows);
     for (std::size_t k = 0; k < order.size(); ++k) {
         const auto& series = byAlphabet[order[k]];
         const std::string colour = kColours[k % std::size(kColours)];
         std::string band, line;
-        for (const GrowthRow* row : series)
-            band += number(x(double(row->length))) + "," + number(y(row->log2Max)) + " ";
+        // The band's edges, held apart by at least kThinnestBand around the median.
+        const auto upper = [&](const GrowthRow* row) {
+            return std::min(y(row->log2Max), y(row->log2Median) - kThinnestBand / 2);
+        };
+        const auto lower = [&](const GrowthRow* row) {
+            return std::max(y(row->log2Min), y(row->log2Median) + kThinnestBand / 2);
+        };
+        for (const GrowthRow* row : series) band += number(x(double(row->length))) + "," + number(upper(row)) + " ";
         for (auto it = series.rbegin(); it != series.rend(); ++it)
-            band += number(x(double((*it)->length))) + "," + number(y((*it)->log2Min)) + " ";
+            band += number(x(double((*it)->length))) + "," + number(lower(*it)) + " ";
         for (const GrowthRow* row : series)
             line += number(x(double(row->length))) + "," + number(y(row->log2Median)) + " ";
         svg += "<polygon class=\"band\" points=\"" + band + "\" fill=\"" + colour +
                "\" fill-opacity=\"0.18\" stroke=\"none\"/>\n";
         svg += "<polyline class=\"median\" points=\"" + line + "\" fill=\"none\" stroke=\"" + colour +
                "\" stroke-width=\"2\"/>\n";
-        const double ly = kTop + 12 + 22 * static_cast<double>(k);
+        for (const GrowthRow* row : series)
+            svg += "<circle class=\"marker\" cx=\"" + number(x(double(row->length))) + "\" cy=\"" +
+                   number(y(row->log2Median)) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
+        const GrowthFit& fit = fits[k];
+        const auto fitted = [&](double n) { return fit.intercept + fit.slope * n; };
+        svg += "<line class=\"fit\" x1=\"" + number(x(double(fit.from))) + "\" y1=\"" +
+               number(y(fitted(double(fit.from)))) + "\" x2=\"" + number(x(double(fit.to))) + "\" y2=\"" +
+               number(y(fitted(double(fit.to)))) + "\" stroke=\"" + colour +
+               "\" stroke-width=\"1\" stroke-dasharray=\"5 4\"/>\n";
+        const double ly = kTop + 12 + 38 * static_cast<double>(k);
         svg += "<line x1=\"" + number(kWidth - kRight + 14) + "\" x2=\"" + number(kWidth - kRight + 38) + "\" y1=\"" +
                number(ly) + "\" y2=\"" + number(ly) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
+        char slope[64];
+        std::snprintf(slope, sizeof slope, "斜率 slope %.2f bits/n", fit.slope);
         svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 4) + "\">" +
-               escaped(alphabetLabel(order[k])) + "</text>\n";
+               escaped(alphabetLabel(*series.front())) + "</text>\n";
+        svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 19) +
+               "\" font-size=\"11\" fill=\"#555555\">" + slope + "</text>\n";
     }
-    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(kTop + 12 + 22 * double(order.size()) + 8) +
-           "\" font-size=\"11\" fill=\"#555555\">线：中位数　带：最小到最大</text>\n";
+    const double notes = kTop + 12 + 38 * double(order.size()) + 8;
+    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(notes) +
+           "\" font-size=\"11\" fill=\"#555555\">线·line：中位数 median　带·band：最小到最大 min–max</text>\n";
+    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(notes + 16) +
+           "\" font-size=\"11\" fill=\"#555555\">虚线·dashed：最小二乘拟合 least-squares fit</text>\n";
     svg += "</svg>\n";
     return svg;
 }

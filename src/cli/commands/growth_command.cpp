@@ -75,52 +75,77 @@ mpz_class countOf(const std::u16string& a, const std::u16string& b, int compute)
 
 }  // namespace
 
-std::u16string expandAlphabet(const std::string& argument)
+Alphabet expandAlphabet(const std::string& argument)
 {
     std::size_t fault = 0;
     const auto units = utf8ToUtf16(argument, &fault);
     if (!units) throw UsageError("--alphabet " + argument + " is not valid UTF-8");
-    std::u16string alphabet;
+    // Whole characters first: a surrogate pair is one character.
+    std::vector<char32_t> characters;
     for (std::size_t k = 0; k < units->size(); ++k) {
         const char16_t c = (*units)[k];
-        if (k + 2 < units->size() && (*units)[k + 1] == u'-' && (*units)[k + 2] != c) {
-            if ((*units)[k + 2] < c)
-                throw UsageError("--alphabet " + argument + ": a range runs from the lower character to the higher");
-            for (char16_t x = c; x <= (*units)[k + 2]; ++x) alphabet += x;
-            k += 2;
+        if (c >= 0xD800 && c < 0xDC00 && k + 1 < units->size()) {
+            characters.push_back(0x10000 + ((char32_t{c} - 0xD800) << 10) + ((*units)[k + 1] - 0xDC00));
+            ++k;
         } else {
-            alphabet += c;
+            characters.push_back(c);
         }
     }
-    std::u16string distinct;
-    for (const char16_t c : alphabet)
-        if (distinct.find(c) == std::u16string::npos) distinct += c;
-    if (distinct.empty()) throw UsageError("--alphabet needs at least one character");
-    return distinct;
+    std::vector<char32_t> expanded;
+    for (std::size_t k = 0; k < characters.size(); ++k) {
+        const char32_t c = characters[k];
+        if (k + 2 < characters.size() && characters[k + 1] == U'-' && characters[k + 2] != c) {
+            if (characters[k + 2] < c)
+                throw UsageError("--alphabet " + argument + ": a range runs from the lower character to the higher");
+            for (char32_t x = c; x <= characters[k + 2]; ++x) expanded.push_back(x);
+            k += 2;
+        } else {
+            expanded.push_back(c);
+        }
+    }
+    Alphabet alphabet;
+    for (const char32_t c : expanded) {
+        std::u16string character;
+        if (c >= 0x10000) {
+            character += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            character += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            character += static_cast<char16_t>(c);
+        }
+        if (std::find(alphabet.begin(), alphabet.end(), character) == alphabet.end()) alphabet.push_back(character);
+    }
+    if (alphabet.empty()) throw UsageError("--alphabet needs at least one character");
+    return alphabet;
 }
 
-std::vector<std::pair<std::u16string, std::u16string>>
-randomPairs(std::mt19937_64& random, const std::u16string& alphabet, std::size_t length, std::size_t samples)
+std::pair<std::u16string, std::u16string> randomPair(std::uint64_t seed, const Alphabet& alphabet, std::size_t n,
+                                                     std::size_t sample)
 {
-    // The raw 64-bit output, reduced by hand: std::mt19937_64 is the same everywhere, the
-    // standard distributions are not.
+    // The generator of one sample starts from the seed, the alphabet, n and the sample's
+    // index, mixed by std::seed_seq (its algorithm is fixed by the standard), so that no
+    // other point or option changes its texts. The raw 64-bit output is reduced by hand:
+    // std::mt19937_64 is the same everywhere, the standard distributions are not.
+    std::uint64_t alphabetHash = 14695981039346656037ULL;  // FNV-1a over the code units
+    for (const std::u16string& character : alphabet)
+        for (const char16_t unit : character) alphabetHash = (alphabetHash ^ unit) * 1099511628211ULL;
+    const auto low = [](std::uint64_t v) { return static_cast<std::uint32_t>(v); };
+    const auto high = [](std::uint64_t v) { return static_cast<std::uint32_t>(v >> 32); };
+    std::seed_seq mixed{low(seed),          high(seed), low(alphabetHash),
+                        high(alphabetHash), low(n),     low(std::uint64_t{sample})};
+    std::mt19937_64 random(mixed);
     const auto text = [&] {
-        std::u16string t(length, u' ');
-        for (auto& c : t) c = alphabet[static_cast<std::size_t>(random() % alphabet.size())];
+        std::u16string t;
+        for (std::size_t k = 0; k < n; ++k) t += alphabet[static_cast<std::size_t>(random() % alphabet.size())];
         return t;
     };
-    std::vector<std::pair<std::u16string, std::u16string>> pairs;
-    for (std::size_t s = 0; s < samples; ++s) {
-        std::u16string a = text();
-        pairs.emplace_back(std::move(a), text());
-    }
-    return pairs;
+    std::u16string first = text();
+    return {std::move(first), text()};
 }
 
 void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream& err)
 {
     const LengthRange range = lengthRange(growth.lengths);
-    std::vector<std::u16string> alphabets;
+    std::vector<Alphabet> alphabets;
     for (const std::string& argument : growth.alphabets) alphabets.push_back(expandAlphabet(argument));
     const std::uint64_t seed = seedOf(growth.seed);
     // The chart's file is opened before any work, so that a path that cannot be written
@@ -133,7 +158,6 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
     const bool showProgress = ::isatty(STDERR_FILENO) == 1;
     const std::size_t steps = (range.to - range.from) / range.step + 1;
 
-    std::mt19937_64 random(seed);
     std::vector<GrowthRow> rows;
     for (std::size_t a = 0; a < alphabets.size(); ++a) {
         for (std::size_t n = range.from, step = 0; n <= range.to; n += range.step, ++step) {
@@ -142,32 +166,54 @@ void growthCommand(const GrowthOptions& growth, std::ostream& out, std::ostream&
                     << step + 1 << " of " << steps << ")   " << std::flush;
             const auto start = std::chrono::steady_clock::now();
             std::vector<mpz_class> counts;
-            for (const auto& [first, second] : randomPairs(random, alphabets[a], n, growth.samples))
+            JsonArray texts;
+            for (std::size_t sample = 0; sample < growth.samples; ++sample) {
+                const auto [first, second] = randomPair(seed, alphabets[a], n, sample);
                 counts.push_back(countOf(first, second, growth.compute));
+                if (growth.texts) texts.array(JsonArray().text(first).text(second));
+            }
             std::sort(counts.begin(), counts.end());
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             // The lower median, so that it is one of the counts, exact.
-            GrowthRow row{alphabets[a], n, counts.front(), counts[(counts.size() - 1) / 2], counts.back(), 0, 0, 0};
+            std::u16string letters;
+            for (const std::u16string& character : alphabets[a]) letters += character;
+            GrowthRow row{letters, n, counts.front(),     counts[(counts.size() - 1) / 2], counts.back(), 0,
+                          0,       0, alphabets[a].size()};
             row.log2Min = log2Of(row.min);
             row.log2Median = log2Of(row.median);
             row.log2Max = log2Of(row.max);
-            out << JsonObject()
-                       .text("alphabet", row.alphabet)
-                       .integer("n", static_cast<std::int64_t>(n))
-                       .integer("samples", static_cast<std::int64_t>(growth.samples))
-                       .bigInteger("min", row.min.get_str())
-                       .bigInteger("median", row.median.get_str())
-                       .bigInteger("max", row.max.get_str())
-                       .number("log2_median", row.log2Median)
-                       .number("seconds", seconds)
-                       .str()
-                << '\n'
-                << std::flush;  // each point as soon as it is done: an interrupted run keeps them
-            if (!out) return;   // the output is gone; the caller reports why
+            JsonObject line;
+            line.text("alphabet", row.alphabet)
+                .integer("n", static_cast<std::int64_t>(n))
+                .integer("samples", static_cast<std::int64_t>(growth.samples))
+                .bigInteger("min", row.min.get_str())
+                .bigInteger("median", row.median.get_str())
+                .bigInteger("max", row.max.get_str())
+                .number("log2_median", row.log2Median)
+                .number("seconds", seconds);
+            if (growth.texts) line.array("texts", texts);
+            out << line.str() << '\n' << std::flush;  // each point as soon as it is done: an interrupted run keeps them
+            if (!out) return;                         // the output is gone; the caller reports why
             rows.push_back(std::move(row));
         }
     }
     if (showProgress) err << "\r" << std::string(60, ' ') << "\r" << std::flush;
+    // After the points, per alphabet: the fitted line and the slopes between neighbours.
+    for (const GrowthFit& fit : fitGrowth(rows)) {
+        JsonArray local;
+        for (const double slope : fit.localSlopes) local.number(slope);
+        out << JsonObject()
+                   .text("alphabet", fit.alphabet)
+                   .text("fit", u"least squares")
+                   .integer("from", static_cast<std::int64_t>(fit.from))
+                   .integer("to", static_cast<std::int64_t>(fit.to))
+                   .number("slope", fit.slope)
+                   .number("intercept", fit.intercept)
+                   .array("local_slopes", local)
+                   .str()
+            << '\n'
+            << std::flush;
+    }
     if (growth.svg.empty()) return;
     chart << growthChartSvg(rows);
     chart.flush();
