@@ -143,9 +143,12 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
                    number(y(row->log2Median)) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
         const GrowthFit& fit = fits[k];
         const auto fitted = [&](double n) { return fit.intercept + fit.slope * n; };
-        svg += "<line class=\"fit\" x1=\"" + number(x(double(fit.from))) + "\" y1=\"" +
-               number(y(fitted(double(fit.from)))) + "\" x2=\"" + number(x(double(fit.to))) + "\" y2=\"" +
-               number(y(fitted(double(fit.to)))) + "\" stroke=\"" + colour +
+        // Inside the plot: from where the line leaves zero, if that is after the first point.
+        const double fitFrom = fit.slope > 0
+                                   ? std::max(double(fit.from), std::min(double(fit.to), -fit.intercept / fit.slope))
+                                   : double(fit.from);
+        svg += "<line class=\"fit\" x1=\"" + number(x(fitFrom)) + "\" y1=\"" + number(y(fitted(fitFrom))) + "\" x2=\"" +
+               number(x(double(fit.to))) + "\" y2=\"" + number(y(fitted(double(fit.to)))) + "\" stroke=\"" + colour +
                "\" stroke-width=\"1\" stroke-dasharray=\"5 4\"/>\n";
         const double ly = kTop + 12 + 38 * static_cast<double>(k);
         svg += "<line x1=\"" + number(kWidth - kRight + 14) + "\" x2=\"" + number(kWidth - kRight + 38) + "\" y1=\"" +
@@ -158,10 +161,11 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
                "\" font-size=\"11\" fill=\"#555555\">" + slope + "</text>\n";
     }
     const double notes = kTop + 12 + 38 * double(order.size()) + 8;
-    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(notes) +
-           "\" font-size=\"11\" fill=\"#555555\">线·line：中位数 median　带·band：最小到最大 min–max</text>\n";
-    svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(notes + 16) +
-           "\" font-size=\"11\" fill=\"#555555\">虚线·dashed：最小二乘拟合 least-squares fit</text>\n";
+    const char* const legend[] = {"线·line：中位数 median", "带·band：最小到最大 min–max",
+                                  "虚线·dashed：最小二乘拟合 least-squares fit"};
+    for (std::size_t k = 0; k < std::size(legend); ++k)
+        svg += "<text x=\"" + number(kWidth - kRight + 14) + "\" y=\"" + number(notes + 16 * double(k)) +
+               "\" font-size=\"11\" fill=\"#555555\">" + legend[k] + "</text>\n";
     svg += "</svg>\n";
     return svg;
 }
