@@ -186,7 +186,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App* growthCmd = app.add_subcommand("growth", "how the exact count grows with the length of random texts");
     addGrowthOptions(*growthCmd, growth);
 
-    std::ostringstream buffered;  // nothing reaches out unless the command succeeds (growth streams)
+    std::ostringstream buffered;  // nothing reaches out unless the command succeeds (trace and growth stream)
     try {
         checkNames(app, args);
         std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -198,7 +198,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (lookupCmd->parsed())
             lookupCommand(options, lookup, buffered);
         else if (traceCmd->parsed())
-            traceCommand(options, trace, buffered);
+            traceCommand(options, trace, out);  // streams: the invocations before a slow summary
         else if (pairsCmd->parsed())
             pairsCommand(options, pairs, buffered);
         else

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -83,6 +84,29 @@ TEST(TraceDepth, KeepsTheShallowerLinesOfTheWholeTree)
                 ASSERT_EQ(shown, expected) << first << " " << second << " compute '" << compute << "' depth " << depth;
             }
         }
+    }
+}
+
+// The invocations reach the output, flushed, before the summary, which the literal
+// engine may take long to count.
+TEST(TraceStreaming, ListsTheInvocationsBeforeTheSummary)
+{
+    struct LinesAtFlush : std::stringbuf {
+        std::vector<std::size_t> lines;
+        int sync() override
+        {
+            const std::string text = str();
+            lines.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+            return 0;
+        }
+    };
+    for (const char* format : {"json", "text"}) {
+        LinesAtFlush buffer;
+        std::ostream out(&buffer);
+        std::ostringstream err;
+        ASSERT_EQ(runCli({"trace", "--engine", "literal", "--format", format, "--limit", "2", "ABB", "BABB"}, out, err),
+                  0);
+        EXPECT_EQ(buffer.lines, (std::vector<std::size_t>{2, 3})) << format;
     }
 }
 

@@ -10,7 +10,7 @@ namespace velmora {
 // invoked first, each with how many invocations are on it and what one of them causes.
 void pairsCommand(const CommonOptions& common, const PairsOptions& pairs, std::ostream& out)
 {
-    const CallForest forest = callForest(common);
+    CallForest forest = callForest(common);
     InvocationTree tree(forest.text1, forest.text2);
     const auto uses = tree.uses(forest.roots);
     const std::size_t shown = std::min(uses.size(), pairs.top);
@@ -25,6 +25,7 @@ void pairsCommand(const CommonOptions& common, const PairsOptions& pairs, std::o
                    .str()
             << '\n';
     }
+    if (common.engineKind() == EngineKind::Literal) countWith(common, forest.length, forest.total);
     out << JsonObject()
                .integer("length", forest.length)
                .bigInteger("calls", forest.total.get_str())

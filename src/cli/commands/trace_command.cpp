@@ -20,6 +20,26 @@ mpz_class startNumber(const std::string& from)
 
 }  // namespace
 
+void countWith(const CommonOptions& common, std::int16_t& length, mpz_class& total)
+{
+    const std::u16string first = textArgument(common, 0), second = textArgument(common, 1);
+    if (common.compute == 0) {
+        CallCounter counter(0, CallCounter::kNoLimit);
+        length = LengthOf(common.engineKind(), first, second, counter);
+        total = counter.exact();
+        return;
+    }
+    ComparisonSession session;
+    RecordingWindow window;
+    window.type(first, second);
+    session.start();
+    AlignmentOptions options;
+    options.engine = common.engineKind();
+    options.callLimit = CallCounter::kNoLimit;
+    total = session.compute(common.direction(), first, second, window, options).calls;
+    length = session.state().ResultLength;
+}
+
 CallForest callForest(const CommonOptions& common)
 {
     CallForest forest;
@@ -28,7 +48,7 @@ CallForest callForest(const CommonOptions& common)
     if (common.compute == 0) {
         forest.roots.push_back({InvocationTree::Role::Top, 1, 1});
         CallCounter counter(0, CallCounter::kNoLimit);
-        forest.length = LengthOf(common.engineKind(), forest.text1, forest.text2, counter);
+        forest.length = LengthOf(EngineKind::Fast, forest.text1, forest.text2, counter);
         forest.total = counter.exact();
         return forest;
     }
@@ -36,8 +56,7 @@ CallForest callForest(const CommonOptions& common)
     RecordingWindow window;
     window.type(forest.text1, forest.text2);
     session.start();
-    AlignmentOptions options;
-    options.engine = common.engineKind();
+    AlignmentOptions options;  // the fast engine: the same calls in the same order
     options.callLimit = CallCounter::kNoLimit;
     options.onCall = [&](const AlignmentCall& call) { forest.alignmentCalls.push_back(call); };
     forest.total = session.compute(common.direction(), forest.text1, forest.text2, window, options).calls;
@@ -67,12 +86,20 @@ void traceCommand(const CommonOptions& common, const TraceOptions& trace, std::o
     listing.alignmentCalls = std::move(forest.alignmentCalls);
     listing.length = forest.length;
     listing.total = forest.total;
-    if (trace.format == "text")
-        writeTraceText(listing, out);
-    else if (trace.format == "dot")
-        writeTraceDot(listing, out);
-    else
-        writeTraceJson(listing, out);
+    const auto write = [&](TracePart part) {
+        if (trace.format == "text")
+            writeTraceText(listing, part, out);
+        else if (trace.format == "dot")
+            writeTraceDot(listing, part, out);
+        else
+            writeTraceJson(listing, part, out);
+        out.flush();
+    };
+    // The invocations first: with the literal engine the summary's count can take long.
+    write(TracePart::Invocations);
+    if (!out) return;  // the output is gone; the caller reports why
+    if (common.engineKind() == EngineKind::Literal) countWith(common, listing.length, listing.total);
+    write(TracePart::Summary);
 }
 
 }  // namespace velmora

@@ -81,8 +81,18 @@ std::string dotQuoted(const std::string& text)
 
 }  // namespace
 
-void writeTraceJson(const TraceListing& listing, std::ostream& out)
+void writeTraceJson(const TraceListing& listing, TracePart part, std::ostream& out)
 {
+    if (part == TracePart::Summary) {
+        out << JsonObject()
+                   .integer("length", listing.length)
+                   .bigInteger("calls", listing.total.get_str())
+                   .integer("shown", static_cast<std::int64_t>(listing.lines.size()))
+                   .boolean("truncated", listing.truncated)
+                   .str()
+            << '\n';
+        return;
+    }
     for (const InvocationTree::Line& line : listing.lines) {
         JsonObject json;
         json.bigInteger("call", line.number.get_str())
@@ -100,32 +110,31 @@ void writeTraceJson(const TraceListing& listing, std::ostream& out)
         }
         out << json.str() << '\n';
     }
-    out << JsonObject()
-               .integer("length", listing.length)
-               .bigInteger("calls", listing.total.get_str())
-               .integer("shown", static_cast<std::int64_t>(listing.lines.size()))
-               .boolean("truncated", listing.truncated)
-               .str()
-        << '\n';
 }
 
 // The nested listing: one invocation a line, two spaces of indent per level of nesting.
-void writeTraceText(const TraceListing& listing, std::ostream& out)
+void writeTraceText(const TraceListing& listing, TracePart part, std::ostream& out)
 {
+    if (part == TracePart::Summary) {
+        out << summaryText(listing) << '\n';
+        return;
+    }
     for (const InvocationTree::Line& line : listing.lines)
         out << std::string(2 * static_cast<std::size_t>(line.depth), ' ') << invocationText(listing, line) << "   "
             << roleName(line.call.role) << ", " << invocations(line.calls) << decision(listing, line) << '\n';
-    out << summaryText(listing) << '\n';
 }
 
 // One node per invocation listed and one edge per call. What the listing leaves out is
 // drawn as one dashed node per open invocation, carrying the count of its unlisted part;
 // with --compute the alignment is the root.
-void writeTraceDot(const TraceListing& listing, std::ostream& out)
+void writeTraceDot(const TraceListing& listing, TracePart part, std::ostream& out)
 {
+    if (part == TracePart::Summary) {
+        out << "  label=" << dotQuoted(summaryText(listing)) << ";\n}\n";
+        return;
+    }
     out << "digraph invocations {\n"
-        << "  node [shape=box, fontname=\"DejaVu Sans\"];\n"
-        << "  label=" << dotQuoted(summaryText(listing)) << ";\n";
+        << "  node [shape=box, fontname=\"DejaVu Sans\"];\n";
     // The root: the alignment with --compute; invocations whose callers are not listed
     // (--from deep inside) hang from one node that stands for those callers.
     const std::string roots = listing.compute == 0 ? "" : "alignment";
@@ -174,7 +183,6 @@ void writeTraceDot(const TraceListing& listing, std::ostream& out)
     }
     while (!open.empty()) close();
     rest(roots.empty() ? top : roots, listing.total - topCovered);
-    out << "}\n";
 }
 
 }  // namespace velmora

@@ -24,7 +24,11 @@ struct CallForest {
     std::int16_t length = 0;
     mpz_class total;
 };
+// The roots come from the fast engine; so do the length and the count, unless
+// countedBy is the literal engine, whose count the caller asks for last (countWith).
 CallForest callForest(const CommonOptions& common);
+// The length and the count of the forest as the engine of --engine finds them.
+void countWith(const CommonOptions& common, std::int16_t& length, mpz_class& total);
 
 struct TraceListing {
     std::u16string text1, text2;                // as the invocations see them
@@ -36,8 +40,11 @@ struct TraceListing {
     mpz_class total;  // every invocation of the forest
 };
 
-void writeTraceJson(const TraceListing& listing, std::ostream& out);
-void writeTraceText(const TraceListing& listing, std::ostream& out);
-void writeTraceDot(const TraceListing& listing, std::ostream& out);
+// A listing is written in two parts: the invocations, then the summary, which may come
+// long after them when the literal engine counts it.
+enum class TracePart { Invocations, Summary };
+void writeTraceJson(const TraceListing& listing, TracePart part, std::ostream& out);
+void writeTraceText(const TraceListing& listing, TracePart part, std::ostream& out);
+void writeTraceDot(const TraceListing& listing, TracePart part, std::ostream& out);
 
 }  // namespace velmora
