@@ -1,11 +1,11 @@
 #include "engine/study/invocation_tree.h"
 
 #include <algorithm>
-#include <functional>
+#include <optional>
 
-#include "engine/base/large_stack.h"
 #include "engine/base/text_limits.h"
 #include "engine/length/literal/literal_scan.h"
+#include "engine/length/sweep/column_sweep.h"
 
 namespace velmora {
 namespace {
@@ -35,46 +35,38 @@ std::int16_t scan(std::u16string_view A, std::u16string_view B, std::int32_t i, 
 InvocationTree::InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control)
     : a_(first),
       b_(second),
-      aLength_(static_cast<std::int32_t>(first.size())),
-      bLength_(static_cast<std::int32_t>(second.size())),
-      control_(control)
+      control_(control),
+      lengths_((checkTextLengths(first.size(), second.size()), first), second, control)
 {
-    checkTextLengths(first.size(), second.size());
 }
 
-void InvocationTree::evaluate(std::int32_t i, std::int32_t j)
+std::int16_t InvocationTree::result(std::int32_t i, std::int32_t j)
 {
-    if (values_.count(pairKey(i, j))) return;
-    if (control_) control_->throwIfCancelled();
-    mpz_class nested;
-    const std::int16_t result = scan(a_, b_, i, j, [&](const Call& call) {
-        evaluate(call.i, call.j);
-        const Value& child = values_.at(pairKey(call.i, call.j));
-        nested += child.nested + 1;
-        return child.result;
-    });
-    values_.emplace(pairKey(i, j), Value{result, std::move(nested)});
+    return static_cast<std::int16_t>(lengths_.at(i, j));
 }
 
-const InvocationTree::Value& InvocationTree::value(std::int32_t i, std::int32_t j)
+void InvocationTree::count(const std::vector<Call>& calls)
 {
-    if (const auto found = values_.find(pairKey(i, j)); found != values_.end()) return found->second;
-    // Invocations nest up to a + b deep.
-    runOnLargeStack([&] { evaluate(i, j); });
-    return values_.at(pairKey(i, j));
+    std::vector<ColumnSweep::Pair> missing;
+    for (const Call& call : calls)
+        if (counts_.try_emplace(pairKey(call.i, call.j), 0).second) missing.push_back({call.i, call.j});
+    if (missing.empty()) return;
+    const std::vector<mpz_class> counted = ColumnSweep(a_, b_).countEach(missing, control_);
+    for (std::size_t k = 0; k < missing.size(); ++k) counts_[pairKey(missing[k].i, missing[k].j)] = counted[k];
 }
 
-std::int16_t InvocationTree::result(std::int32_t i, std::int32_t j) { return value(i, j).result; }
-
-mpz_class InvocationTree::calls(std::int32_t i, std::int32_t j) { return value(i, j).nested + 1; }
+mpz_class InvocationTree::calls(std::int32_t i, std::int32_t j)
+{
+    count({{Role::Top, i, j}});
+    return counts_.at(pairKey(i, j));
+}
 
 std::vector<InvocationTree::Call> InvocationTree::children(std::int32_t i, std::int32_t j)
 {
-    value(i, j);
     std::vector<Call> calls;
     scan(a_, b_, i, j, [&](const Call& call) {
         calls.push_back(call);
-        return value(call.i, call.j).result;
+        return result(call.i, call.j);
     });
     return calls;
 }
@@ -84,30 +76,33 @@ std::vector<InvocationTree::PairUse> InvocationTree::uses(const std::vector<Call
     // Every call makes the two remainders together shorter, so i + j grows along every
     // call: in that order each pair has all its callers' counts before it passes its own on.
     std::unordered_map<PairKey, mpz_class> invoked;
-    std::vector<std::pair<std::int32_t, std::int32_t>> reached;
-    std::vector<std::pair<std::int32_t, std::int32_t>> pending;
+    std::vector<Call> reached, pending;
     for (const Call& root : roots) {
         auto [at, fresh] = invoked.try_emplace(pairKey(root.i, root.j), 0);
         at->second += 1;
-        if (fresh) pending.emplace_back(root.i, root.j);
+        if (fresh) pending.push_back(root);
     }
+    std::unordered_map<PairKey, std::vector<Call>> calledBy;
     while (!pending.empty()) {
-        const auto [i, j] = pending.back();
+        const Call call = pending.back();
         pending.pop_back();
-        reached.emplace_back(i, j);
-        for (const Call& child : children(i, j))
-            if (invoked.try_emplace(pairKey(child.i, child.j), 0).second) pending.emplace_back(child.i, child.j);
-    }
-    std::sort(reached.begin(), reached.end(),
-              [](const auto& x, const auto& y) { return x.first + x.second < y.first + y.second; });
-    for (const auto& [i, j] : reached) {
         if (control_) control_->throwIfCancelled();
-        const mpz_class times = invoked.at(pairKey(i, j));
-        for (const Call& child : children(i, j)) invoked.at(pairKey(child.i, child.j)) += times;
+        reached.push_back(call);
+        auto& made = calledBy[pairKey(call.i, call.j)] = children(call.i, call.j);
+        for (const Call& child : made)
+            if (invoked.try_emplace(pairKey(child.i, child.j), 0).second) pending.push_back(child);
     }
+    std::sort(reached.begin(), reached.end(), [](const Call& x, const Call& y) { return x.i + x.j < y.i + y.j; });
+    for (const Call& call : reached) {
+        const mpz_class times = invoked.at(pairKey(call.i, call.j));
+        for (const Call& child : calledBy.at(pairKey(call.i, call.j))) invoked.at(pairKey(child.i, child.j)) += times;
+    }
+    count(reached);
     std::vector<PairUse> found;
     found.reserve(reached.size());
-    for (const auto& [i, j] : reached) found.push_back({i, j, result(i, j), invoked.at(pairKey(i, j)), calls(i, j)});
+    for (const Call& call : reached)
+        found.push_back({call.i, call.j, result(call.i, call.j), invoked.at(pairKey(call.i, call.j)),
+                         counts_.at(pairKey(call.i, call.j))});
     std::sort(found.begin(), found.end(), [](const PairUse& x, const PairUse& y) {
         if (x.invoked != y.invoked) return x.invoked > y.invoked;
         return x.i != y.i ? x.i < y.i : x.j < y.j;
@@ -115,24 +110,64 @@ std::vector<InvocationTree::PairUse> InvocationTree::uses(const std::vector<Call
     return found;
 }
 
+std::vector<InvocationTree::Call> InvocationTree::childrenFrom(const Call& parent, std::size_t first, std::size_t count)
+{
+    std::vector<Call> calls;
+    std::size_t made = 0;
+    scan(a_, b_, parent.i, parent.j, [&](const Call& call) -> std::int16_t {
+        if (made++ >= first) calls.push_back(call);
+        if (calls.size() == count) return literal::kGaveUp;  // enough: the rest of the scan is not needed
+        return result(call.i, call.j);
+    });
+    return calls;
+}
+
+std::vector<mpz_class> InvocationTree::countNow(const std::vector<Call>& calls)
+{
+    std::vector<ColumnSweep::Pair> pairs;
+    pairs.reserve(calls.size());
+    for (const Call& call : calls) pairs.push_back({call.i, call.j});
+    return ColumnSweep(a_, b_).countEach(pairs, control_);
+}
+
+// The calls of one invocation, a window at a time: an invocation of long texts makes
+// millions of calls, and a listing keeps a frame for every level it is in.
+struct InvocationTree::Frame {
+    Call parent;
+    int depth;
+    std::size_t next = 0, windowStart = 0;
+    std::vector<Call> window;
+    bool ended = false;
+};
+
+std::optional<InvocationTree::Call> InvocationTree::nextChild(Frame& frame, std::size_t window)
+{
+    if (frame.next - frame.windowStart >= frame.window.size()) {
+        if (frame.ended) return std::nullopt;
+        frame.windowStart = frame.next;
+        frame.window = childrenFrom(frame.parent, frame.next, window);
+        frame.ended = frame.window.size() < window;
+        if (frame.window.empty()) return std::nullopt;
+    }
+    return frame.window[frame.next++ - frame.windowStart];
+}
+
 std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& roots, const mpz_class& from,
                                                        std::size_t limit, int maxDepth)
 {
-    struct Frame {
-        std::vector<Call> calls;
-        std::size_t next;
-        int depth;
-    };
+    // Windows of calls: small while listing, large on the way down, where each window is
+    // counted in one sweep.
+    constexpr std::size_t kListingWindow = 64, kDescentWindow = 1 << 14;
     std::vector<Line> lines;
-    if (limit == 0 || from < 1) return lines;
+    if (limit == 0 || from < 1 || roots.empty()) return lines;
     mpz_class skip = from - 1, number = 1;
     std::size_t root = 0;
     // Down to the first invocation to list, passing over whole subtrees by their counts.
-    for (; root < roots.size(); ++root) {
-        const mpz_class size = calls(roots[root].i, roots[root].j);
-        if (skip < size) break;
-        skip -= size;
-        number += size;
+    const std::vector<mpz_class> rootCounts = skip > 0 ? countNow(roots) : std::vector<mpz_class>();
+    for (; skip > 0 && root < roots.size(); ++root) {
+        if (skip < rootCounts[root]) break;
+        skip -= rootCounts[root];
+        number += rootCounts[root];
     }
     std::vector<Frame> path;
     std::optional<Call> current;
@@ -141,41 +176,74 @@ std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& 
     while (current && skip > 0) {
         skip -= 1;
         number += 1;
-        Frame frame{children(current->i, current->j), 0, depth + 1};
-        for (; frame.next < frame.calls.size(); ++frame.next) {
-            const Call& child = frame.calls[frame.next];
-            const mpz_class size = calls(child.i, child.j);
-            if (skip < size) break;
-            skip -= size;
-            number += size;
+        Frame frame{*current, depth + 1, 0, 0, {}, false};
+        for (;;) {
+            const std::size_t first = frame.next;
+            std::vector<Call> window;
+            for (std::size_t k = 0; k < kDescentWindow; ++k) {
+                const auto child = nextChild(frame, kDescentWindow);
+                if (!child) break;
+                window.push_back(*child);
+            }
+            const std::vector<mpz_class> sizes = countNow(window);
+            std::size_t k = 0;
+            for (; k < window.size() && skip >= sizes[k]; ++k) {
+                skip -= sizes[k];
+                number += sizes[k];
+            }
+            if (k < window.size()) {  // the k-th of this window holds the target
+                current = window[k];
+                frame.next = first + k + 1;
+                frame.window.clear();
+                frame.windowStart = frame.next;
+                frame.ended = false;
+                break;
+            }
         }
-        current = frame.calls[frame.next];
-        ++frame.next;
         depth = frame.depth;
         path.push_back(std::move(frame));
     }
-    // Then in start order: each invocation, then its children, then its next sibling.
-    while (current && lines.size() < limit) {
-        const mpz_class size = calls(current->i, current->j);
-        if (depth > maxDepth) {  // where --from led below the depth shown
-            number += size;
-        } else {
-            lines.push_back({number, depth, root, *current, result(current->i, current->j), size});
-            number += 1;
-            if (depth < maxDepth)
-                path.push_back({children(current->i, current->j), 0, depth + 1});
-            else
-                number += size - 1;
-        }
+    // Then in start order: each invocation, then its children, then its next sibling. The
+    // walk comes first, its counts in one sweep after; an invocation below maxDepth (where
+    // --from led) is walked over, not listed.
+    struct Walked {
+        Call call;
+        int depth;
+        std::size_t root;
+        bool descended;  // its children come next
+    };
+    std::vector<Walked> walked;
+    std::size_t listed = 0;
+    while (current && listed < limit) {
+        if (control_) control_->throwIfCancelled();
+        listed += depth <= maxDepth;
+        Frame below{*current, depth + 1, 0, 0, {}, false};
+        std::optional<Call> firstChild;
+        if (depth < maxDepth) firstChild = nextChild(below, kListingWindow);
+        walked.push_back({*current, depth, root, firstChild.has_value()});
         current.reset();
-        while (!path.empty() && path.back().next == path.back().calls.size()) path.pop_back();
-        if (!path.empty()) {
-            current = path.back().calls[path.back().next++];
+        if (firstChild) {
+            current = firstChild;
+            depth = below.depth;
+            path.push_back(std::move(below));
+            continue;
+        }
+        while (!path.empty() && !(current = nextChild(path.back(), kListingWindow))) path.pop_back();
+        if (current) {
             depth = path.back().depth;
         } else if (++root < roots.size()) {
             current = roots[root];
             depth = 0;
         }
+    }
+    std::vector<Call> walkedCalls;
+    for (const Walked& w : walked) walkedCalls.push_back(w.call);
+    count(walkedCalls);
+    for (const Walked& w : walked) {
+        const mpz_class& size = counts_.at(pairKey(w.call.i, w.call.j));
+        if (w.depth <= maxDepth) lines.push_back({number, w.depth, w.root, w.call, result(w.call.i, w.call.j), size});
+        // The next one walked is its first child, or comes after its whole subtree.
+        number += w.descended ? mpz_class(1) : size;
     }
     return lines;
 }

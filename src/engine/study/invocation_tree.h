@@ -1,9 +1,14 @@
 #pragma once
 // The tree of CommonLength invocations, for studying where the count comes from: every
 // invocation with its depth, its remainders, its role, its result and the invocations it
-// causes, in the order the invocations start. Subtree counts are remembered per pair of
-// remainders, so a listing can start deep inside a tree of any size without walking the
-// invocations before it.
+// causes, in the order the invocations start.
+//
+// Nothing is evaluated invocation by invocation. A result is the length of a longest
+// common subsequence of the two remainders, read from the remainder LCS table; the calls
+// an invocation makes are its scan replayed with those lengths; and the invocations below
+// any set of pairs are counted exactly, in one column sweep of the texts for the whole
+// set, and remembered. A listing walks its lines first and counts them all in one sweep;
+// a listing that starts deep inside the tree takes one sweep per level on the way down.
 
 #include <cstdint>
 #include <gmpxx.h>
@@ -15,6 +20,7 @@
 
 #include "engine/base/computation_control.h"
 #include "engine/base/pair_key.h"
+#include "engine/text_index/remainder_lcs_table.h"
 
 namespace velmora {
 
@@ -63,18 +69,19 @@ public:
                            int maxDepth = std::numeric_limits<int>::max());
 
 private:
-    struct Value {
-        std::int16_t result;
-        mpz_class nested;  // invocations below one invocation on the pair
-    };
-    const Value& value(std::int32_t i, std::int32_t j);
-    void evaluate(std::int32_t i, std::int32_t j);
-    std::int32_t partner(char16_t c, std::int32_t from) const;
+    struct Frame;
+    // Counts, in one sweep, the pairs among `calls` not counted yet, and remembers them.
+    void count(const std::vector<Call>& calls);
+    // Counts each of `calls` in one sweep, remembering nothing.
+    std::vector<mpz_class> countNow(const std::vector<Call>& calls);
+    // Up to `count` of the calls the invocation `parent` makes, from the first-th (0-based).
+    std::vector<Call> childrenFrom(const Call& parent, std::size_t first, std::size_t count);
+    std::optional<Call> nextChild(Frame& frame, std::size_t window);
 
     std::u16string_view a_, b_;
-    std::int32_t aLength_, bLength_;
     ComputationControl* control_;
-    std::unordered_map<PairKey, Value> values_;
+    RemainderLcsTable lengths_;
+    std::unordered_map<PairKey, mpz_class> counts_;  // invocations of one call on the pair
 };
 
 }  // namespace velmora

@@ -74,18 +74,22 @@ inline mpz_class toExact(Wide value)
 // the two threads trading one cache line.
 constexpr std::int32_t kRowsPerStep = 64;
 
-using Queries = std::vector<std::vector<std::int32_t>>;  // rows to count per column, bottom first
+// Per column, the rows to count, bottom first, each with the index of its pair.
+using Queries = std::vector<std::vector<std::pair<std::int32_t, std::size_t>>>;
 
 // One sweep over all the columns with one count type.
 template <class Count>
 class Sweep {
 public:
-    Sweep(std::u16string_view first, std::u16string_view second, const Queries& queries)
+    // Each queried pair's nested invocations go to (*each)[its index] as well, if asked.
+    Sweep(std::u16string_view first, std::u16string_view second, const Queries& queries,
+          std::vector<mpz_class>* each = nullptr)
         : first_(first),
           second_(second),
           a_(static_cast<std::int32_t>(first.size())),
           b_(static_cast<std::int32_t>(second.size())),
           queries_(queries),
+          each_(each),
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2)
     {
@@ -114,6 +118,7 @@ private:
     std::u16string_view first_, second_;
     std::int32_t a_, b_;
     const Queries& queries_;
+    std::vector<mpz_class>* each_;
     std::unique_ptr<Column> columns_[3];  // three in flight: j + 1, j, j - 1
     // Per position q of the first text: the skip value of first[q] matched with its
     // partner at or after the column being swept (-1 without one), and the invocations of
@@ -269,7 +274,7 @@ void Sweep<Count>::Worker::resetSegment(std::int32_t end)
 template <class Count>
 void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
 {
-    const std::vector<std::int32_t>& queried = s_.queries_[static_cast<std::size_t>(j)];
+    const auto& queried = s_.queries_[static_cast<std::size_t>(j)];
     auto nextQuery = queried.begin();
     const char16_t c = s_.second_[static_cast<std::size_t>(j - 1)];
     const auto end = static_cast<std::size_t>(s_.a_) + 1;
@@ -331,8 +336,10 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
             }
             requireFits(result);
         }
-        while (nextQuery != queried.end() && *nextQuery == i) {
+        while (nextQuery != queried.end() && nextQuery->first == i) {
             addTo(counted_, result);
+            // The two threads fill different pairs' entries.
+            if (s_.each_) (*s_.each_)[nextQuery->second] = toExact(result);
             ++nextQuery;
         }
         if (i % kRowsPerStep == 0 || i == 1) out.done.store(i, std::memory_order_release);
@@ -400,13 +407,28 @@ ColumnSweep::ColumnSweep(std::u16string_view first, std::u16string_view second, 
 mpz_class ColumnSweep::countCalls(const std::vector<Pair>& pairs, ComputationControl* control,
                                   std::int16_t* firstLength)
 {
+    return sweep(pairs, control, firstLength, nullptr);
+}
+
+std::vector<mpz_class> ColumnSweep::countEach(const std::vector<Pair>& pairs, ComputationControl* control)
+{
+    std::vector<mpz_class> each(pairs.size(), 0);
+    sweep(pairs, control, nullptr, &each);
+    for (mpz_class& count : each) count += 1;  // the invocation itself
+    return each;
+}
+
+mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl* control, std::int16_t* firstLength,
+                             std::vector<mpz_class>* each)
+{
     const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
     mpz_class total;
     Queries queries(static_cast<std::size_t>(b) + 1);
-    for (const Pair& pair : pairs) {
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const Pair& pair = pairs[k];
         total += 1;  // the invocation itself
         if (pair.i >= 1 && pair.i <= a && pair.j >= 1 && pair.j <= b)
-            queries[static_cast<std::size_t>(pair.j)].push_back(pair.i);
+            queries[static_cast<std::size_t>(pair.j)].emplace_back(pair.i, k);
     }
     for (auto& rows : queries) std::sort(rows.begin(), rows.end(), std::greater<>());
     usedExactIntegers_ = arithmetic_ == Arithmetic::ExactIntegers;
@@ -414,12 +436,12 @@ mpz_class ColumnSweep::countCalls(const std::vector<Pair>& pairs, ComputationCon
     if (a > 0 && b > 0) {
         if (!usedExactIntegers_) {
             try {
-                outcome = Sweep<Wide>(first_, second_, queries).run(control);
+                outcome = Sweep<Wide>(first_, second_, queries, each).run(control);
             } catch (const NeedsExactIntegers&) {
                 usedExactIntegers_ = true;
             }
         }
-        if (usedExactIntegers_) outcome = Sweep<mpz_class>(first_, second_, queries).run(control);
+        if (usedExactIntegers_) outcome = Sweep<mpz_class>(first_, second_, queries, each).run(control);
     }
     if (firstLength) *firstLength = outcome.second;
     return total + outcome.first;

@@ -52,6 +52,9 @@ public:
     mpz_class countCalls(const std::vector<Pair>& pairs, ComputationControl* control = nullptr,
                          std::int16_t* firstLength = nullptr);
 
+    // The invocations of one call on each of the pairs, pair by pair, in one sweep.
+    std::vector<mpz_class> countEach(const std::vector<Pair>& pairs, ComputationControl* control = nullptr);
+
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
 
@@ -59,6 +62,9 @@ public:
     bool usedExactIntegers() const { return usedExactIntegers_; }
 
 private:
+    mpz_class sweep(const std::vector<Pair>& pairs, ComputationControl* control, std::int16_t* firstLength,
+                    std::vector<mpz_class>* each);
+
     std::u16string_view first_, second_;
     Arithmetic arithmetic_;
     bool usedExactIntegers_ = false;
