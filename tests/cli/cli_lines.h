@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -34,5 +35,17 @@ inline std::string field(const std::string& line, const std::string& key)
     if (value.front() == '"') value = value.substr(1, value.size() - 2);
     return value;
 }
+
+// An output that records, at each flush, how many lines it holds: for the commands that
+// stream their lines.
+struct LinesAtFlush : std::stringbuf {
+    std::vector<std::size_t> lines;
+    int sync() override
+    {
+        const std::string text = str();
+        lines.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+        return 0;
+    }
+};
 
 }  // namespace velmora

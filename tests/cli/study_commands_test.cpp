@@ -227,15 +227,7 @@ TEST(Growth, AlphabetsHoldWholeCharacters)
 // the points before it.
 TEST(Growth, StreamsAPointAtATime)
 {
-    struct LinesAtFlush : std::stringbuf {
-        std::vector<std::size_t> lines;
-        int sync() override
-        {
-            const std::string text = str();
-            lines.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-            return 0;
-        }
-    } buffer;
+    LinesAtFlush buffer;
     std::ostream out(&buffer);
     std::ostringstream err;
     ASSERT_EQ(runCli({"growth", "--alphabet", "AB", "--lengths", "4:8:2", "--samples", "2"}, out, err), 0);

@@ -91,15 +91,6 @@ TEST(TraceDepth, KeepsTheShallowerLinesOfTheWholeTree)
 // engine may take long to count.
 TEST(TraceStreaming, ListsTheInvocationsBeforeTheSummary)
 {
-    struct LinesAtFlush : std::stringbuf {
-        std::vector<std::size_t> lines;
-        int sync() override
-        {
-            const std::string text = str();
-            lines.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-            return 0;
-        }
-    };
     for (const char* format : {"json", "text"}) {
         LinesAtFlush buffer;
         std::ostream out(&buffer);
