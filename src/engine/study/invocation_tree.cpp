@@ -47,11 +47,11 @@ std::int16_t InvocationTree::result(std::int32_t i, std::int32_t j)
 
 void InvocationTree::count(const std::vector<Call>& calls)
 {
-    std::vector<ColumnSweep::Pair> missing;
+    std::vector<Call> missing;
     for (const Call& call : calls)
-        if (counts_.try_emplace(pairKey(call.i, call.j), 0).second) missing.push_back({call.i, call.j});
+        if (counts_.try_emplace(pairKey(call.i, call.j), 0).second) missing.push_back(call);
     if (missing.empty()) return;
-    const std::vector<mpz_class> counted = ColumnSweep(a_, b_).countEach(missing, control_);
+    const std::vector<mpz_class> counted = countNow(missing);
     for (std::size_t k = 0; k < missing.size(); ++k) counts_[pairKey(missing[k].i, missing[k].j)] = counted[k];
 }
 
@@ -124,10 +124,18 @@ std::vector<InvocationTree::Call> InvocationTree::childrenFrom(const Call& paren
 
 std::vector<mpz_class> InvocationTree::countNow(const std::vector<Call>& calls)
 {
+    if (calls.empty()) return {};
+    // A pair's count depends on its two remainders alone, so the sweep covers only the
+    // texts from the smallest positions asked for: deeper in the tree, less to sweep.
+    std::int32_t i0 = calls.front().i, j0 = calls.front().j;
+    for (const Call& call : calls) i0 = std::min(i0, call.i), j0 = std::min(j0, call.j);
+    i0 = std::min<std::int32_t>(i0, static_cast<std::int32_t>(a_.size()) + 1);
+    j0 = std::min<std::int32_t>(j0, static_cast<std::int32_t>(b_.size()) + 1);
     std::vector<ColumnSweep::Pair> pairs;
     pairs.reserve(calls.size());
-    for (const Call& call : calls) pairs.push_back({call.i, call.j});
-    return ColumnSweep(a_, b_).countEach(pairs, control_);
+    for (const Call& call : calls) pairs.push_back({call.i - i0 + 1, call.j - j0 + 1});
+    return ColumnSweep(a_.substr(static_cast<std::size_t>(i0 - 1)), b_.substr(static_cast<std::size_t>(j0 - 1)))
+        .countEach(pairs, control_);
 }
 
 // The calls of one invocation, a window at a time: an invocation of long texts makes
