@@ -14,7 +14,9 @@ struct Computed {
     AlignmentReport report;
 };
 
-// Captures the texts as the compute buttons do and runs the alignment.
+// Captures the texts as the compute buttons do and runs the alignment, with the options'
+// engine and limit or with `alignment`.
 void compute(const CommonOptions& options, Computed& c);
+void compute(const CommonOptions& options, Computed& c, const AlignmentOptions& alignment);
 
 }  // namespace velmora

@@ -1,10 +1,11 @@
 #include <algorithm>
 
+#include <functional>
+
 #include "cli/commands/commands.h"
+#include "cli/commands/computation.h"
 #include "cli/commands/trace_listing.h"
 #include "engine/length/length_engine.h"
-#include "engine/method/comparison_session.h"
-#include "engine/method/recording_window.h"
 
 namespace velmora {
 namespace {
@@ -18,51 +19,48 @@ mpz_class startNumber(const std::string& from)
     return number;
 }
 
+// The forest's texts as its invocations see them, its length and its exact count, with
+// the engine given; with --compute, the alignment's own calls go to onCall.
+void countWhole(const CommonOptions& common, EngineKind engine, CallForest& forest,
+                std::function<void(const AlignmentCall&)> onCall = {})
+{
+    forest.text1 = textArgument(common, 0);
+    forest.text2 = textArgument(common, 1);
+    if (common.compute == 0) {
+        CallCounter counter(0, CallCounter::kNoLimit);
+        forest.length = LengthOf(engine, forest.text1, forest.text2, counter);
+        forest.total = counter.exact();
+        return;
+    }
+    Computed computed;
+    AlignmentOptions options;
+    options.engine = engine;
+    options.callLimit = CallCounter::kNoLimit;
+    options.onCall = std::move(onCall);
+    compute(common, computed, options);
+    forest.total = computed.report.calls;
+    forest.length = computed.session.state().ResultLength;
+    forest.text1 = computed.session.state().Text1;
+    forest.text2 = computed.session.state().Text2;
+}
+
 }  // namespace
 
 void countWith(const CommonOptions& common, std::int16_t& length, mpz_class& total)
 {
-    const std::u16string first = textArgument(common, 0), second = textArgument(common, 1);
-    if (common.compute == 0) {
-        CallCounter counter(0, CallCounter::kNoLimit);
-        length = LengthOf(common.engineKind(), first, second, counter);
-        total = counter.exact();
-        return;
-    }
-    ComparisonSession session;
-    RecordingWindow window;
-    window.type(first, second);
-    session.start();
-    AlignmentOptions options;
-    options.engine = common.engineKind();
-    options.callLimit = CallCounter::kNoLimit;
-    total = session.compute(common.direction(), first, second, window, options).calls;
-    length = session.state().ResultLength;
+    CallForest forest;
+    countWhole(common, common.engineKind(), forest);
+    length = forest.length;
+    total = forest.total;
 }
 
 CallForest callForest(const CommonOptions& common)
 {
+    // The fast engine: the same calls in the same order, whatever --engine says.
     CallForest forest;
-    forest.text1 = textArgument(common, 0);
-    forest.text2 = textArgument(common, 1);
-    if (common.compute == 0) {
-        forest.roots.push_back({InvocationTree::Role::Top, 1, 1});
-        CallCounter counter(0, CallCounter::kNoLimit);
-        forest.length = LengthOf(EngineKind::Fast, forest.text1, forest.text2, counter);
-        forest.total = counter.exact();
-        return forest;
-    }
-    ComparisonSession session;
-    RecordingWindow window;
-    window.type(forest.text1, forest.text2);
-    session.start();
-    AlignmentOptions options;  // the fast engine: the same calls in the same order
-    options.callLimit = CallCounter::kNoLimit;
-    options.onCall = [&](const AlignmentCall& call) { forest.alignmentCalls.push_back(call); };
-    forest.total = session.compute(common.direction(), forest.text1, forest.text2, window, options).calls;
-    forest.length = session.state().ResultLength;
-    forest.text1 = session.state().Text1;
-    forest.text2 = session.state().Text2;
+    countWhole(common, EngineKind::Fast, forest,
+               [&](const AlignmentCall& call) { forest.alignmentCalls.push_back(call); });
+    if (common.compute == 0) forest.roots.push_back({InvocationTree::Role::Top, 1, 1});
     for (const AlignmentCall& call : forest.alignmentCalls)
         forest.roots.push_back(
             {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,

@@ -24,8 +24,8 @@ struct CallForest {
     std::int16_t length = 0;
     mpz_class total;
 };
-// The roots come from the fast engine; so do the length and the count, unless
-// countedBy is the literal engine, whose count the caller asks for last (countWith).
+// The roots, the length and the count, all from the fast engine: with --engine literal
+// the caller asks countWith for the count last, after what it lists.
 CallForest callForest(const CommonOptions& common);
 // The length and the count of the forest as the engine of --engine finds them.
 void countWith(const CommonOptions& common, std::int16_t& length, mpz_class& total);
