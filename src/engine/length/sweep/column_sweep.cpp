@@ -1,15 +1,13 @@
 #include "engine/length/sweep/column_sweep.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
-#include <thread>
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
+#include "engine/length/sweep/column_pipeline.h"
 
 namespace velmora {
 namespace {
@@ -20,7 +18,6 @@ using Wide = __int128;
 constexpr Wide kLargestWordCount = std::numeric_limits<std::uint64_t>::max();
 
 struct NeedsExactIntegers {};  // a pair's count passed 64 bits
-struct PartnerStopped {};      // the other thread has failed or been cancelled
 
 // The arithmetic of the sweep, in the forms it uses, for both count types.
 inline void setSum(mpz_class& r, const mpz_class& a, const mpz_class& b)
@@ -70,10 +67,6 @@ inline mpz_class toExact(Wide value)
     return exact + toMpz(static_cast<std::uint64_t>(value));
 }
 
-// Progress is published, and waited for, in blocks of rows: a row at a time would keep
-// the two threads trading one cache line.
-constexpr std::int32_t kRowsPerStep = 64;
-
 // Per column, the rows to count, bottom first, each with the index of its pair.
 using Queries = std::vector<std::vector<std::pair<std::int32_t, std::size_t>>>;
 
@@ -106,13 +99,10 @@ private:
         explicit Column(std::size_t rows) : length(rows), nested(rows) {}
         std::vector<std::int16_t> length;
         std::vector<Count> nested;
-        alignas(64) std::atomic<std::int32_t> column{0};  // the column held now
-        std::atomic<std::int32_t> done{0};
-        char padding[64 - 2 * sizeof(std::atomic<std::int32_t>)];
+        sweep::ColumnProgress progress;
     };
     class Worker;
 
-    void sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker, ComputationControl* control);
     Column& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j % 3)]; }
 
     std::u16string_view first_, second_;
@@ -125,8 +115,7 @@ private:
     // that call.
     std::vector<std::int16_t> skipValue_;
     std::vector<Count> skipCalls_;
-    std::atomic<bool> stop_{false};
-    std::atomic<std::int32_t> columnsDone_{0};
+    sweep::ColumnPipeline* pipeline_ = nullptr;
     std::int16_t firstLength_ = 0;
 };
 
@@ -158,7 +147,6 @@ private:
         Count weight{};                    // this entry's share of the rejected candidates' calls
     };
 
-    void waitFor(const Column& right, std::int32_t row);
     void resetSegment(std::int32_t end);
     void pushSkipped(std::int32_t i);
     void weigh(StackEntry& entry, std::int32_t candidatesFrom);
@@ -171,7 +159,6 @@ private:
 
     Sweep& s_;
     Count counted_{};
-    std::int32_t column_ = 0;
     std::int32_t rightDone_ = 0;  // as far as the right-hand column was last seen finished
     // The candidates of the current segment in the order the sweep meets them (farthest
     // first, so the take values never fall), and the prefix sums of their take calls.
@@ -192,73 +179,15 @@ std::pair<mpz_class, std::int16_t> Sweep<Count>::run(ComputationControl* control
     Column& beyond = column(b_ + 1);
     std::fill(beyond.length.begin(), beyond.length.end(), std::int16_t{0});
     for (auto& n : beyond.nested) n = 0;
-    beyond.done.store(1);
-    beyond.column.store(b_ + 1, std::memory_order_release);
+    beyond.progress.begin(b_ + 1, 0);
 
-    Worker leader(*this), follower(*this);
-    // A second thread pays off only where the columns are long enough to overlap.
-    if (b_ >= 2 && a_ >= 256 && std::thread::hardware_concurrency() > 1) {
-        std::exception_ptr failures[2];
-        auto work = [&](std::int32_t firstColumn, Worker& worker, std::exception_ptr& failure) {
-            try {
-                sweepColumns(firstColumn, 2, worker, control);
-            } catch (...) {
-                failure = std::current_exception();
-                stop_.store(true);
-            }
-        };
-        std::thread second(work, b_ - 1, std::ref(follower), std::ref(failures[1]));
-        work(b_, leader, failures[0]);
-        second.join();
-        // The failure that stopped the sweep, not the partner's reaction to it.
-        for (const std::exception_ptr& failure : failures) {
-            if (!failure) continue;
-            try {
-                std::rethrow_exception(failure);
-            } catch (const PartnerStopped&) {
-            }
-        }
-    } else {
-        sweepColumns(b_, 1, leader, control);
-    }
-    Count nested = leader.counted();
-    addTo(nested, follower.counted());
+    Worker workers[2] = {Worker(*this), Worker(*this)};
+    sweep::ColumnPipeline pipeline(b_, a_, control);
+    pipeline_ = &pipeline;
+    pipeline.run([&](std::int32_t j, int worker) { workers[worker].sweep(j, column(j), column(j + 1)); });
+    Count nested = workers[0].counted();
+    addTo(nested, workers[1].counted());
     return {toExact(nested), firstLength_};
-}
-
-template <class Count>
-void Sweep<Count>::sweepColumns(std::int32_t firstColumn, std::int32_t step, Worker& worker,
-                                ComputationControl* control)
-{
-    for (std::int32_t j = firstColumn; j >= 1; j -= step) {
-        if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
-        if (control) control->throwIfCancelled();
-        worker.sweep(j, column(j), column(j + 1));
-        const std::int32_t done = columnsDone_.fetch_add(1) + 1;
-        if (control) control->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / b_));
-    }
-}
-
-template <class Count>
-void Sweep<Count>::Worker::waitFor(const Column& right, std::int32_t row)
-{
-    // Rows further down the right-hand column are what this row reads.
-    if (rightDone_ <= row) return;
-    for (unsigned spins = 0;; ++spins) {
-        if (right.column.load(std::memory_order_acquire) == column_ + 1) {
-            rightDone_ = right.done.load(std::memory_order_acquire);
-            if (rightDone_ <= row) return;
-        }
-        if (s_.stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
-        // The other thread is a block of rows ahead: usually a short wait.
-        if (spins < 2000) {
-#if defined(__x86_64__) || defined(__i386__)
-            __builtin_ia32_pause();
-#endif
-        } else {
-            std::this_thread::yield();
-        }
-    }
 }
 
 // A new segment of skipped characters begins above row `end`.
@@ -278,10 +207,8 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
     auto nextQuery = queried.begin();
     const char16_t c = s_.second_[static_cast<std::size_t>(j - 1)];
     const auto end = static_cast<std::size_t>(s_.a_) + 1;
-    column_ = j;
     rightDone_ = std::numeric_limits<std::int32_t>::max();
-    out.done.store(s_.a_ + 1);
-    out.column.store(j, std::memory_order_release);
+    out.progress.begin(j, s_.a_);
     out.length[end] = 0;
     out.nested[end] = 0;
     takeValue_.clear();
@@ -290,7 +217,7 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
     std::int32_t nearest = 0;  // the nearest occurrence of c after i; 0: none
 
     for (std::int32_t i = s_.a_; i >= 1; --i) {
-        waitFor(right, i);
+        s_.pipeline_->waitFor(right.progress, j, i, rightDone_);
         const auto at = static_cast<std::size_t>(i);
         Count& result = out.nested[at];
         if (s_.first_[at - 1] == c) {
@@ -342,7 +269,7 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
             if (s_.each_) (*s_.each_)[nextQuery->second] = toExact(result);
             ++nextQuery;
         }
-        if (i % kRowsPerStep == 0 || i == 1) out.done.store(i, std::memory_order_release);
+        if (sweep::ColumnProgress::publishesAt(i)) out.progress.publish(i);
     }
     if (j == 1) s_.firstLength_ = out.length[1];
 }

@@ -1,0 +1,69 @@
+#pragma once
+// How the column sweeps share the work between two threads: one takes every other column,
+// a block of rows behind the column to its right. Each column publishes how far down it
+// is finished; the column to its left waits for the rows it reads.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "engine/base/computation_control.h"
+
+namespace velmora::sweep {
+
+// Progress is published, and waited for, in blocks of rows: a row at a time would keep
+// the two threads trading one cache line.
+inline constexpr std::int32_t kRowsPerStep = 64;
+
+// The other thread has failed or been cancelled.
+struct PartnerStopped {};
+
+// Which column a buffer holds now, and from which row on it is final.
+struct ColumnProgress {
+    alignas(64) std::atomic<std::int32_t> column{0};
+    std::atomic<std::int32_t> done{0};
+
+    // Column j starts: nothing of it is final yet.
+    void begin(std::int32_t j, std::int32_t rows)
+    {
+        done.store(rows + 1);
+        column.store(j, std::memory_order_release);
+    }
+    // Rows from `row` to the end are final.
+    void publish(std::int32_t row) { done.store(row, std::memory_order_release); }
+    // Whether row i should be published now.
+    static bool publishesAt(std::int32_t i) { return i % kRowsPerStep == 0 || i == 1; }
+};
+
+class ColumnPipeline {
+public:
+    // Columns `columns` down to 1 of a sweep over `rows` rows.
+    ColumnPipeline(std::int32_t columns, std::int32_t rows, ComputationControl* control)
+        : columns_(columns),
+          rows_(rows),
+          control_(control)
+    {
+    }
+
+    // Whether a second thread pays off: only where the columns are long enough to overlap.
+    bool usesTwoThreads() const;
+
+    // Calls sweepColumn(j, worker) for every column from the last to the first, worker 0
+    // or 1 being the thread's own state. Rethrows the failure that stopped the sweep.
+    void run(const std::function<void(std::int32_t j, int worker)>& sweepColumn);
+
+    // Waits until `right` (column `column` + 1) is final from `row` on; `seenDone` is how
+    // far it was last seen finished, so that most rows need no look at the other thread.
+    void waitFor(const ColumnProgress& right, std::int32_t column, std::int32_t row, std::int32_t& seenDone) const;
+
+private:
+    void sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
+                      const std::function<void(std::int32_t, int)>& sweepColumn);
+
+    std::int32_t columns_, rows_;
+    ComputationControl* control_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::int32_t> columnsDone_{0};
+};
+
+}  // namespace velmora::sweep
