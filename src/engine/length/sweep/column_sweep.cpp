@@ -8,6 +8,8 @@
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
 #include "engine/length/sweep/column_pipeline.h"
+#include "engine/length/sweep/limb_sweep.h"
+#include "engine/length/sweep/queried_pairs.h"
 
 namespace velmora {
 namespace {
@@ -67,8 +69,7 @@ inline mpz_class toExact(Wide value)
     return exact + toMpz(static_cast<std::uint64_t>(value));
 }
 
-// Per column, the rows to count, bottom first, each with the index of its pair.
-using Queries = std::vector<std::vector<std::pair<std::int32_t, std::size_t>>>;
+using Queries = sweep::QueriedPairs;
 
 // One sweep over all the columns with one count type.
 template <class Count>
@@ -358,7 +359,7 @@ mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl*
             queries[static_cast<std::size_t>(pair.j)].emplace_back(pair.i, k);
     }
     for (auto& rows : queries) std::sort(rows.begin(), rows.end(), std::greater<>());
-    usedExactIntegers_ = arithmetic_ == Arithmetic::ExactIntegers;
+    usedExactIntegers_ = arithmetic_ != Arithmetic::MachineWordsFirst;
     std::pair<mpz_class, std::int16_t> outcome{0, 0};
     if (a > 0 && b > 0) {
         if (!usedExactIntegers_) {
@@ -368,7 +369,10 @@ mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl*
                 usedExactIntegers_ = true;
             }
         }
-        if (usedExactIntegers_) outcome = Sweep<mpz_class>(first_, second_, queries, each).run(control);
+        if (arithmetic_ == Arithmetic::GmpIntegers)
+            outcome = Sweep<mpz_class>(first_, second_, queries, each).run(control);
+        else if (usedExactIntegers_)
+            outcome = sweep::sweepInLimbs(first_, second_, queries, each, control);
     }
     if (firstLength) *firstLength = outcome.second;
     return total + outcome.first;

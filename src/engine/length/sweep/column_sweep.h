@@ -15,7 +15,8 @@
 // rejected candidates' calls is kept up to date as the stack changes.
 //
 // The counts are held in machine words while every pair's count fits in 64 bits, and in
-// GMP integers from the first pair that does not (the sweep then starts again).
+// GMP limb arrays from the first pair that does not (the sweep then starts again; see
+// limb_sweep.h).
 
 #include <cstdint>
 #include <gmpxx.h>
@@ -30,8 +31,9 @@ namespace velmora {
 class ColumnSweep {
 public:
     enum class Arithmetic {
-        MachineWordsFirst,  // 64-bit counts, GMP integers only once a count needs them
-        ExactIntegers,      // GMP integers throughout
+        MachineWordsFirst,  // 64-bit counts, limb arrays only once a count needs them
+        LimbArrays,         // GMP limb arrays laid end to end per column, throughout
+        GmpIntegers,        // one GMP integer per value throughout: the plain form the others are checked against
     };
 
     // The texts must outlive this object; each at most 32,766 characters.
@@ -58,7 +60,7 @@ public:
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
 
-    // Whether the last countCalls needed GMP integers.
+    // Whether the last countCalls needed numbers past 64 bits.
     bool usedExactIntegers() const { return usedExactIntegers_; }
 
 private:

@@ -159,7 +159,7 @@ TEST_P(SweepArithmetic, MachineWordsAndExactIntegersAgree)
 {
     const ArithmeticCase& c = GetParam();
     const std::vector<ColumnSweep::Pair> pairs = {{1, 1}, {2, 1}, {1, 3}, {1, 1}};
-    ColumnSweep words(c.first, c.second), exact(c.first, c.second, ColumnSweep::Arithmetic::ExactIntegers);
+    ColumnSweep words(c.first, c.second), exact(c.first, c.second, ColumnSweep::Arithmetic::GmpIntegers);
     std::int16_t wordsLength = 0, exactLength = 0;
     const mpz_class wordsCount = words.countCalls(pairs, nullptr, &wordsLength);
     EXPECT_EQ(wordsCount, exact.countCalls(pairs, nullptr, &exactLength));

@@ -1,0 +1,49 @@
+#include "engine/length/sweep/limb_column.h"
+
+#include <algorithm>
+
+namespace velmora::sweep {
+namespace {
+
+// A chunk holds at least this many limbs (4 MiB), so that small counts share one.
+constexpr std::size_t kSmallestChunk = std::size_t{1} << 19;
+
+}  // namespace
+
+mp_limb_t* LimbColumn::reserve(mp_size_t bound)
+{
+    const auto need = static_cast<std::size_t>(bound);
+    while (chunk_ < chunks_.size() && chunks_[chunk_].size - used_ < need) {
+        ++chunk_;
+        used_ = 0;
+    }
+    if (chunk_ == chunks_.size()) {
+        // Each new chunk is as large as all before it, so a column needs few.
+        std::size_t total = 0;
+        for (const Chunk& chunk : chunks_) total += chunk.size;
+        const std::size_t size = std::max({need, kSmallestChunk, total});
+        chunks_.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
+        used_ = 0;
+    }
+    return chunks_[chunk_].limbs.get() + used_;
+}
+
+void LimbColumn::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
+{
+    while (size > 0 && limbs[size - 1] == 0) --size;
+    values_[row] = {limbs, size};
+    used_ += static_cast<std::size_t>(size);
+}
+
+void LimbColumn::copy(std::size_t row, Limbs value)
+{
+    if (value.size == 0) {
+        setZero(row);
+        return;
+    }
+    mp_limb_t* room = reserve(value.size);
+    mpn_copyi(room, value.limbs, value.size);
+    commit(row, room, value.size);
+}
+
+}  // namespace velmora::sweep

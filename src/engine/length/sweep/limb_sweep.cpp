@@ -1,0 +1,389 @@
+#include "engine/length/sweep/limb_sweep.h"
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+#include <memory>
+
+#include "engine/length/sweep/column_pipeline.h"
+#include "engine/length/sweep/limb_column.h"
+
+namespace velmora::sweep {
+namespace {
+
+Limbs limbsOf(const mpz_class& value)
+{
+    assert(sgn(value) >= 0);
+    return {mpz_limbs_read(value.get_mpz_t()), static_cast<mp_size_t>(mpz_size(value.get_mpz_t()))};
+}
+
+// A read-only GMP integer over a column's limbs, valid while `view` lives.
+mpz_srcptr integerOf(Limbs value, mpz_t view) { return mpz_roinit_n(view, value.limbs, value.size); }
+
+// Numbers that grow a limb at a time get a little more room, so that they seldom move.
+void makeRoom(mpz_class& value, mp_size_t limbs)
+{
+    if (static_cast<mp_size_t>(value.get_mpz_t()->_mp_alloc) >= limbs) return;
+    mpz_realloc2(value.get_mpz_t(), static_cast<mp_bitcnt_t>(limbs + limbs / 8 + 2) * GMP_NUMB_BITS);
+}
+
+// dest (room for max(a, b) + 1 limbs) = a + b; returns the size of the sum.
+mp_size_t addLimbs(mp_limb_t* dest, Limbs a, Limbs b)
+{
+    if (a.size < b.size) std::swap(a, b);
+    if (b.size == 0) {
+        if (a.size > 0) mpn_copyi(dest, a.limbs, a.size);
+        return a.size;
+    }
+    const mp_limb_t carry = mpn_add(dest, a.limbs, a.size, b.limbs, b.size);
+    dest[a.size] = carry;
+    return a.size + (carry != 0 ? 1 : 0);
+}
+
+// dest, of `size` limbs with room for max(size, s) + 1, grows by s * factor; returns its size.
+mp_size_t addMultiple(mp_limb_t* dest, mp_size_t size, Limbs s, mp_limb_t factor)
+{
+    if (s.size == 0 || factor == 0) return size;
+    if (size < s.size) {
+        std::fill(dest + size, dest + s.size, mp_limb_t{0});
+        size = s.size;
+    }
+    mp_limb_t carry =
+        factor == 1 ? mpn_add_n(dest, dest, s.limbs, s.size) : mpn_addmul_1(dest, s.limbs, s.size, factor);
+    if (size > s.size) carry = mpn_add_1(dest + s.size, dest + s.size, size - s.size, carry);
+    if (carry != 0) dest[size++] = carry;
+    return size;
+}
+
+// dest, of `size` limbs with room for one more, grows by a small number.
+mp_size_t addSmall(mp_limb_t* dest, mp_size_t size, mp_limb_t small)
+{
+    if (size == 0) {
+        dest[0] = small;
+        return small != 0 ? 1 : 0;
+    }
+    if (mpn_add_1(dest, dest, size, small) != 0) dest[size++] = 1;
+    return size;
+}
+
+class LimbSweep {
+public:
+    LimbSweep(std::u16string_view first, std::u16string_view second, const QueriedPairs& queries,
+              std::vector<mpz_class>* each)
+        : first_(first),
+          second_(second),
+          a_(static_cast<std::int32_t>(first.size())),
+          b_(static_cast<std::int32_t>(second.size())),
+          queries_(queries),
+          each_(each),
+          skipValue_(static_cast<std::size_t>(a_) + 2, -1),
+          skipCalls_(static_cast<std::size_t>(a_) + 2)
+    {
+        for (auto& column : columns_) column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2);
+    }
+
+    std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
+
+private:
+    class Worker;
+    LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j % 3)]; }
+
+    std::u16string_view first_, second_;
+    std::int32_t a_, b_;
+    const QueriedPairs& queries_;
+    std::vector<mpz_class>* each_;
+    std::unique_ptr<LimbColumn> columns_[3];  // three in flight: j + 1, j, j - 1
+    // Per position q of the first text: the skip value of first[q] matched with its
+    // partner at or after the column being swept (-1 without one), and the invocations of
+    // that call.
+    std::vector<std::int16_t> skipValue_;
+    std::vector<mpz_class> skipCalls_;
+    ColumnPipeline* pipeline_ = nullptr;
+    std::int16_t firstLength_ = 0;
+};
+
+// The working state of one thread: the candidates of the column so far, the skipped
+// characters of the current segment and the stack of running maxima of their skip values.
+class LimbSweep::Worker {
+public:
+    explicit Worker(LimbSweep& sweep) : s_(sweep)
+    {
+        const auto rows = static_cast<std::size_t>(s_.a_) + 2;
+        takeValue_.reserve(rows);
+        takeCallsBefore_.resize(rows);
+        suffixFrom_.resize(rows);
+        stack_.resize(rows);
+    }
+
+    void sweep(std::int32_t j, LimbColumn& out, LimbColumn& right);
+    const mpz_class& counted() const { return counted_; }
+
+private:
+    struct StackEntry {
+        std::int32_t position = 0;
+        std::int16_t skipValue = 0;
+        std::int32_t candidatesBelow = 0;  // candidates rejected here or nearer: [0, this)
+        mpz_class weight;                  // this entry's share of the rejected candidates' calls
+    };
+
+    void resetSegment(std::int32_t end);
+    void pushSkipped(std::int32_t i);
+    void weigh(StackEntry& entry, std::int32_t candidatesFrom);
+    void bringWeightsUpToDate();
+    // The skip calls of the segment's skipped characters from q to its end.
+    const mpz_class& suffixFrom(std::int32_t q);
+    // The take calls of all the column's candidates so far.
+    const mpz_class& takeCalls() const { return takeCallsBefore_[takeValue_.size()]; }
+    mp_limb_t candidates() const { return static_cast<mp_limb_t>(takeValue_.size()); }
+
+    void match(std::int32_t i, LimbColumn& out, const LimbColumn& right);
+    void accept(std::int32_t i, std::int32_t nearest, LimbColumn& out);
+    void rejectAtFirst(std::int32_t i, LimbColumn& out, const LimbColumn& right);
+    void reject(std::int32_t i, LimbColumn& out, const LimbColumn& right);
+
+    LimbSweep& s_;
+    mpz_class counted_;
+    std::int32_t rightDone_ = 0;
+    // The candidates in the order the sweep meets them (farthest first, so the take values
+    // never fall), and the prefix sums of their take calls.
+    std::vector<std::int16_t> takeValue_;
+    std::vector<mpz_class> takeCallsBefore_;
+    // suffixFrom_[q], valid from suffixValidFrom_ to the segment's end.
+    std::vector<mpz_class> suffixFrom_;
+    std::int32_t segmentEnd_ = 0, segmentTop_ = 0, suffixValidFrom_ = 0;
+    std::vector<StackEntry> stack_;  // bottom first: entry 0 holds the largest skip value
+    std::size_t stackSize_ = 0;
+    mpz_class weights_, scratch_;
+    bool weightsUpToDate_ = false;  // the entries' weights and their sum
+};
+
+std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
+{
+    // Column b + 1 is the empty remainder: all zeros, all finished.
+    LimbColumn& beyond = column(b_ + 1);
+    for (std::size_t i = 0; i < beyond.length.size(); ++i) {
+        beyond.length[i] = 0;
+        beyond.setZero(i);
+    }
+    beyond.progress.begin(b_ + 1, 0);
+
+    Worker workers[2] = {Worker(*this), Worker(*this)};
+    ColumnPipeline pipeline(b_, a_, control);
+    pipeline_ = &pipeline;
+    pipeline.run([&](std::int32_t j, int worker) { workers[worker].sweep(j, column(j), column(j + 1)); });
+    return {workers[0].counted() + workers[1].counted(), firstLength_};
+}
+
+void LimbSweep::Worker::sweep(std::int32_t j, LimbColumn& out, LimbColumn& right)
+{
+    const auto& queried = s_.queries_[static_cast<std::size_t>(j)];
+    auto nextQuery = queried.begin();
+    const char16_t c = s_.second_[static_cast<std::size_t>(j - 1)];
+    const auto end = static_cast<std::size_t>(s_.a_) + 1;
+    rightDone_ = std::numeric_limits<std::int32_t>::max();
+    out.clear();
+    out.progress.begin(j, s_.a_);
+    out.length[end] = 0;
+    out.setZero(end);
+    takeValue_.clear();
+    takeCallsBefore_[0] = 0;
+    resetSegment(s_.a_ + 1);
+    std::int32_t nearest = 0;  // the nearest occurrence of c after i; 0: none
+
+    for (std::int32_t i = s_.a_; i >= 1; --i) {
+        s_.pipeline_->waitFor(right.progress, j, i, rightDone_);
+        const auto at = static_cast<std::size_t>(i);
+        if (s_.first_[at - 1] == c) {
+            match(i, out, right);
+            nearest = i;
+        } else if (nearest == 0) {  // c does not occur later: passed over without a call
+            out.length[at] = right.length[at];
+            out.copy(at, right[at]);
+        } else {
+            pushSkipped(i);
+            if (stack_[0].skipValue <= takeValue_.back()) {
+                out.length[at] = static_cast<std::int16_t>(right.length[static_cast<std::size_t>(nearest) + 1] + 1);
+                accept(i, nearest, out);
+            } else {
+                out.length[at] = right.length[at];
+                if (stack_[stackSize_ - 1].candidatesBelow == static_cast<std::int32_t>(takeValue_.size()))
+                    rejectAtFirst(i, out, right);
+                else
+                    reject(i, out, right);
+            }
+        }
+        while (nextQuery != queried.end() && nextQuery->first == i) {
+            mpz_t view;
+            mpz_srcptr result = integerOf(out[at], view);
+            mpz_add(counted_.get_mpz_t(), counted_.get_mpz_t(), result);
+            // The two threads fill different pairs' entries.
+            if (s_.each_) mpz_set((*s_.each_)[nextQuery->second].get_mpz_t(), result);
+            ++nextQuery;
+        }
+        if (ColumnProgress::publishesAt(i)) {
+            // The thread to the left may overwrite the skip calls of the rows it is given.
+            suffixFrom(segmentTop_);
+            out.progress.publish(i);
+        }
+    }
+    if (j == 1) s_.firstLength_ = out.length[1];
+}
+
+// A match: the scan goes on at (i + 1, j + 1). For the positions above, i is the nearest
+// candidate, and a new segment of skipped characters begins.
+void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn& right)
+{
+    const auto at = static_cast<std::size_t>(i);
+    out.length[at] = static_cast<std::int16_t>(right.length[at + 1] + 1);
+    out.copy(at, right[at + 1]);
+    mpz_t view;
+    mpz_srcptr nested = integerOf(out[at], view);
+    takeValue_.push_back(out.length[at]);
+    mpz_class& sum = takeCallsBefore_[takeValue_.size()];
+    makeRoom(sum, out[at].size + 2);
+    mpz_add(sum.get_mpz_t(), takeCallsBefore_[takeValue_.size() - 1].get_mpz_t(), nested);
+    mpz_add_ui(sum.get_mpz_t(), sum.get_mpz_t(), 1);
+    // From now on first[i]'s partner is this column's character.
+    s_.skipValue_[at] = out.length[at];
+    makeRoom(s_.skipCalls_[at], out[at].size + 1);
+    mpz_add_ui(s_.skipCalls_[at].get_mpz_t(), nested, 1);
+    resetSegment(i);
+}
+
+// Accepted: the row below (the candidate itself, or an accepted row) plus one take call
+// and this character's skip calls.
+void LimbSweep::Worker::accept(std::int32_t i, std::int32_t nearest, LimbColumn& out)
+{
+    const auto at = static_cast<std::size_t>(i);
+    const Limbs below = out[at + 1], take = out[static_cast<std::size_t>(nearest)];
+    const Limbs skip = limbsOf(s_.skipCalls_[at]);
+    mp_limb_t* sum = out.reserve(std::max({below.size, take.size, skip.size}) + 3);
+    mp_size_t size = addLimbs(sum, below, take);
+    size = addMultiple(sum, size, skip, 1);
+    out.commit(at, sum, addSmall(sum, size, 1));
+}
+
+// Every candidate rejected at the first skipped character: one take call and one skip
+// call each, then c is passed over.
+void LimbSweep::Worker::rejectAtFirst(std::int32_t i, LimbColumn& out, const LimbColumn& right)
+{
+    const auto at = static_cast<std::size_t>(i);
+    const Limbs passed = right[at], takes = limbsOf(takeCalls()), skip = limbsOf(s_.skipCalls_[at]);
+    mp_limb_t* sum = out.reserve(std::max({passed.size, takes.size, skip.size}) + 3);
+    const mp_size_t size = addLimbs(sum, passed, takes);
+    out.commit(at, sum, addMultiple(sum, size, skip, candidates()));
+}
+
+// Every candidate rejected, each at the first skipped character that beats it; then c is
+// passed over.
+void LimbSweep::Worker::reject(std::int32_t i, LimbColumn& out, const LimbColumn& right)
+{
+    const auto at = static_cast<std::size_t>(i);
+    bringWeightsUpToDate();
+    scratch_ = weights_;
+    mpz_submul_ui(scratch_.get_mpz_t(), takeCalls().get_mpz_t(), static_cast<unsigned long>(i));
+    mpz_addmul_ui(scratch_.get_mpz_t(), suffixFrom(i).get_mpz_t(), static_cast<unsigned long>(candidates()));
+    const Limbs passed = right[at], rejected = limbsOf(scratch_);
+    mp_limb_t* sum = out.reserve(std::max(passed.size, rejected.size) + 1);
+    out.commit(at, sum, addLimbs(sum, passed, rejected));
+}
+
+// A new segment of skipped characters begins above row `end`.
+void LimbSweep::Worker::resetSegment(std::int32_t end)
+{
+    stackSize_ = 0;
+    segmentEnd_ = segmentTop_ = suffixValidFrom_ = end;
+    suffixFrom_[static_cast<std::size_t>(end)] = 0;
+    weightsUpToDate_ = false;
+}
+
+const mpz_class& LimbSweep::Worker::suffixFrom(std::int32_t q)
+{
+    while (suffixValidFrom_ > q) {
+        const auto at = static_cast<std::size_t>(--suffixValidFrom_);
+        const mpz_class& skip = s_.skipCalls_[at];
+        makeRoom(suffixFrom_[at], static_cast<mp_size_t>(
+                                      std::max(mpz_size(skip.get_mpz_t()), mpz_size(suffixFrom_[at + 1].get_mpz_t()))) +
+                                      1);
+        mpz_add(suffixFrom_[at].get_mpz_t(), suffixFrom_[at + 1].get_mpz_t(), skip.get_mpz_t());
+    }
+    return suffixFrom_[static_cast<std::size_t>(q)];
+}
+
+// Adds first[i] to the skipped characters of the segment, keeping the stack of running
+// maxima of the skip values (strictly rising from top to bottom), and the weights too if
+// they are up to date.
+void LimbSweep::Worker::pushSkipped(std::int32_t i)
+{
+    const std::int16_t value = s_.skipValue_[static_cast<std::size_t>(i)];
+    std::int32_t movedFrom = 0;  // the popped entries' candidates all move to the new one
+    while (stackSize_ > 0 && stack_[stackSize_ - 1].skipValue <= value) {
+        if (weightsUpToDate_) weights_ -= stack_[stackSize_ - 1].weight;
+        movedFrom = stack_[stackSize_ - 1].candidatesBelow;
+        --stackSize_;
+    }
+    StackEntry& entry = stack_[stackSize_];
+    entry.position = i;
+    entry.skipValue = value;
+    // Mostly the skip value beats every take value: the nearest candidate holds the largest.
+    entry.candidatesBelow =
+        value > takeValue_.back()
+            ? static_cast<std::int32_t>(takeValue_.size())
+            : static_cast<std::int32_t>(std::lower_bound(takeValue_.begin(), takeValue_.end(), value) -
+                                        takeValue_.begin());
+    segmentTop_ = i;
+    ++stackSize_;
+    // Rejected at the first character, the row needs no weights; they are redone if needed.
+    if (entry.candidatesBelow == static_cast<std::int32_t>(takeValue_.size())) weightsUpToDate_ = false;
+    if (!weightsUpToDate_) return;
+    weigh(entry, 0);
+    // The entry beneath now starts where this one ends; unless it gave some up, it keeps its weight.
+    if (stackSize_ >= 2 && entry.candidatesBelow > movedFrom) {
+        StackEntry& beneath = stack_[stackSize_ - 2];
+        weights_ -= beneath.weight;
+        weigh(beneath, entry.candidatesBelow);
+    }
+}
+
+// The calls of the candidates rejected at this entry, less the part that depends on the
+// scan's start i: sum over them of (position + 1) * take calls - skip calls after it.
+void LimbSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
+{
+    const auto from = static_cast<std::size_t>(candidatesFrom);
+    const auto to = static_cast<std::size_t>(std::max(entry.candidatesBelow, candidatesFrom));
+    if (to == from) {
+        entry.weight = 0;
+        return;
+    }
+    const auto factor = static_cast<unsigned long>(entry.position) + 1;
+    if (from != 0) {
+        mpz_sub(scratch_.get_mpz_t(), takeCallsBefore_[to].get_mpz_t(), takeCallsBefore_[from].get_mpz_t());
+        mpz_mul_ui(entry.weight.get_mpz_t(), scratch_.get_mpz_t(), factor);
+    } else {
+        mpz_mul_ui(entry.weight.get_mpz_t(), takeCallsBefore_[to].get_mpz_t(), factor);
+    }
+    mpz_submul_ui(entry.weight.get_mpz_t(), suffixFrom(entry.position + 1).get_mpz_t(),
+                  static_cast<unsigned long>(to - from));
+    weights_ += entry.weight;
+}
+
+// Weighs every entry of the stack again, top first.
+void LimbSweep::Worker::bringWeightsUpToDate()
+{
+    if (weightsUpToDate_) return;
+    weights_ = 0;
+    for (std::size_t k = stackSize_; k-- > 0;)
+        weigh(stack_[k], k + 1 == stackSize_ ? 0 : stack_[k + 1].candidatesBelow);
+    weightsUpToDate_ = true;
+}
+
+}  // namespace
+
+std::pair<mpz_class, std::int16_t> sweepInLimbs(std::u16string_view first, std::u16string_view second,
+                                                const QueriedPairs& queries, std::vector<mpz_class>* each,
+                                                ComputationControl* control)
+{
+    return LimbSweep(first, second, queries, each).run(control);
+}
+
+}  // namespace velmora::sweep

@@ -1,0 +1,96 @@
+// The sweep on limb arrays against the same sweep on one GMP integer per value: every
+// queried pair's count and the length, on pairs whose counts pass 64 bits early, late or
+// never, and on shapes that drive each kind of row (matches, accepted rows, rejections at
+// the first skipped character and deeper, long segments across the rows one thread hands
+// to the other).
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/row_name.h"
+#include "engine/length/sweep/column_sweep.h"
+#include "engine/test_texts.h"
+
+namespace velmora {
+namespace {
+
+using velmora::test::PrintTo;  // rows print as their names
+
+struct LimbCase {
+    const char* name;
+    std::u16string (*make)(std::mt19937& random, bool second);
+};
+
+std::u16string letters(std::mt19937& random, unsigned count, std::size_t length)
+{
+    return test::randomRuns(random, u'a', count, length);
+}
+
+// Every pair in a grid over the table, with the corners and a pair listed twice.
+std::vector<ColumnSweep::Pair> gridOver(std::size_t a, std::size_t b)
+{
+    std::vector<ColumnSweep::Pair> pairs = {{1, 1}, {1, 1}};
+    const auto stepA = static_cast<std::int32_t>(std::max<std::size_t>(1, a / 7));
+    const auto stepB = static_cast<std::int32_t>(std::max<std::size_t>(1, b / 5));
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(a) + 1; i += stepA)
+        for (std::int32_t j = 1; j <= static_cast<std::int32_t>(b) + 1; j += stepB) pairs.push_back({i, j});
+    pairs.push_back({static_cast<std::int32_t>(a), static_cast<std::int32_t>(b)});
+    return pairs;
+}
+
+class LimbSweep : public testing::TestWithParam<LimbCase> {};
+
+TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
+{
+    std::mt19937 random(2026);
+    for (int round = 0; round < 2; ++round) {
+        const std::u16string first = GetParam().make(random, false), second = GetParam().make(random, true);
+        const auto pairs = gridOver(first.size(), second.size());
+        for (const auto arithmetic :
+             {ColumnSweep::Arithmetic::LimbArrays, ColumnSweep::Arithmetic::MachineWordsFirst}) {
+            ColumnSweep limbs(first, second, arithmetic), plain(first, second, ColumnSweep::Arithmetic::GmpIntegers);
+            ASSERT_EQ(limbs.countEach(pairs), plain.countEach(pairs)) << "round " << round;
+            std::int16_t limbLength = -1, plainLength = -2;
+            ASSERT_EQ(limbs.countCalls(pairs, nullptr, &limbLength), plain.countCalls(pairs, nullptr, &plainLength));
+            ASSERT_EQ(limbLength, plainLength);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, LimbSweep,
+    testing::Values(
+        // Counts pass 64 bits within the first few dozen columns swept.
+        LimbCase{"FourLettersPastSixtyFourBitsEarly", [](auto& r, bool) { return letters(r, 4, 200 + r() % 1300); }},
+        LimbCase{"TwoLettersEveryRejectionAtTheFirstCharacter",
+                 [](auto& r, bool) { return letters(r, 2, 200 + r() % 1000); }},
+        // Many candidates rejected deeper in the segment: the stack's weights are needed.
+        LimbCase{"TwentySixLettersRejectedDeeper", [](auto& r, bool) { return letters(r, 26, 300 + r() % 1500); }},
+        // Counts pass 64 bits only in the last columns swept.
+        LimbCase{"PastSixtyFourBitsOnlyAtTheEnd", [](auto& r, bool) { return letters(r, 8, 75); }},
+        // Counts that never need more than a word, still swept in limbs.
+        LimbCase{"NeverPastSixtyFourBits",
+                 [](auto&, bool second) { return test::repeated(second ? u"cab" : u"abc", 400); }},
+        // A letter that is rare in both texts opens segments of hundreds of rows, which
+        // straddle the blocks of rows one thread hands to the other.
+        LimbCase{"LongSegmentsAcrossHandedRows",
+                 [](auto& r, bool) {
+                     std::u16string text = letters(r, 3, 1200);
+                     for (std::size_t k = r() % 300; k < text.size(); k += 250 + r() % 200) text[k] = u'z';
+                     return text;
+                 }},
+        // A text against itself with a few edits: long diagonals of matches.
+        LimbCase{"EditedCopy",
+                 [](auto& r, bool second) {
+                     static std::u16string original;
+                     if (!second) original = letters(r, 4, 1000);
+                     std::u16string text = original;
+                     if (second)
+                         for (int edit = 0; edit < 6; ++edit) text[r() % text.size()] = u'a' + r() % 4;
+                     return text;
+                 }}),
+    test::RowName());
+
+}  // namespace
+}  // namespace velmora
