@@ -10,7 +10,7 @@ constexpr std::size_t kSmallestChunk = std::size_t{1} << 19;
 
 }  // namespace
 
-mp_limb_t* LimbColumn::reserve(mp_size_t bound)
+mp_limb_t* LimbStore::reserve(mp_size_t bound)
 {
     const auto need = static_cast<std::size_t>(bound);
     while (chunk_ < chunks_.size() && chunks_[chunk_].size - used_ < need) {
@@ -28,14 +28,15 @@ mp_limb_t* LimbColumn::reserve(mp_size_t bound)
     return chunks_[chunk_].limbs.get() + used_;
 }
 
-void LimbColumn::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
+void LimbStore::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
 {
     while (size > 0 && limbs[size - 1] == 0) --size;
     values_[row] = {limbs, size};
+    owned_[row] = true;
     used_ += static_cast<std::size_t>(size);
 }
 
-void LimbColumn::copy(std::size_t row, Limbs value)
+void LimbStore::copy(std::size_t row, Limbs value)
 {
     if (value.size == 0) {
         setZero(row);
@@ -44,6 +45,16 @@ void LimbColumn::copy(std::size_t row, Limbs value)
     mp_limb_t* room = reserve(value.size);
     mpn_copyi(room, value.limbs, value.size);
     commit(row, room, value.size);
+}
+
+void LimbStore::share(std::size_t row, const LimbStore& from, std::size_t fromRow)
+{
+    if (from.owned_[fromRow]) {
+        values_[row] = from.values_[fromRow];
+        owned_[row] = false;
+    } else {
+        copy(row, from.values_[fromRow]);
+    }
 }
 
 }  // namespace velmora::sweep

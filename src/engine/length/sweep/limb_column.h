@@ -1,8 +1,8 @@
 #pragma once
-// One column of a limb sweep: per row the length and the count, the counts as GMP limb
-// arrays laid end to end in large chunks. A column is written once, from its last row
-// up, and cleared for reuse without giving its memory back, so a sweep allocates only
-// while its numbers grow.
+// Numbers of a limb sweep stored by index as GMP limb arrays laid end to end in large
+// chunks: one column's counts by row, or one column's prefix sums. A store is written
+// once, in order, and cleared for reuse without giving its memory back, so a sweep
+// allocates only while its numbers grow.
 
 #include <cstdint>
 #include <gmp.h>
@@ -19,12 +19,9 @@ struct Limbs {
     mp_size_t size = 0;
 };
 
-class LimbColumn {
+class LimbStore {
 public:
-    explicit LimbColumn(std::size_t rows) : length(rows), values_(rows) {}
-
-    std::vector<std::int16_t> length;
-    ColumnProgress progress;
+    explicit LimbStore(std::size_t rows) : values_(rows), owned_(rows) {}
 
     Limbs operator[](std::size_t row) const { return values_[row]; }
 
@@ -38,8 +35,17 @@ public:
     mp_limb_t* reserve(mp_size_t bound);
     // The value just built in the reserved room becomes row `row`'s.
     void commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size);
-    void setZero(std::size_t row) { values_[row] = {}; }
+    void setZero(std::size_t row)
+    {
+        values_[row] = {};
+        owned_[row] = true;
+    }
     void copy(std::size_t row, Limbs value);
+    // Row `row` takes the value of `from`'s row `fromRow`: the very limbs where that column
+    // holds them itself, a copy where it holds another column's. So a value lives at most
+    // one column to the right of its row's column, which must outlive the readers of this
+    // one (a ring of four columns with two threads: see limb_sweep.cpp).
+    void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
 
 private:
     struct Chunk {
@@ -48,8 +54,18 @@ private:
     };
 
     std::vector<Limbs> values_;
+    std::vector<bool> owned_;  // whether a row's limbs are in this column's chunks
     std::vector<Chunk> chunks_;
     std::size_t chunk_ = 0, used_ = 0;
+};
+
+// One column of a limb sweep: per row the length and the count, and how far down the
+// column is final.
+struct LimbColumn : LimbStore {
+    explicit LimbColumn(std::size_t rows) : LimbStore(rows), length(rows) {}
+
+    std::vector<std::int16_t> length;
+    ColumnProgress progress;
 };
 
 }  // namespace velmora::sweep

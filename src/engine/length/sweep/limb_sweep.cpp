@@ -86,13 +86,15 @@ public:
 
 private:
     class Worker;
-    LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j % 3)]; }
+    LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j % 4)]; }
 
     std::u16string_view first_, second_;
     std::int32_t a_, b_;
     const QueriedPairs& queries_;
     std::vector<mpz_class>* each_;
-    std::unique_ptr<LimbColumn> columns_[3];  // three in flight: j + 1, j, j - 1
+    // Four in flight: j - 1 reads j, whose matches may share the limbs of j + 1, which j - 2
+    // must not overwrite meanwhile.
+    std::unique_ptr<LimbColumn> columns_[4];
     // Per position q of the first text: the skip value of first[q] matched with its
     // partner at or after the column being swept (-1 without one), and the invocations of
     // that call.
@@ -106,11 +108,11 @@ private:
 // characters of the current segment and the stack of running maxima of their skip values.
 class LimbSweep::Worker {
 public:
-    explicit Worker(LimbSweep& sweep) : s_(sweep)
+    explicit Worker(LimbSweep& sweep) : s_(sweep), takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2)
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 2;
         takeValue_.reserve(rows);
-        takeCallsBefore_.resize(rows);
+
         suffixFrom_.resize(rows);
         stack_.resize(rows);
     }
@@ -133,7 +135,7 @@ private:
     // The skip calls of the segment's skipped characters from q to its end.
     const mpz_class& suffixFrom(std::int32_t q);
     // The take calls of all the column's candidates so far.
-    const mpz_class& takeCalls() const { return takeCallsBefore_[takeValue_.size()]; }
+    Limbs takeCalls() const { return takeCallsBefore_[takeValue_.size()]; }
     mp_limb_t candidates() const { return static_cast<mp_limb_t>(takeValue_.size()); }
 
     void match(std::int32_t i, LimbColumn& out, const LimbColumn& right);
@@ -147,7 +149,7 @@ private:
     // The candidates in the order the sweep meets them (farthest first, so the take values
     // never fall), and the prefix sums of their take calls.
     std::vector<std::int16_t> takeValue_;
-    std::vector<mpz_class> takeCallsBefore_;
+    LimbStore takeCallsBefore_;
     // suffixFrom_[q], valid from suffixValidFrom_ to the segment's end.
     std::vector<mpz_class> suffixFrom_;
     std::int32_t segmentEnd_ = 0, segmentTop_ = 0, suffixValidFrom_ = 0;
@@ -186,19 +188,28 @@ void LimbSweep::Worker::sweep(std::int32_t j, LimbColumn& out, LimbColumn& right
     out.length[end] = 0;
     out.setZero(end);
     takeValue_.clear();
-    takeCallsBefore_[0] = 0;
+    takeCallsBefore_.clear();
+    takeCallsBefore_.setZero(0);
     resetSegment(s_.a_ + 1);
     std::int32_t nearest = 0;  // the nearest occurrence of c after i; 0: none
 
     for (std::int32_t i = s_.a_; i >= 1; --i) {
         s_.pipeline_->waitFor(right.progress, j, i, rightDone_);
         const auto at = static_cast<std::size_t>(i);
+        // The next row's skip calls lie anywhere on the heap: fetch their start early.
+        if (i > 1) {
+            const mp_limb_t* next = mpz_limbs_read(s_.skipCalls_[at - 1].get_mpz_t());
+            __builtin_prefetch(next);
+            __builtin_prefetch(next + 8);
+            __builtin_prefetch(next + 16);
+            __builtin_prefetch(next + 24);
+        }
         if (s_.first_[at - 1] == c) {
             match(i, out, right);
             nearest = i;
         } else if (nearest == 0) {  // c does not occur later: passed over without a call
             out.length[at] = right.length[at];
-            out.copy(at, right[at]);
+            out.share(at, right, at);
         } else {
             pushSkipped(i);
             if (stack_[0].skipValue <= takeValue_.back()) {
@@ -235,14 +246,13 @@ void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn&
 {
     const auto at = static_cast<std::size_t>(i);
     out.length[at] = static_cast<std::int16_t>(right.length[at + 1] + 1);
-    out.copy(at, right[at + 1]);
-    mpz_t view;
-    mpz_srcptr nested = integerOf(out[at], view);
+    out.share(at, right, at + 1);
+    const Limbs before = takeCalls(), nestedLimbs = out[at];
     takeValue_.push_back(out.length[at]);
-    mpz_class& sum = takeCallsBefore_[takeValue_.size()];
-    makeRoom(sum, out[at].size + 2);
-    mpz_add(sum.get_mpz_t(), takeCallsBefore_[takeValue_.size() - 1].get_mpz_t(), nested);
-    mpz_add_ui(sum.get_mpz_t(), sum.get_mpz_t(), 1);
+    mp_limb_t* sum = takeCallsBefore_.reserve(std::max(before.size, nestedLimbs.size) + 2);
+    takeCallsBefore_.commit(takeValue_.size(), sum, addSmall(sum, addLimbs(sum, before, nestedLimbs), 1));
+    mpz_t view;
+    mpz_srcptr nested = integerOf(nestedLimbs, view);
     // From now on first[i]'s partner is this column's character.
     s_.skipValue_[at] = out.length[at];
     makeRoom(s_.skipCalls_[at], out[at].size + 1);
@@ -268,7 +278,7 @@ void LimbSweep::Worker::accept(std::int32_t i, std::int32_t nearest, LimbColumn&
 void LimbSweep::Worker::rejectAtFirst(std::int32_t i, LimbColumn& out, const LimbColumn& right)
 {
     const auto at = static_cast<std::size_t>(i);
-    const Limbs passed = right[at], takes = limbsOf(takeCalls()), skip = limbsOf(s_.skipCalls_[at]);
+    const Limbs passed = right[at], takes = takeCalls(), skip = limbsOf(s_.skipCalls_[at]);
     mp_limb_t* sum = out.reserve(std::max({passed.size, takes.size, skip.size}) + 3);
     const mp_size_t size = addLimbs(sum, passed, takes);
     out.commit(at, sum, addMultiple(sum, size, skip, candidates()));
@@ -281,7 +291,8 @@ void LimbSweep::Worker::reject(std::int32_t i, LimbColumn& out, const LimbColumn
     const auto at = static_cast<std::size_t>(i);
     bringWeightsUpToDate();
     scratch_ = weights_;
-    mpz_submul_ui(scratch_.get_mpz_t(), takeCalls().get_mpz_t(), static_cast<unsigned long>(i));
+    mpz_t view;
+    mpz_submul_ui(scratch_.get_mpz_t(), integerOf(takeCalls(), view), static_cast<unsigned long>(i));
     mpz_addmul_ui(scratch_.get_mpz_t(), suffixFrom(i).get_mpz_t(), static_cast<unsigned long>(candidates()));
     const Limbs passed = right[at], rejected = limbsOf(scratch_);
     mp_limb_t* sum = out.reserve(std::max(passed.size, rejected.size) + 1);
@@ -356,11 +367,13 @@ void LimbSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
         return;
     }
     const auto factor = static_cast<unsigned long>(entry.position) + 1;
+    mpz_t toView, fromView;
+    mpz_srcptr upTo = integerOf(takeCallsBefore_[to], toView);
     if (from != 0) {
-        mpz_sub(scratch_.get_mpz_t(), takeCallsBefore_[to].get_mpz_t(), takeCallsBefore_[from].get_mpz_t());
+        mpz_sub(scratch_.get_mpz_t(), upTo, integerOf(takeCallsBefore_[from], fromView));
         mpz_mul_ui(entry.weight.get_mpz_t(), scratch_.get_mpz_t(), factor);
     } else {
-        mpz_mul_ui(entry.weight.get_mpz_t(), takeCallsBefore_[to].get_mpz_t(), factor);
+        mpz_mul_ui(entry.weight.get_mpz_t(), upTo, factor);
     }
     mpz_submul_ui(entry.weight.get_mpz_t(), suffixFrom(entry.position + 1).get_mpz_t(),
                   static_cast<unsigned long>(to - from));
