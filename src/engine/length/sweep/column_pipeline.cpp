@@ -1,5 +1,6 @@
 #include "engine/length/sweep/column_pipeline.h"
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -7,25 +8,25 @@ namespace velmora::sweep {
 
 bool ColumnPipeline::usesTwoThreads() const
 {
-    return columns_ >= 2 && rows_ >= 256 && std::thread::hardware_concurrency() > 1;
+    return columns_ > perTurn_ && rows_ >= 256 && std::thread::hardware_concurrency() > 1;
 }
 
 void ColumnPipeline::run(const std::function<void(std::int32_t, int)>& sweepColumn)
 {
     if (!usesTwoThreads()) {
-        sweepColumns(columns_, 1, 0, sweepColumn);
+        sweepColumns(columns_, perTurn_, 0, sweepColumn);
         return;
     }
     std::exception_ptr failures[2];
     auto work = [&](std::int32_t firstColumn, int worker) {
         try {
-            sweepColumns(firstColumn, 2, worker, sweepColumn);
+            sweepColumns(firstColumn, 2 * perTurn_, worker, sweepColumn);
         } catch (...) {
             failures[worker] = std::current_exception();
             stop_.store(true);
         }
     };
-    std::thread second(work, columns_ - 1, 1);
+    std::thread second(work, columns_ - perTurn_, 1);
     work(columns_, 0);
     second.join();
     // The failure that stopped the sweep, not the partner's reaction to it.
@@ -45,7 +46,7 @@ void ColumnPipeline::sweepColumns(std::int32_t firstColumn, std::int32_t step, i
         if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         if (control_) control_->throwIfCancelled();
         sweepColumn(j, worker);
-        const std::int32_t done = columnsDone_.fetch_add(1) + 1;
+        const std::int32_t done = columnsDone_.fetch_add(std::min(perTurn_, j)) + std::min(perTurn_, j);
         if (control_) control_->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / columns_));
     }
 }

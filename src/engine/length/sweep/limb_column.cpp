@@ -18,10 +18,9 @@ mp_limb_t* LimbStore::reserve(mp_size_t bound)
         used_ = 0;
     }
     if (chunk_ == chunks_.size()) {
-        // Each new chunk is as large as all before it, so a column needs few.
-        std::size_t total = 0;
-        for (const Chunk& chunk : chunks_) total += chunk.size;
-        const std::size_t size = std::max({need, kSmallestChunk, total});
+        // Chunks of one size, so that the next column, whose numbers are a little larger,
+        // reuses them with little left over.
+        const std::size_t size = std::max(need, kSmallestChunk);
         chunks_.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
         used_ = 0;
     }
