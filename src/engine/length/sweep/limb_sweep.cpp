@@ -79,7 +79,7 @@ std::int32_t bandFor(std::int32_t a, std::int32_t b)
 class LimbSweep {
 public:
     LimbSweep(std::u16string_view first, std::u16string_view second, const QueriedPairs& queries,
-              std::vector<mpz_class>* each)
+              std::vector<mpz_class>* each, std::int32_t band)
         : first_(first),
           second_(second),
           a_(static_cast<std::int32_t>(first.size())),
@@ -88,7 +88,7 @@ public:
           each_(each),
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2),
-          band_(bandFor(a_, b_)),
+          band_(band > 0 ? band : bandFor(a_, b_)),
           columns_(static_cast<std::size_t>(3 * band_ + 2))
     {
         for (auto& column : columns_) column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2);
@@ -446,9 +446,9 @@ void LimbSweep::Worker::bringWeightsUpToDate()
 
 std::pair<mpz_class, std::int16_t> sweepInLimbs(std::u16string_view first, std::u16string_view second,
                                                 const QueriedPairs& queries, std::vector<mpz_class>* each,
-                                                ComputationControl* control)
+                                                ComputationControl* control, std::int32_t band)
 {
-    return LimbSweep(first, second, queries, each).run(control);
+    return LimbSweep(first, second, queries, each, band).run(control);
 }
 
 }  // namespace velmora::sweep

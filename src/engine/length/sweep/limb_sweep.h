@@ -24,9 +24,10 @@
 namespace velmora::sweep {
 
 // The invocations nested in the queried pairs (each pair's, into (*each)[its index], if
-// asked), and CommonLength(first, second). Both texts non-empty.
+// asked), and CommonLength(first, second). Both texts non-empty. `band` columns are swept
+// side by side by one thread (0: as many as suit the size of the table).
 std::pair<mpz_class, std::int16_t> sweepInLimbs(std::u16string_view first, std::u16string_view second,
                                                 const QueriedPairs& queries, std::vector<mpz_class>* each,
-                                                ComputationControl* control);
+                                                ComputationControl* control, std::int32_t band = 0);
 
 }  // namespace velmora::sweep

@@ -47,13 +47,20 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
     for (int round = 0; round < 2; ++round) {
         const std::u16string first = GetParam().make(random, false), second = GetParam().make(random, true);
         const auto pairs = gridOver(first.size(), second.size());
-        for (const auto arithmetic :
-             {ColumnSweep::Arithmetic::LimbArrays, ColumnSweep::Arithmetic::MachineWordsFirst}) {
-            ColumnSweep limbs(first, second, arithmetic), plain(first, second, ColumnSweep::Arithmetic::GmpIntegers);
-            ASSERT_EQ(limbs.countEach(pairs), plain.countEach(pairs)) << "round " << round;
-            std::int16_t limbLength = -1, plainLength = -2;
-            ASSERT_EQ(limbs.countCalls(pairs, nullptr, &limbLength), plain.countCalls(pairs, nullptr, &plainLength));
-            ASSERT_EQ(limbLength, plainLength);
+        ColumnSweep plain(first, second, ColumnSweep::Arithmetic::GmpIntegers);
+        const std::vector<mpz_class> expected = plain.countEach(pairs);
+        std::int16_t expectedLength = -1;
+        plain.countCalls({{1, 1}}, nullptr, &expectedLength);
+        // Bands of one column, of four, and of three, which leaves a shorter last band.
+        for (const auto& [arithmetic, band] : {std::pair{ColumnSweep::Arithmetic::LimbArrays, 1},
+                                               std::pair{ColumnSweep::Arithmetic::MachineWordsFirst, 4},
+                                               std::pair{ColumnSweep::Arithmetic::LimbArrays, 3}}) {
+            ColumnSweep limbs(first, second, arithmetic);
+            limbs.setBand(band);
+            ASSERT_EQ(limbs.countEach(pairs), expected) << "round " << round << ", band " << band;
+            std::int16_t length = -2;
+            limbs.countCalls({{1, 1}}, nullptr, &length);
+            ASSERT_EQ(length, expectedLength);
         }
     }
 }
