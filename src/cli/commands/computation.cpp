@@ -1,5 +1,7 @@
 #include "cli/commands/computation.h"
 
+#include "cli/terminal_progress.h"
+
 namespace velmora {
 
 void compute(const CommonOptions& options, Computed& c) { compute(options, c, options.alignmentOptions()); }
@@ -9,7 +11,11 @@ void compute(const CommonOptions& options, Computed& c, const AlignmentOptions& 
     const std::u16string upper = textArgument(options, 0), lower = textArgument(options, 1);
     c.window.type(upper, lower);
     c.session.start();
-    c.report = c.session.compute(options.direction(), upper, lower, c.window, alignment);
+    ComputationControl control;
+    AlignmentOptions withProgress = alignment;
+    if (!withProgress.control) withProgress.control = &control;
+    TerminalProgress progress(*withProgress.control);
+    c.report = c.session.compute(options.direction(), upper, lower, c.window, withProgress);
 }
 
 }  // namespace velmora
