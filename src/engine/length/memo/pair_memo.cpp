@@ -1,33 +1,19 @@
 #include "engine/length/memo/pair_memo.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <new>
 
 #include "engine/base/pair_key.h"
 
 namespace velmora {
-namespace {
-
-template <class T>
-T* zeroedArray(std::size_t count)
-{
-    void* memory = std::calloc(count, sizeof(T));
-    if (!memory) throw std::bad_alloc();
-    return static_cast<T*>(memory);
-}
-
-}  // namespace
-
-void PairMemo::Free::operator()(void* p) const noexcept { std::free(p); }
-
 PairMemo::PairMemo(std::int32_t firstLength, std::int32_t secondLength, std::size_t mostDenseCells)
     : secondLength_(static_cast<std::size_t>(std::max(secondLength, 0)))
 {
     const std::size_t cells = static_cast<std::size_t>(std::max(firstLength, 0)) * secondLength_;
     if (cells <= mostDenseCells) {
-        lengths_.reset(zeroedArray<std::uint16_t>(cells + 1));
-        calls_.reset(zeroedArray<std::uint64_t>(cells + 1));
+        lengths_ = {static_cast<std::uint16_t*>(allocateTable((cells + 1) * sizeof(std::uint16_t))),
+                    TableFree{(cells + 1) * sizeof(std::uint16_t)}};
+        calls_ = {static_cast<std::uint64_t*>(allocateTable((cells + 1) * sizeof(std::uint64_t))),
+                  TableFree{(cells + 1) * sizeof(std::uint64_t)}};
     } else {
         slots_.resize(1024);
     }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/base/large_tables.h"
 #include "engine/length/engine_tuning.h"
 
 namespace velmora {
@@ -18,6 +19,12 @@ namespace velmora {
 struct ScanOutcome {
     std::int16_t length = 0;
     std::uint64_t nestedCalls = 0;  // saturating
+};
+
+// Gives back a table of allocateTable.
+struct TableFree {
+    std::size_t bytes = 0;
+    void operator()(void* p) const noexcept { freeTable(p, bytes); }
 };
 
 class PairMemo {
@@ -46,12 +53,9 @@ private:
         LineAllocator(const LineAllocator<U>&) noexcept
         {
         }
-        T* allocate(std::size_t n) { return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{64})); }
-        void deallocate(T* p, std::size_t) noexcept { ::operator delete (p, std::align_val_t{64}); }
+        T* allocate(std::size_t n) { return static_cast<T*>(allocateTable(n * sizeof(T))); }
+        void deallocate(T* p, std::size_t n) noexcept { freeTable(p, n * sizeof(T)); }
         bool operator==(const LineAllocator&) const noexcept { return true; }
-    };
-    struct Free {
-        void operator()(void* p) const noexcept;
     };
     std::size_t slotOf(std::uint32_t key) const;
     std::size_t cellOf(std::int32_t i, std::int32_t j) const;
@@ -59,8 +63,8 @@ private:
 
     std::size_t secondLength_;
     // Dense table: length + 1 (0: not yet known) and nested calls per pair.
-    std::unique_ptr<std::uint16_t[], Free> lengths_;
-    std::unique_ptr<std::uint64_t[], Free> calls_;
+    std::unique_ptr<std::uint16_t[], TableFree> lengths_;
+    std::unique_ptr<std::uint64_t[], TableFree> calls_;
     std::vector<Slot, LineAllocator<Slot>> slots_;  // the hash, when the table would be too large
     std::size_t size_ = 0;
 };
