@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <random>
 #include <regex>
@@ -285,5 +286,45 @@ TEST(Growth, ChartHoldsOneLineAndOneBandPerAlphabet)
     EXPECT_EQ(elements[QStringLiteral("circle")], 9);  // a marker on every point
 #endif
 }
+
+}  // namespace
+
+namespace {
+
+// Medians that follow one shape exactly: its fit leaves no residual, the other's does.
+struct GrowthShape {
+    const char* name;
+    double (*log2Median)(double n);
+    bool nLogN;
+};
+
+class GrowthFitShape : public testing::TestWithParam<GrowthShape> {};
+
+TEST_P(GrowthFitShape, TellsALineFromNLogN)
+{
+    std::vector<GrowthRow> rows;
+    for (std::size_t n = 1000; n <= 5000; n += 500) {
+        GrowthRow row{};
+        row.alphabet = u"AB";
+        row.length = n;
+        row.log2Median = GetParam().log2Median(static_cast<double>(n));
+        rows.push_back(row);
+    }
+    const std::vector<GrowthFit> fits = fitGrowth(rows);
+    ASSERT_EQ(fits.size(), 1u);
+    const LineFit& exact = GetParam().nLogN ? fits[0].nLogN : fits[0].linear;
+    const LineFit& other = GetParam().nLogN ? fits[0].linear : fits[0].nLogN;
+    EXPECT_LT(exact.residuals, 1e-6);
+    EXPECT_GT(other.residuals, 1.0);
+    EXPECT_NEAR(exact.slope, 0.25, 1e-9);
+    EXPECT_NEAR(exact.intercept, -7.0, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Growth, GrowthFitShape,
+                         testing::Values(GrowthShape{"AFixedNumberOfBitsPerCharacter",
+                                                     [](double n) { return 0.25 * n - 7; }, false},
+                                         GrowthShape{"BitsPerCharacterRisingAsLogN",
+                                                     [](double n) { return 0.25 * n * std::log2(n) - 7; }, true}),
+                         test::RowName());
 
 }  // namespace

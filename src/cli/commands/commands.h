@@ -62,10 +62,16 @@ struct GrowthRow {
 };
 // Per alphabet, the least-squares line through log2 of the medians against n, and the
 // slopes between neighbouring points (bits per character of each text).
+// A least-squares line y = slope * x + intercept, and the sum of the squared residuals.
+struct LineFit {
+    double slope = 0, intercept = 0, residuals = 0;
+};
+// Per alphabet, log2 of the median count fitted against n and against n * log2(n), which
+// tells a growth of a fixed number of bits per character from one that keeps rising.
 struct GrowthFit {
     std::u16string alphabet;
     std::size_t from, to;
-    double slope, intercept;
+    LineFit linear, nLogN;
     std::vector<double> localSlopes;
 };
 std::vector<GrowthFit> fitGrowth(const std::vector<GrowthRow>& rows);

@@ -142,11 +142,12 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
             svg += "<circle class=\"marker\" cx=\"" + number(x(double(row->length))) + "\" cy=\"" +
                    number(y(row->log2Median)) + "\" r=\"3\" fill=\"" + colour + "\"/>\n";
         const GrowthFit& fit = fits[k];
-        const auto fitted = [&](double n) { return fit.intercept + fit.slope * n; };
+        const auto fitted = [&](double n) { return fit.linear.intercept + fit.linear.slope * n; };
         // Inside the plot: from where the line leaves zero, if that is after the first point.
-        const double fitFrom = fit.slope > 0
-                                   ? std::max(double(fit.from), std::min(double(fit.to), -fit.intercept / fit.slope))
-                                   : double(fit.from);
+        const double fitFrom =
+            fit.linear.slope > 0
+                ? std::max(double(fit.from), std::min(double(fit.to), -fit.linear.intercept / fit.linear.slope))
+                : double(fit.from);
         svg += "<line class=\"fit\" x1=\"" + number(x(fitFrom)) + "\" y1=\"" + number(y(fitted(fitFrom))) + "\" x2=\"" +
                number(x(double(fit.to))) + "\" y2=\"" + number(y(fitted(double(fit.to)))) + "\" stroke=\"" + colour +
                "\" stroke-width=\"1\" stroke-dasharray=\"5 4\"/>\n";
@@ -154,7 +155,7 @@ std::string growthChartSvg(const std::vector<GrowthRow>& rows)
         svg += "<line x1=\"" + number(kWidth - kRight + 14) + "\" x2=\"" + number(kWidth - kRight + 38) + "\" y1=\"" +
                number(ly) + "\" y2=\"" + number(ly) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
         char slope[64];
-        std::snprintf(slope, sizeof slope, "斜率 slope %.2f bits/n", fit.slope);
+        std::snprintf(slope, sizeof slope, "斜率 slope %.2f bits/n", fit.linear.slope);
         svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 4) + "\">" +
                escaped(alphabetLabel(*series.front())) + "</text>\n";
         svg += "<text x=\"" + number(kWidth - kRight + 44) + "\" y=\"" + number(ly + 19) +

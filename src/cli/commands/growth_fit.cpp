@@ -1,8 +1,28 @@
+#include <cmath>
 #include <map>
 
 #include "cli/commands/commands.h"
 
 namespace velmora {
+namespace {
+
+LineFit leastSquares(const std::vector<double>& xs, const std::vector<double>& ys)
+{
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t k = 0; k < xs.size(); ++k) sx += xs[k], sy += ys[k], sxx += xs[k] * xs[k], sxy += xs[k] * ys[k];
+    const auto count = static_cast<double>(xs.size());
+    const double spread = count * sxx - sx * sx;
+    LineFit fit;
+    fit.slope = spread > 0 ? (count * sxy - sx * sy) / spread : 0;
+    fit.intercept = (sy - fit.slope * sx) / count;
+    for (std::size_t k = 0; k < xs.size(); ++k) {
+        const double residual = ys[k] - (fit.slope * xs[k] + fit.intercept);
+        fit.residuals += residual * residual;
+    }
+    return fit;
+}
+
+}  // namespace
 
 std::vector<GrowthFit> fitGrowth(const std::vector<GrowthRow>& rows)
 {
@@ -15,16 +35,16 @@ std::vector<GrowthFit> fitGrowth(const std::vector<GrowthRow>& rows)
     std::vector<GrowthFit> fits;
     for (const std::u16string& alphabet : order) {
         const auto& points = byAlphabet[alphabet];
-        GrowthFit fit{alphabet, points.front()->length, points.back()->length, 0, 0, {}};
-        double sn = 0, sy = 0, snn = 0, sny = 0;
+        GrowthFit fit{alphabet, points.front()->length, points.back()->length, {}, {}, {}};
+        std::vector<double> ns, nLogNs, log2Medians;
         for (const GrowthRow* point : points) {
             const auto n = static_cast<double>(point->length);
-            sn += n, sy += point->log2Median, snn += n * n, sny += n * point->log2Median;
+            ns.push_back(n);
+            nLogNs.push_back(n * std::log2(n));
+            log2Medians.push_back(point->log2Median);
         }
-        const auto count = static_cast<double>(points.size());
-        const double spread = count * snn - sn * sn;
-        fit.slope = spread > 0 ? (count * sny - sn * sy) / spread : 0;
-        fit.intercept = (sy - fit.slope * sn) / count;
+        fit.linear = leastSquares(ns, log2Medians);
+        fit.nLogN = leastSquares(nLogNs, log2Medians);
         for (std::size_t k = 1; k < points.size(); ++k)
             fit.localSlopes.push_back((points[k]->log2Median - points[k - 1]->log2Median) /
                                       static_cast<double>(points[k]->length - points[k - 1]->length));
