@@ -89,7 +89,7 @@ public:
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2),
           band_(band > 0 ? band : bandFor(a_, b_)),
-          columns_(static_cast<std::size_t>(3 * band_ + 2))
+          columns_(static_cast<std::size_t>(2 * band_ + 2))
     {
         for (auto& column : columns_) column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2);
     }
@@ -112,9 +112,10 @@ private:
     std::vector<mpz_class> skipCalls_;
     // Columns a band at a time, `band_` columns each, the two threads taking turns.
     std::int32_t band_;
-    // In flight: the band of one thread, the band of the other that reads it, and the band
-    // before, whose last column the first reads; and one more, as a match in one column
-    // may share the limbs of the column to its right. So 3 * band + 2 held, and reused.
+    // A column is read by the column to its left and, through the limbs that one shares,
+    // by the column two to its left, so it must outlive that one. A thread starts a band
+    // once its previous band is done, and with it every band before: a ring of
+    // 2 * band + 2 columns reuses a column only after its readers are done.
     std::vector<std::unique_ptr<LimbColumn>> columns_;
     std::vector<std::unique_ptr<Worker>> workers_[2];
     ColumnPipeline* pipeline_ = nullptr;
@@ -124,12 +125,14 @@ private:
 // characters of the current segment and the stack of running maxima of their skip values.
 class LimbSweep::Worker {
 public:
-    explicit Worker(LimbSweep& sweep) : s_(sweep), takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2)
+    explicit Worker(LimbSweep& sweep)
+        : s_(sweep),
+          takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2),
+          suffixFrom_(static_cast<std::size_t>(sweep.a_) + 2)
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 2;
         takeValue_.reserve(rows);
 
-        suffixFrom_.resize(rows);
         stack_.resize(rows);
     }
 
@@ -152,7 +155,7 @@ private:
     void weigh(StackEntry& entry, std::int32_t candidatesFrom);
     void bringWeightsUpToDate();
     // The skip calls of the segment's skipped characters from q to its end.
-    const mpz_class& suffixFrom(std::int32_t q);
+    Limbs suffixFrom(std::int32_t q);
     // The take calls of all the column's candidates so far.
     Limbs takeCalls() const { return takeCallsBefore_[takeValue_.size()]; }
     mp_limb_t candidates() const { return static_cast<mp_limb_t>(takeValue_.size()); }
@@ -176,8 +179,9 @@ private:
     // never fall), and the prefix sums of their take calls.
     std::vector<std::int16_t> takeValue_;
     LimbStore takeCallsBefore_;
-    // suffixFrom_[q], valid from suffixValidFrom_ to the segment's end.
-    std::vector<mpz_class> suffixFrom_;
+    // suffixFrom_[q], valid from suffixValidFrom_ to the segment's end; only the current
+    // segment's are kept.
+    LimbStore suffixFrom_;
     std::int32_t segmentEnd_ = 0, segmentTop_ = 0, suffixValidFrom_ = 0;
     std::vector<StackEntry> stack_;  // bottom first: entry 0 holds the largest skip value
     std::size_t stackSize_ = 0;
@@ -345,7 +349,8 @@ void LimbSweep::Worker::reject(std::int32_t i, LimbColumn& out, const LimbColumn
     scratch_ = weights_;
     mpz_t view;
     mpz_submul_ui(scratch_.get_mpz_t(), integerOf(takeCalls(), view), static_cast<unsigned long>(i));
-    mpz_addmul_ui(scratch_.get_mpz_t(), suffixFrom(i).get_mpz_t(), static_cast<unsigned long>(candidates()));
+    mpz_t suffix;
+    mpz_addmul_ui(scratch_.get_mpz_t(), integerOf(suffixFrom(i), suffix), static_cast<unsigned long>(candidates()));
     const Limbs passed = right[at], rejected = limbsOf(scratch_);
     mp_limb_t* sum = out.reserve(std::max(passed.size, rejected.size) + 1);
     out.commit(at, sum, addLimbs(sum, passed, rejected));
@@ -356,19 +361,18 @@ void LimbSweep::Worker::resetSegment(std::int32_t end)
 {
     stackSize_ = 0;
     segmentEnd_ = segmentTop_ = suffixValidFrom_ = end;
-    suffixFrom_[static_cast<std::size_t>(end)] = 0;
+    suffixFrom_.clear();
+    suffixFrom_.setZero(static_cast<std::size_t>(end));
     weightsUpToDate_ = false;
 }
 
-const mpz_class& LimbSweep::Worker::suffixFrom(std::int32_t q)
+Limbs LimbSweep::Worker::suffixFrom(std::int32_t q)
 {
     while (suffixValidFrom_ > q) {
         const auto at = static_cast<std::size_t>(--suffixValidFrom_);
-        const mpz_class& skip = s_.skipCalls_[at];
-        makeRoom(suffixFrom_[at], static_cast<mp_size_t>(
-                                      std::max(mpz_size(skip.get_mpz_t()), mpz_size(suffixFrom_[at + 1].get_mpz_t()))) +
-                                      1);
-        mpz_add(suffixFrom_[at].get_mpz_t(), suffixFrom_[at + 1].get_mpz_t(), skip.get_mpz_t());
+        const Limbs below = suffixFrom_[at + 1], skip = limbsOf(s_.skipCalls_[at]);
+        mp_limb_t* sum = suffixFrom_.reserve(std::max(below.size, skip.size) + 1);
+        suffixFrom_.commit(at, sum, addLimbs(sum, below, skip));
     }
     return suffixFrom_[static_cast<std::size_t>(q)];
 }
@@ -427,7 +431,8 @@ void LimbSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
     } else {
         mpz_mul_ui(entry.weight.get_mpz_t(), upTo, factor);
     }
-    mpz_submul_ui(entry.weight.get_mpz_t(), suffixFrom(entry.position + 1).get_mpz_t(),
+    mpz_t suffix;
+    mpz_submul_ui(entry.weight.get_mpz_t(), integerOf(suffixFrom(entry.position + 1), suffix),
                   static_cast<unsigned long>(to - from));
     weights_ += entry.weight;
 }
