@@ -8,7 +8,7 @@ namespace velmora::sweep {
 
 bool ColumnPipeline::usesTwoThreads() const
 {
-    return columns_ > perTurn_ && rows_ >= 256 && std::thread::hardware_concurrency() > 1;
+    return columns_ - lowest_ + 1 > perTurn_ && rows_ >= 256 && std::thread::hardware_concurrency() > 1;
 }
 
 void ColumnPipeline::run(const std::function<void(std::int32_t, int)>& sweepColumn)
@@ -42,12 +42,14 @@ void ColumnPipeline::run(const std::function<void(std::int32_t, int)>& sweepColu
 void ColumnPipeline::sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
                                   const std::function<void(std::int32_t, int)>& sweepColumn)
 {
-    for (std::int32_t j = firstColumn; j >= 1; j -= step) {
+    for (std::int32_t j = firstColumn; j >= lowest_; j -= step) {
         if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         if (control_) control_->throwIfCancelled();
         sweepColumn(j, worker);
-        const std::int32_t done = columnsDone_.fetch_add(std::min(perTurn_, j)) + std::min(perTurn_, j);
-        if (control_) control_->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / columns_));
+        const std::int32_t swept = std::min(perTurn_, j - lowest_ + 1);
+        const std::int32_t done = columnsDone_.fetch_add(swept) + swept;
+        if (control_)
+            control_->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / (columns_ - lowest_ + 1)));
     }
 }
 

@@ -37,12 +37,14 @@ struct ColumnProgress {
 
 class ColumnPipeline {
 public:
-    // Columns `columns` down to 1 of a sweep over `rows` rows, handed out `perTurn`
-    // columns at a time.
-    ColumnPipeline(std::int32_t columns, std::int32_t rows, ComputationControl* control, std::int32_t perTurn = 1)
+    // Columns `columns` down to `lowest` of a sweep over `rows` rows, handed out
+    // `perTurn` columns at a time.
+    ColumnPipeline(std::int32_t columns, std::int32_t rows, ComputationControl* control, std::int32_t perTurn = 1,
+                   std::int32_t lowest = 1)
         : columns_(columns),
           rows_(rows),
           perTurn_(perTurn),
+          lowest_(lowest),
           control_(control)
     {
     }
@@ -50,9 +52,9 @@ public:
     // Whether a second thread pays off: only where the columns are long enough to overlap.
     bool usesTwoThreads() const;
 
-    // Calls sweepColumn(j, worker) for every turn of columns from the last to the first (j
-    // its first column, down to j - perTurn + 1 or 1), worker 0 or 1 being the thread's own
-    // state. Rethrows the failure that stopped the sweep.
+    // Calls sweepColumn(j, worker) for every turn of columns from the last to the lowest
+    // (j its first column, down to j - perTurn + 1 or the lowest), worker 0 or 1 being the
+    // thread's own state. Rethrows the failure that stopped the sweep.
     void run(const std::function<void(std::int32_t j, int worker)>& sweepColumn);
 
     // Waits until `right` (column `column` + 1) is final from `row` on; `seenDone` is how
@@ -63,7 +65,7 @@ private:
     void sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
                       const std::function<void(std::int32_t, int)>& sweepColumn);
 
-    std::int32_t columns_, rows_, perTurn_;
+    std::int32_t columns_, rows_, perTurn_, lowest_;
     ComputationControl* control_;
     std::atomic<bool> stop_{false};
     std::atomic<std::int32_t> columnsDone_{0};

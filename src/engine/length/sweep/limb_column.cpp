@@ -3,13 +3,6 @@
 #include <algorithm>
 
 namespace velmora::sweep {
-namespace {
-
-// A chunk holds at least this many limbs (4 MiB), so that small counts share one.
-constexpr std::size_t kSmallestChunk = std::size_t{1} << 19;
-
-}  // namespace
-
 mp_limb_t* LimbStore::reserve(mp_size_t bound)
 {
     const auto need = static_cast<std::size_t>(bound);
@@ -20,7 +13,7 @@ mp_limb_t* LimbStore::reserve(mp_size_t bound)
     if (chunk_ == chunks_.size()) {
         // Chunks of one size, so that the next column, whose numbers are a little larger,
         // reuses them with little left over.
-        const std::size_t size = std::max(need, kSmallestChunk);
+        const std::size_t size = std::max(need, smallestChunk_);
         chunks_.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
         used_ = 0;
     }

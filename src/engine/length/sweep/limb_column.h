@@ -21,7 +21,13 @@ struct Limbs {
 
 class LimbStore {
 public:
-    explicit LimbStore(std::size_t rows) : values_(rows), owned_(rows) {}
+    // A store keeps its numbers in chunks of at least `smallestChunk` limbs.
+    explicit LimbStore(std::size_t rows, std::size_t smallestChunk = std::size_t{1} << 19)
+        : values_(rows),
+          owned_(rows),
+          smallestChunk_(smallestChunk)
+    {
+    }
 
     Limbs operator[](std::size_t row) const { return values_[row]; }
 
@@ -46,6 +52,12 @@ public:
     // one column to the right of its row's column, which must outlive the readers of this
     // one (a ring of four columns with two threads: see limb_sweep.cpp).
     void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
+    // Row `row` reads limbs held elsewhere, which must outlive this store's readers.
+    void refer(std::size_t row, Limbs value)
+    {
+        values_[row] = value;
+        owned_[row] = false;
+    }
 
 private:
     struct Chunk {
@@ -57,6 +69,7 @@ private:
     std::vector<bool> owned_;  // whether a row's limbs are in this column's chunks
     std::vector<Chunk> chunks_;
     std::size_t chunk_ = 0, used_ = 0;
+    std::size_t smallestChunk_;
 };
 
 // One column of a limb sweep: per row the length and the count, and how far down the

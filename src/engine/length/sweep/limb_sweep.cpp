@@ -6,70 +6,16 @@
 #include <memory>
 
 #include "engine/length/sweep/column_pipeline.h"
+#include "engine/length/sweep/limb_arithmetic.h"
 #include "engine/length/sweep/limb_column.h"
 
 namespace velmora::sweep {
 namespace {
 
-Limbs limbsOf(const mpz_class& value)
-{
-    assert(sgn(value) >= 0);
-    return {mpz_limbs_read(value.get_mpz_t()), static_cast<mp_size_t>(mpz_size(value.get_mpz_t()))};
-}
-
-// A read-only GMP integer over a column's limbs, valid while `view` lives.
-mpz_srcptr integerOf(Limbs value, mpz_t view) { return mpz_roinit_n(view, value.limbs, value.size); }
-
-// Numbers that grow a limb at a time get a little more room, so that they seldom move.
-void makeRoom(mpz_class& value, mp_size_t limbs)
-{
-    if (static_cast<mp_size_t>(value.get_mpz_t()->_mp_alloc) >= limbs) return;
-    mpz_realloc2(value.get_mpz_t(), static_cast<mp_bitcnt_t>(limbs + limbs / 8 + 2) * GMP_NUMB_BITS);
-}
-
-// dest (room for max(a, b) + 1 limbs) = a + b; returns the size of the sum.
-mp_size_t addLimbs(mp_limb_t* dest, Limbs a, Limbs b)
-{
-    if (a.size < b.size) std::swap(a, b);
-    if (b.size == 0) {
-        if (a.size > 0) mpn_copyi(dest, a.limbs, a.size);
-        return a.size;
-    }
-    const mp_limb_t carry = mpn_add(dest, a.limbs, a.size, b.limbs, b.size);
-    dest[a.size] = carry;
-    return a.size + (carry != 0 ? 1 : 0);
-}
-
-// dest, of `size` limbs with room for max(size, s) + 1, grows by s * factor; returns its size.
-mp_size_t addMultiple(mp_limb_t* dest, mp_size_t size, Limbs s, mp_limb_t factor)
-{
-    if (s.size == 0 || factor == 0) return size;
-    if (size < s.size) {
-        std::fill(dest + size, dest + s.size, mp_limb_t{0});
-        size = s.size;
-    }
-    mp_limb_t carry =
-        factor == 1 ? mpn_add_n(dest, dest, s.limbs, s.size) : mpn_addmul_1(dest, s.limbs, s.size, factor);
-    if (size > s.size) carry = mpn_add_1(dest + s.size, dest + s.size, size - s.size, carry);
-    if (carry != 0) dest[size++] = carry;
-    return size;
-}
-
-// dest, of `size` limbs with room for one more, grows by a small number.
-mp_size_t addSmall(mp_limb_t* dest, mp_size_t size, mp_limb_t small)
-{
-    if (size == 0) {
-        dest[0] = small;
-        return small != 0 ? 1 : 0;
-    }
-    if (mpn_add_1(dest, dest, size, small) != 0) dest[size++] = 1;
-    return size;
-}
-
 // How many columns one thread sweeps side by side. Small tables stay in cache anyway;
 // from about 4,000 x 4,000 pairs four columns keep most of the reading in cache (20 to
 // 45 % faster); past 20,000 x 20,000 each column of counts takes hundreds of megabytes,
-// and the 3 * band + 2 columns held must stay within memory.
+// and the 2 * band + 2 columns held must stay within memory.
 std::int32_t bandFor(std::int32_t a, std::int32_t b)
 {
     const std::int64_t pairs = std::int64_t{a} * b;
@@ -79,16 +25,18 @@ std::int32_t bandFor(std::int32_t a, std::int32_t b)
 class LimbSweep {
 public:
     LimbSweep(std::u16string_view first, std::u16string_view second, const QueriedPairs& queries,
-              std::vector<mpz_class>* each, std::int32_t band)
+              std::vector<mpz_class>* each, const LimbSweepOptions& options)
         : first_(first),
           second_(second),
           a_(static_cast<std::int32_t>(first.size())),
           b_(static_cast<std::int32_t>(second.size())),
           queries_(queries),
           each_(each),
+          options_(options),
+          startColumn_(options.start ? options.start->column : b_ + 1),
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2),
-          band_(band > 0 ? band : bandFor(a_, b_)),
+          band_(options.band > 0 ? options.band : bandFor(a_, b_)),
           columns_(static_cast<std::size_t>(2 * band_ + 2))
     {
         for (auto& column : columns_) column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2);
@@ -98,6 +46,7 @@ public:
 
 private:
     class Worker;
+    void setStart(LimbColumn& beyond);
     void sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers);
     LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j) % columns_.size()]; }
 
@@ -105,6 +54,8 @@ private:
     std::int32_t a_, b_;
     const QueriedPairs& queries_;
     std::vector<mpz_class>* each_;
+    LimbSweepOptions options_;
+    std::int32_t startColumn_;
     // Per position q of the first text: the skip value of first[q] matched with its
     // partner at or after the column being swept (-1 without one), and the invocations of
     // that call.
@@ -167,6 +118,7 @@ private:
 
     LimbSweep& s_;
     mpz_class counted_;
+    SweepState* recording_ = nullptr;  // where this column's state is kept, if it is
     // The column under way, the next row to sweep and the nearest occurrence of c_ below
     // it (0: none).
     std::int32_t j_ = 0, nextRow_ = 0, nearest_ = 0;
@@ -191,15 +143,8 @@ private:
 
 std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
 {
-    // Column b + 1 is the empty remainder: all zeros, all finished.
-    LimbColumn& beyond = column(b_ + 1);
-    for (std::size_t i = 0; i < beyond.length.size(); ++i) {
-        beyond.length[i] = 0;
-        beyond.setZero(i);
-    }
-    beyond.progress.begin(b_ + 1, 0);
-
-    ColumnPipeline pipeline(b_, a_, control, band_);
+    setStart(column(startColumn_));
+    ColumnPipeline pipeline(startColumn_ - 1, a_ - options_.lowestRow + 1, control, band_, options_.lowestColumn);
     pipeline_ = &pipeline;
     for (auto& workers : workers_)
         for (std::int32_t k = 0; k < band_; ++k) workers.push_back(std::make_unique<Worker>(*this));
@@ -207,19 +152,41 @@ std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
     mpz_class nested = 0;
     for (const auto& workers : workers_)
         for (const auto& worker : workers) nested += worker->counted();
-    return {nested, column(1).length[1]};
+    return {nested, options_.lowestColumn == 1 && options_.lowestRow == 1 ? column(1).length[1] : std::int16_t{0}};
+}
+
+// The column the sweep starts after, all final: the empty remainder, or a kept state,
+// whose counts are read where the state holds them.
+void LimbSweep::setStart(LimbColumn& beyond)
+{
+    for (std::size_t i = 0; i < beyond.length.size(); ++i) {
+        beyond.length[i] = 0;
+        beyond.setZero(i);
+    }
+    if (const SweepState* start = options_.start) {
+        for (auto i = static_cast<std::size_t>(options_.lowestRow); i <= static_cast<std::size_t>(a_); ++i) {
+            beyond.length[i] = start->length[i];
+            beyond.refer(i, start->counts[i]);
+            skipValue_[i] = start->skipValue[i];
+            const Limbs calls = start->skipCalls[i];
+            mpz_t view;
+            skipCalls_[i] = mpz_class(integerOf(calls, view));
+        }
+    }
+    beyond.progress.begin(startColumn_, 0);
 }
 
 // Columns first down to first - band + 1, a block of rows at a time in each column, so
 // that a column reads the rows its neighbour has just written while they are in cache.
 void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers)
 {
-    const std::int32_t last = std::max(1, first - band_ + 1);
+    const std::int32_t last = std::max(options_.lowestColumn, first - band_ + 1);
     for (std::int32_t j = first; j >= last; --j)
         workers[static_cast<std::size_t>(first - j)]->start(j, column(j), column(j + 1));
-    for (std::int32_t i = a_; i >= 1;) {
+    for (std::int32_t i = a_; i >= options_.lowestRow;) {
         // Down to the next row that is published.
-        const std::int32_t lowest = i % kRowsPerStep == 0 ? i : std::max(1, i - i % kRowsPerStep);
+        const std::int32_t lowest =
+            std::max(options_.lowestRow, i % kRowsPerStep == 0 ? i : std::max(1, i - i % kRowsPerStep));
         for (std::int32_t j = first; j >= last; --j) workers[static_cast<std::size_t>(first - j)]->sweepDownTo(lowest);
         i = lowest - 1;
     }
@@ -245,6 +212,14 @@ void LimbSweep::Worker::start(std::int32_t j, LimbColumn& out, LimbColumn& right
     takeCallsBefore_.clear();
     takeCallsBefore_.setZero(0);
     resetSegment(s_.a_ + 1);
+    recording_ = nullptr;
+    const std::int32_t every = s_.options_.checkpointEvery;
+    if (every > 0 && j % every == 0) {
+        auto& kept = (*s_.options_.checkpoints)[static_cast<std::size_t>(j / every - 1)];
+        kept = std::make_unique<SweepState>(static_cast<std::size_t>(s_.a_) + 2);
+        kept->column = j;
+        recording_ = kept.get();
+    }
 }
 
 void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
@@ -288,6 +263,12 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
             // The two threads fill different pairs' entries.
             if (s_.each_) mpz_set((*s_.each_)[nextQuery_->second].get_mpz_t(), result);
             ++nextQuery_;
+        }
+        if (recording_) {
+            recording_->length[at] = out.length[at];
+            recording_->counts.copy(at, out[at]);
+            recording_->skipValue[at] = s_.skipValue_[at];
+            recording_->skipCalls.copy(at, limbsOf(s_.skipCalls_[at]));
         }
     }
     nextRow_ = lowest - 1;
@@ -449,11 +430,20 @@ void LimbSweep::Worker::bringWeightsUpToDate()
 
 }  // namespace
 
+// Kept states hold a column each, a few of them: small chunks.
+SweepState::SweepState(std::size_t rows)
+    : length(rows),
+      skipValue(rows, -1),
+      counts(rows, std::size_t{1} << 13),
+      skipCalls(rows, std::size_t{1} << 13)
+{
+}
+
 std::pair<mpz_class, std::int16_t> sweepInLimbs(std::u16string_view first, std::u16string_view second,
                                                 const QueriedPairs& queries, std::vector<mpz_class>* each,
-                                                ComputationControl* control, std::int32_t band)
+                                                ComputationControl* control, const LimbSweepOptions& options)
 {
-    return LimbSweep(first, second, queries, each, band).run(control);
+    return LimbSweep(first, second, queries, each, options).run(control);
 }
 
 }  // namespace velmora::sweep

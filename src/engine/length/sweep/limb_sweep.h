@@ -14,20 +14,45 @@
 
 #include <cstdint>
 #include <gmpxx.h>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/base/computation_control.h"
+#include "engine/length/sweep/limb_column.h"
 #include "engine/length/sweep/queried_pairs.h"
 
 namespace velmora::sweep {
 
+// The state of a sweep after one column, enough to go on from there: per row that
+// column's lengths and counts, and the skip value and skip calls of the row's character
+// with its nearest partner at or after the column.
+struct SweepState {
+    explicit SweepState(std::size_t rows);
+    std::int32_t column = 0;
+    std::vector<std::int16_t> length, skipValue;
+    LimbStore counts, skipCalls;
+};
+
+struct LimbSweepOptions {
+    std::int32_t band = 0;  // columns one thread sweeps side by side (0: as suits the table)
+    // Where the sweep starts: after this state's column (null: after the last column, the
+    // empty remainder). Only the rows from lowestRow and the columns from lowestColumn are
+    // swept; nothing must be queried outside them.
+    const SweepState* start = nullptr;
+    std::int32_t lowestRow = 1, lowestColumn = 1;
+    // The state after every checkpointEvery-th column goes to (*checkpoints)[column /
+    // checkpointEvery - 1]; the vector must hold that many entries.
+    std::int32_t checkpointEvery = 0;
+    std::vector<std::unique_ptr<SweepState>>* checkpoints = nullptr;
+};
+
 // The invocations nested in the queried pairs (each pair's, into (*each)[its index], if
-// asked), and CommonLength(first, second). Both texts non-empty. `band` columns are swept
-// side by side by one thread (0: as many as suit the size of the table).
+// asked), and CommonLength(first, second) where the sweep reached (1, 1). Both texts
+// non-empty.
 std::pair<mpz_class, std::int16_t> sweepInLimbs(std::u16string_view first, std::u16string_view second,
                                                 const QueriedPairs& queries, std::vector<mpz_class>* each,
-                                                ComputationControl* control, std::int32_t band = 0);
+                                                ComputationControl* control, const LimbSweepOptions& options = {});
 
 }  // namespace velmora::sweep
