@@ -125,17 +125,13 @@ std::vector<InvocationTree::Call> InvocationTree::childrenFrom(const Call& paren
 std::vector<mpz_class> InvocationTree::countNow(const std::vector<Call>& calls)
 {
     if (calls.empty()) return {};
-    // A pair's count depends on its two remainders alone, so the sweep covers only the
-    // texts from the smallest positions asked for: deeper in the tree, less to sweep.
-    std::int32_t i0 = calls.front().i, j0 = calls.front().j;
-    for (const Call& call : calls) i0 = std::min(i0, call.i), j0 = std::min(j0, call.j);
-    i0 = std::min<std::int32_t>(i0, static_cast<std::int32_t>(a_.size()) + 1);
-    j0 = std::min<std::int32_t>(j0, static_cast<std::int32_t>(b_.size()) + 1);
+    // One whole sweep keeps its state every so many columns; each count then sweeps from
+    // the nearest kept column on, over the rest of the texts from the pairs it counts.
+    if (!kept_) kept_ = std::make_unique<SweepCheckpoints>(a_, b_, control_);
     std::vector<ColumnSweep::Pair> pairs;
     pairs.reserve(calls.size());
-    for (const Call& call : calls) pairs.push_back({call.i - i0 + 1, call.j - j0 + 1});
-    return ColumnSweep(a_.substr(static_cast<std::size_t>(i0 - 1)), b_.substr(static_cast<std::size_t>(j0 - 1)))
-        .countEach(pairs, control_);
+    for (const Call& call : calls) pairs.push_back({call.i, call.j});
+    return kept_->countEach(pairs, control_);
 }
 
 // The calls of one invocation, a window at a time: an invocation of long texts makes
@@ -163,9 +159,9 @@ std::optional<InvocationTree::Call> InvocationTree::nextChild(Frame& frame, std:
 std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& roots, const mpz_class& from,
                                                        std::size_t limit, int maxDepth)
 {
-    // Windows of calls: small while listing, large on the way down, where each window is
-    // counted in one sweep.
-    constexpr std::size_t kListingWindow = 64, kDescentWindow = 1 << 14;
+    // Windows of calls: small while listing, and on the way down growing from small to
+    // large, each window counted at once.
+    constexpr std::size_t kListingWindow = 64, kFirstDescentWindow = 16, kDescentWindow = 1 << 14;
     std::vector<Line> lines;
     if (limit == 0 || from < 1 || roots.empty()) return lines;
     mpz_class skip = from - 1, number = 1;
@@ -185,11 +181,14 @@ std::vector<InvocationTree::Line> InvocationTree::list(const std::vector<Call>& 
         skip -= 1;
         number += 1;
         Frame frame{*current, depth + 1, 0, 0, {}, false};
-        for (;;) {
+        // The first children lie nearest the invocation's own pair, so counting them sweeps
+        // few columns, and they hold most of its count: the window starts small and grows.
+        for (std::size_t descentWindow = kFirstDescentWindow;;
+             descentWindow = std::min(descentWindow * 4, kDescentWindow)) {
             const std::size_t first = frame.next;
             std::vector<Call> window;
-            for (std::size_t k = 0; k < kDescentWindow; ++k) {
-                const auto child = nextChild(frame, kDescentWindow);
+            for (std::size_t k = 0; k < descentWindow; ++k) {
+                const auto child = nextChild(frame, descentWindow);
                 if (!child) break;
                 window.push_back(*child);
             }

@@ -7,12 +7,16 @@
 // common subsequence of the two remainders, read from the remainder LCS table; the calls
 // an invocation makes are its scan replayed with those lengths; and the invocations below
 // any set of pairs are counted exactly, in one column sweep of the texts for the whole
-// set, and remembered. A listing walks its lines first and counts them all in one sweep;
-// a listing that starts deep inside the tree takes one sweep per level on the way down.
+// set, and remembered. The first count sweeps the whole table once and keeps its state
+// every so many columns; every count after it sweeps only from the nearest kept column
+// on. A listing walks its lines first and counts them all at once; a listing that starts
+// deep inside the tree counts the children of one invocation per level on the way down,
+// a few columns each.
 
 #include <cstdint>
 #include <gmpxx.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +24,7 @@
 
 #include "engine/base/computation_control.h"
 #include "engine/base/pair_key.h"
+#include "engine/length/sweep/sweep_checkpoints.h"
 #include "engine/text_index/remainder_lcs_table.h"
 
 namespace velmora {
@@ -82,6 +87,7 @@ private:
     ComputationControl* control_;
     RemainderLcsTable lengths_;
     std::unordered_map<PairKey, mpz_class> counts_;  // invocations of one call on the pair
+    std::unique_ptr<SweepCheckpoints> kept_;          // made at the first count
 };
 
 }  // namespace velmora

@@ -75,7 +75,7 @@ private:
 // One column of a limb sweep: per row the length and the count, and how far down the
 // column is final.
 struct LimbColumn : LimbStore {
-    explicit LimbColumn(std::size_t rows) : LimbStore(rows), length(rows) {}
+    LimbColumn(std::size_t rows, std::size_t smallestChunk) : LimbStore(rows, smallestChunk), length(rows) {}
 
     std::vector<std::int16_t> length;
     ColumnProgress progress;

@@ -39,13 +39,21 @@ public:
           band_(options.band > 0 ? options.band : bandFor(a_, b_)),
           columns_(static_cast<std::size_t>(2 * band_ + 2))
     {
-        for (auto& column : columns_) column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2);
+        for (auto& column : columns_)
+            column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
     }
 
     std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
 
 private:
     class Worker;
+    // Chunks for about a column of small counts: a sweep over a few hundred rows, as the
+    // counts of a tree's children take, should not map megabytes per column.
+    std::size_t smallestChunk() const
+    {
+        return std::clamp<std::size_t>(static_cast<std::size_t>(a_ - options_.lowestRow + 1) * 32, std::size_t{1} << 13,
+                                       std::size_t{1} << 19);
+    }
     void setStart(LimbColumn& beyond);
     void sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers);
     LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j) % columns_.size()]; }
@@ -78,8 +86,8 @@ class LimbSweep::Worker {
 public:
     explicit Worker(LimbSweep& sweep)
         : s_(sweep),
-          takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2),
-          suffixFrom_(static_cast<std::size_t>(sweep.a_) + 2)
+          takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2, sweep.smallestChunk()),
+          suffixFrom_(static_cast<std::size_t>(sweep.a_) + 2, sweep.smallestChunk())
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 2;
         takeValue_.reserve(rows);
