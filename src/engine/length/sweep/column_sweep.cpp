@@ -10,6 +10,7 @@
 #include "engine/length/sweep/column_pipeline.h"
 #include "engine/length/sweep/limb_sweep.h"
 #include "engine/length/sweep/queried_pairs.h"
+#include "engine/length/sweep/skip_maxima.h"
 
 namespace velmora {
 namespace {
@@ -141,12 +142,7 @@ public:
     const Count& counted() const { return counted_; }
 
 private:
-    struct StackEntry {
-        std::int32_t position = 0;
-        std::int16_t skipValue = 0;
-        std::int32_t candidatesBelow = 0;  // candidates rejected here or nearer: [0, this)
-        Count weight{};                    // this entry's share of the rejected candidates' calls
-    };
+    using StackEntry = sweep::SkipMaximum<Count>;
 
     void resetSegment(std::int32_t end);
     void pushSkipped(std::int32_t i);
@@ -282,17 +278,12 @@ void Sweep<Count>::Worker::pushSkipped(std::int32_t i)
 {
     const auto at = static_cast<std::size_t>(i);
     const std::int16_t value = s_.skipValue_[at];
-    std::int32_t movedFrom = 0;  // the popped entries' candidates all move to the new one
-    while (stackSize_ > 0 && stack_[stackSize_ - 1].skipValue <= value) {
-        subtractFrom(weights_, stack_[stackSize_ - 1].weight);
-        movedFrom = stack_[stackSize_ - 1].candidatesBelow;
-        --stackSize_;
-    }
+    const std::int32_t movedFrom = sweep::popReached(
+        stack_, stackSize_, value, [&](const StackEntry& popped) { subtractFrom(weights_, popped.weight); });
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    entry.candidatesBelow =
-        static_cast<std::int32_t>(std::lower_bound(takeValue_.begin(), takeValue_.end(), value) - takeValue_.begin());
+    entry.candidatesBelow = sweep::candidatesBeaten(takeValue_, value);
     setSum(suffixFrom_[at], suffixAfter(i), s_.skipCalls_[at]);
     segmentTop_ = i;
     weigh(entry, 0);

@@ -8,6 +8,7 @@
 #include "engine/length/sweep/column_pipeline.h"
 #include "engine/length/sweep/limb_arithmetic.h"
 #include "engine/length/sweep/limb_column.h"
+#include "engine/length/sweep/skip_maxima.h"
 
 namespace velmora::sweep {
 namespace {
@@ -102,12 +103,7 @@ public:
     const mpz_class& counted() const { return counted_; }
 
 private:
-    struct StackEntry {
-        std::int32_t position = 0;
-        std::int16_t skipValue = 0;
-        std::int32_t candidatesBelow = 0;  // candidates rejected here or nearer: [0, this)
-        mpz_class weight;                  // this entry's share of the rejected candidates' calls
-    };
+    using StackEntry = sweep::SkipMaximum<mpz_class>;
 
     void resetSegment(std::int32_t end);
     void pushSkipped(std::int32_t i);
@@ -372,21 +368,13 @@ Limbs LimbSweep::Worker::suffixFrom(std::int32_t q)
 void LimbSweep::Worker::pushSkipped(std::int32_t i)
 {
     const std::int16_t value = s_.skipValue_[static_cast<std::size_t>(i)];
-    std::int32_t movedFrom = 0;  // the popped entries' candidates all move to the new one
-    while (stackSize_ > 0 && stack_[stackSize_ - 1].skipValue <= value) {
-        if (weightsUpToDate_) weights_ -= stack_[stackSize_ - 1].weight;
-        movedFrom = stack_[stackSize_ - 1].candidatesBelow;
-        --stackSize_;
-    }
+    const std::int32_t movedFrom = popReached(stack_, stackSize_, value, [&](const StackEntry& popped) {
+        if (weightsUpToDate_) weights_ -= popped.weight;
+    });
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    // Mostly the skip value beats every take value: the nearest candidate holds the largest.
-    entry.candidatesBelow =
-        value > takeValue_.back()
-            ? static_cast<std::int32_t>(takeValue_.size())
-            : static_cast<std::int32_t>(std::lower_bound(takeValue_.begin(), takeValue_.end(), value) -
-                                        takeValue_.begin());
+    entry.candidatesBelow = candidatesBeaten(takeValue_, value);
     segmentTop_ = i;
     ++stackSize_;
     // Rejected at the first character, the row needs no weights; they are redone if needed.
