@@ -87,7 +87,7 @@ private:
     ComputationControl* control_;
     RemainderLcsTable lengths_;
     std::unordered_map<PairKey, mpz_class> counts_;  // invocations of one call on the pair
-    std::unique_ptr<SweepCheckpoints> kept_;          // made at the first count
+    std::unique_ptr<SweepCheckpoints> kept_;         // made at the first count
 };
 
 }  // namespace velmora
