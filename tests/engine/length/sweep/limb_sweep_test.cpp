@@ -51,10 +51,11 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
         const std::vector<mpz_class> expected = plain.countEach(pairs);
         std::int16_t expectedLength = -1;
         plain.countCalls({{1, 1}}, nullptr, &expectedLength);
-        // Bands of one column, of four, and of three, which leaves a shorter last band.
-        for (const auto& [arithmetic, band] : {std::pair{ColumnSweep::Arithmetic::LimbArrays, 1},
-                                               std::pair{ColumnSweep::Arithmetic::MachineWordsFirst, 4},
-                                               std::pair{ColumnSweep::Arithmetic::LimbArrays, 3}}) {
+        // Bands of one column, of four and eight, and of three, which leaves a shorter last band.
+        for (const auto& [arithmetic, band] :
+             {std::pair{ColumnSweep::Arithmetic::LimbArrays, 1},
+              std::pair{ColumnSweep::Arithmetic::MachineWordsFirst, 4},
+              std::pair{ColumnSweep::Arithmetic::LimbArrays, 3}, std::pair{ColumnSweep::Arithmetic::LimbArrays, 8}}) {
             ColumnSweep limbs(first, second, arithmetic);
             limbs.setBand(band);
             ASSERT_EQ(limbs.countEach(pairs), expected) << "round " << round << ", band " << band;
