@@ -8,9 +8,20 @@
 namespace velmora {
 namespace {
 
-// Each kept state holds two columns of numbers; about 32 of them bound the memory, and
-// a count then sweeps at most a thirty-second of the table's columns more than it needs.
-constexpr std::int32_t kMostKept = 32, kFewestColumnsBetween = 16;
+// A kept state holds a column of counts and a row of skip calls. Counts of random texts
+// take 3 to 4 bits per character of their two remainders, so a(a + b)/2 bytes overstates
+// a state for most texts; it keeps the states within kKeptBytes, and the longest texts
+// (32,766 characters: a gigabyte a state) keep none and sweep from the end each time.
+constexpr std::size_t kKeptBytes = std::size_t{512} << 20;
+constexpr std::int32_t kMostKept = 64, kFewestColumnsBetween = 16;
+
+std::int32_t spacingFor(std::int32_t a, std::int32_t b)
+{
+    const std::size_t stateBytes = static_cast<std::size_t>(a) * static_cast<std::size_t>(a + b) / 2 + 1;
+    const auto kept = static_cast<std::int32_t>(std::min<std::size_t>(kMostKept, kKeptBytes / stateBytes));
+    if (kept == 0) return b + 1;
+    return std::max(kFewestColumnsBetween, (b + kept - 1) / kept);
+}
 
 }  // namespace
 
@@ -19,8 +30,7 @@ SweepCheckpoints::SweepCheckpoints(std::u16string_view first, std::u16string_vie
     : first_(first),
       second_(second),
       every_(every > 0 ? every
-                       : std::max(kFewestColumnsBetween,
-                                  (static_cast<std::int32_t>(second.size()) + kMostKept - 1) / kMostKept))
+                       : spacingFor(static_cast<std::int32_t>(first.size()), static_cast<std::int32_t>(second.size())))
 {
     const auto a = static_cast<std::int32_t>(first.size()), b = static_cast<std::int32_t>(second.size());
     if (a == 0 || b < every_) return;

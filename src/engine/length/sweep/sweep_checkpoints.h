@@ -19,8 +19,9 @@ namespace velmora {
 
 class SweepCheckpoints {
 public:
-    // Sweeps the whole table once, keeping its state every `every` columns (0: a choice
-    // that keeps at most about 32 columns). The texts must outlive this object.
+    // Sweeps the whole table once, keeping its state every `every` columns (0: at most 64
+    // states, and about 512 MiB of them at most; none for the longest texts). The texts
+    // must outlive this object.
     SweepCheckpoints(std::u16string_view first, std::u16string_view second, ComputationControl* control = nullptr,
                      std::int32_t every = 0);
 
