@@ -341,15 +341,8 @@ mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl*
                              std::vector<mpz_class>* each)
 {
     const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
-    mpz_class total;
-    Queries queries(static_cast<std::size_t>(b) + 1);
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const Pair& pair = pairs[k];
-        total += 1;  // the invocation itself
-        if (pair.i >= 1 && pair.i <= a && pair.j >= 1 && pair.j <= b)
-            queries[static_cast<std::size_t>(pair.j)].emplace_back(pair.i, k);
-    }
-    for (auto& rows : queries) std::sort(rows.begin(), rows.end(), std::greater<>());
+    const mpz_class total = toMpz(pairs.size());  // the invocations themselves
+    const Queries queries = sweep::arrangeQueries(pairs, a, b);
     usedExactIntegers_ = arithmetic_ != Arithmetic::MachineWordsFirst;
     std::pair<mpz_class, std::int16_t> outcome{0, 0};
     if (a > 0 && b > 0) {

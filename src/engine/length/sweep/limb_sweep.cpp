@@ -96,7 +96,6 @@ public:
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 2;
         takeValue_.reserve(rows);
-
         stack_.resize(rows);
     }
 

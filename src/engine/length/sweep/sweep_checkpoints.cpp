@@ -1,7 +1,6 @@
 #include "engine/length/sweep/sweep_checkpoints.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "engine/length/sweep/queried_pairs.h"
 
@@ -44,18 +43,16 @@ std::vector<mpz_class> SweepCheckpoints::countEach(const std::vector<ColumnSweep
 {
     const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
     std::vector<mpz_class> each(pairs.size(), 0);
-    sweep::QueriedPairs queries(static_cast<std::size_t>(b) + 2);
+    const sweep::QueriedPairs queries = sweep::arrangeQueries(pairs, a, b);
     std::int32_t lowestRow = a + 1, lowestColumn = b + 1, highestColumn = 0;
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const ColumnSweep::Pair& pair = pairs[k];
-        if (pair.i < 1 || pair.i > a || pair.j < 1 || pair.j > b) continue;  // an empty remainder: no calls below
-        queries[static_cast<std::size_t>(pair.j)].emplace_back(pair.i, k);
-        lowestRow = std::min(lowestRow, pair.i);
-        lowestColumn = std::min(lowestColumn, pair.j);
-        highestColumn = std::max(highestColumn, pair.j);
+    for (std::int32_t j = 1; j <= b; ++j) {
+        const auto& queried = queries[static_cast<std::size_t>(j)];
+        if (queried.empty()) continue;
+        lowestRow = std::min(lowestRow, queried.back().first);  // rows come largest first
+        lowestColumn = std::min(lowestColumn, j);
+        highestColumn = j;
     }
     if (highestColumn > 0) {
-        for (auto& rows : queries) std::sort(rows.begin(), rows.end(), std::greater<>());
         // The nearest kept column to the right of every pair asked for.
         sweep::LimbSweepOptions options{.lowestRow = lowestRow, .lowestColumn = lowestColumn};
         const std::size_t next = static_cast<std::size_t>(highestColumn / every_);
