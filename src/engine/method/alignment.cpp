@@ -76,7 +76,9 @@ private:
         pendingSkips_ = 0;
         result_.clear();
         checkRestLength();
-        lengths_.emplace(options_.engine, s_.Text1, s_.Text2, options_.tuning);
+        lengths_ = options_.lengths
+                       ? options_.lengths
+                       : std::make_shared<LengthEngine>(options_.engine, s_.Text1, s_.Text2, options_.tuning);
     }
 
     // Every remainder is taken with the length max(Len1, Len2) + 1, held in 16 bits:
@@ -363,7 +365,7 @@ private:
     const Box box1_, box2_;
     const int column1_, column2_;
     CallCounter counter_;
-    std::optional<LengthEngine> lengths_;
+    std::shared_ptr<LengthEngine> lengths_;
     int32_t runStart_ = 1;
     int16_t pendingSkips_ = 0;
     int32_t offset_ = 0;

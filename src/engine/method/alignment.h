@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/length/call_counter.h"
@@ -35,6 +36,9 @@ struct AlignmentOptions {
     EngineTuning tuning{};
     // Told of every call the alignment makes, in order, once its verdict is known.
     std::function<void(const AlignmentCall&)> onCall;
+    // An engine on the captured texts to use, and to keep what it learns for questions after
+    // the computation (its kind and tuning stand, not the ones above); none: a new one.
+    std::shared_ptr<LengthEngine> lengths;
 };
 
 struct AlignmentReport {

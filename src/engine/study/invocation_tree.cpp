@@ -32,10 +32,12 @@ std::int16_t scan(std::u16string_view A, std::u16string_view B, std::int32_t i, 
 
 }  // namespace
 
-InvocationTree::InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control)
+InvocationTree::InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control,
+                               CountSource source)
     : a_(first),
       b_(second),
       control_(control),
+      source_(std::move(source)),
       lengths_((checkTextLengths(first.size(), second.size()), first), second, control)
 {
 }
@@ -125,6 +127,15 @@ std::vector<InvocationTree::Call> InvocationTree::childrenFrom(const Call& paren
 std::vector<mpz_class> InvocationTree::countNow(const std::vector<Call>& calls)
 {
     if (calls.empty()) return {};
+    if (source_) {
+        std::vector<mpz_class> counted;
+        counted.reserve(calls.size());
+        for (const Call& call : calls) {
+            if (control_) control_->throwIfCancelled();
+            counted.push_back(source_(call.i, call.j));
+        }
+        return counted;
+    }
     // One whole sweep keeps its state every so many columns; each count then sweeps from
     // the nearest kept column on, over the rest of the texts from the pairs it counts.
     if (!kept_) kept_ = std::make_unique<SweepCheckpoints>(a_, b_, control_);

@@ -14,6 +14,7 @@
 // a few columns each.
 
 #include <cstdint>
+#include <functional>
 #include <gmpxx.h>
 #include <limits>
 #include <memory>
@@ -47,8 +48,13 @@ public:
         mpz_class calls;  // itself and every invocation it causes
     };
 
-    // The texts must outlive this object.
-    InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control = nullptr);
+    // The exact count of one call on (i, j), from an engine that remembers the pairs of a
+    // computation on the same texts.
+    using CountSource = std::function<mpz_class(std::int32_t i, std::int32_t j)>;
+
+    // The texts must outlive this object. Without a source, counts come from column sweeps.
+    InvocationTree(std::u16string_view first, std::u16string_view second, ComputationControl* control = nullptr,
+                   CountSource source = {});
 
     std::int16_t result(std::int32_t i, std::int32_t j);
     // The invocations one call on (i, j) makes, itself included.
@@ -63,6 +69,12 @@ public:
         std::int16_t result;
         mpz_class invoked, each;
     };
+    // Up to `count` of the calls an invocation on (i, j) makes, from the first-th (0-based).
+    std::vector<Call> childrenFrom(std::int32_t i, std::int32_t j, std::size_t first, std::size_t count)
+    {
+        return childrenFrom(Call{Role::Top, i, j}, first, count);
+    }
+
     // Every pair the forest reaches, the most invoked first (then by i and j). The invoked
     // counts add up to the forest's invocations.
     std::vector<PairUse> uses(const std::vector<Call>& roots);
@@ -85,6 +97,7 @@ private:
 
     std::u16string_view a_, b_;
     ComputationControl* control_;
+    CountSource source_;
     RemainderLcsTable lengths_;
     std::unordered_map<PairKey, mpz_class> counts_;  // invocations of one call on the pair
     std::unique_ptr<SweepCheckpoints> kept_;         // made at the first count

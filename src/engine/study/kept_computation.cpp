@@ -1,0 +1,53 @@
+#include "engine/study/kept_computation.h"
+
+namespace velmora {
+namespace {
+
+// The replay's window: the computation has shown its result already.
+class NoWindow : public WindowOperations {
+public:
+    void colourGap(Box, std::int32_t, std::int32_t) override {}
+    void select(Box, std::int32_t, std::int32_t) override {}
+    void collapseSelection(Box) override {}
+    void setText(Box, std::u16string_view) override {}
+    void setCaption(Label, std::u16string_view) override {}
+    void setFocus(Box) override {}
+    void yield() override {}
+};
+
+}  // namespace
+
+KeptComputation::KeptComputation(const ComparisonState& before, Direction direction, EngineKind kind,
+                                 const EngineTuning& tuning)
+    : before_(before),
+      direction_(direction),
+      engine_(std::make_shared<LengthEngine>(kind, before_.Text1, before_.Text2, tuning))
+{
+}
+
+const std::vector<AlignmentCall>& KeptComputation::alignmentCalls(ComputationControl* control)
+{
+    const std::lock_guard lock(engineInUse_);
+    if (replayed_) return alignmentCalls_;
+    std::vector<AlignmentCall> calls;
+    ComparisonState state = before_;
+    NoWindow window;
+    AlignmentOptions options;
+    options.control = control;
+    options.lengths = engine_;
+    options.onCall = [&](const AlignmentCall& call) { calls.push_back(call); };
+    Align(state, direction_, window, options);
+    alignmentCalls_ = std::move(calls);
+    replayed_ = true;
+    return alignmentCalls_;
+}
+
+mpz_class KeptComputation::calls(std::int32_t i, std::int32_t j)
+{
+    const std::lock_guard lock(engineInUse_);
+    CallCounter counter;
+    (*engine_)(i, j, counter);
+    return counter.exact();
+}
+
+}  // namespace velmora
