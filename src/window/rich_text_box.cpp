@@ -88,6 +88,50 @@ bool endsBlock(const QTextBlock& block, const QTextLine& line)
 void RichTextBox::paintEvent(QPaintEvent* event)
 {
     QTextEdit::paintEvent(event);
+    paintColours(event);
+    paintMarkedCell();
+}
+
+void RichTextBox::setMarkedCell(int position)
+{
+    if (position == markedCell_) return;
+    markedCell_ = position;
+    if (position >= 0) {
+        // Brought into view by scrolling only; the text cursor and the selection stay.
+        QTextCursor cursor(document());
+        cursor.setPosition(std::min(position, document()->characterCount() - 1));
+        const QRect cell = cursorRect(cursor);
+        QScrollBar* bar = verticalScrollBar();
+        if (cell.top() < 0)
+            bar->setValue(bar->value() + cell.top());
+        else if (cell.bottom() > viewport()->height())
+            bar->setValue(bar->value() + cell.bottom() - viewport()->height());
+    }
+    viewport()->update();
+}
+
+void RichTextBox::paintMarkedCell()
+{
+    if (markedCell_ < 0) return;
+    const int length = document()->characterCount() - 1;
+    const int at = std::min(markedCell_, length);
+    QTextCursor cursor(document());
+    cursor.setPosition(at);
+    const QRect start = cursorRect(cursor);
+    int right = start.left() + 3;
+    if (at < length && document()->characterAt(at) != QChar::ParagraphSeparator) {
+        cursor.setPosition(at + 1 < length && document()->characterAt(at).isHighSurrogate() ? at + 2 : at + 1);
+        const QRect end = cursorRect(cursor);
+        right = end.top() == start.top() && end.left() > start.left() ? end.left()
+                                                                      : start.left() + fontMetrics().averageCharWidth();
+    }
+    QPainter painter(viewport());
+    painter.setPen(QPen(QColor(198, 40, 40), 1));
+    painter.drawRect(QRect(QPoint(start.left() - 1, start.top()), QPoint(right, start.bottom())));
+}
+
+void RichTextBox::paintColours(QPaintEvent* event)
+{
     if (runs_.empty()) return;
     QPainter painter(viewport());
     painter.setClipRegion(event->region());

@@ -40,6 +40,12 @@ public:
     bool isGapColoured(int position) const;
     const std::vector<Run>& gapRuns() const { return runs_; }
 
+    // A thin frame over the character cell at a 0-based position (at the end of the text, a
+    // narrow one where the next character would go), or none for -1. It is painted over the
+    // box: the text, its colours, the selection and the focus stay as they are.
+    void setMarkedCell(int position);
+    int markedCell() const { return markedCell_; }
+
     // Pasting and dropping insert plain characters only.
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -62,11 +68,14 @@ protected:
 private:
     void followEdits(int position, int removed, int added);
     QList<Run> runsIn(const QTextBlock& block) const;
+    void paintColours(QPaintEvent* event);
+    void paintMarkedCell();
     void redrawLine(QPainter& painter, const QTextBlock& block, const QTextLine& line, QPointF at,
                     const QList<Run>& runs) const;
 
     std::vector<bool> gap_;  // per character; typed characters start black
     std::vector<Run> runs_;  // what showColours() last made of gap_
+    int markedCell_ = -1;
 };
 
 }  // namespace velmora

@@ -12,6 +12,7 @@
 #include "engine/base/text_limits.h"
 #include "highlight/match_lookup.h"
 #include "window/accessibility.h"
+#include "window/call_tree_link.h"
 #include "window/main_window.h"
 #include "window/off_thread_run.h"
 #include "window/qt_window_operations.h"
@@ -20,6 +21,8 @@ namespace velmora {
 namespace {
 
 std::u16string captured(const QString& text) { return text.toStdU16String(); }
+
+const QString kEditingNoTree = QStringLiteral("正在编辑文本：按“计算1”或“计算2”之后，这里列出新的调用树。");
 
 }  // namespace
 
@@ -40,7 +43,8 @@ private:
 Workflow::Workflow(MainWindow& window)
     : window_(window),
       c_(window.controls()),
-      operations_(std::make_unique<QtWindowOperations>(c_))
+      operations_(std::make_unique<QtWindowOperations>(c_)),
+      treeLink_(new CallTreeLink(window))
 {
     connectControls();
 }
@@ -86,6 +90,7 @@ void Workflow::returnToEditing()
 {
     ComparisonSession& session = session_;
     session.clear();  // CallCount first, as the edit action does
+    treeLink_->forget(kEditingNoTree);
     setAutoSizeCaption(c_.callCountLabel, QString());
     setAutoSizeCaption(c_.stateLabel, QStringLiteral("可以编辑"));
     c_.editButton->setEnabled(false);
@@ -157,6 +162,9 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
     AlignmentOptions options;
     options.tuning = tuning_;
     options.engine = engine_;
+    // The engine is kept after the computation, for the invocation tree.
+    options.lengths = treeLink_->prepare(session_.state(), direction, engine_, tuning_);
+    const std::int32_t countBefore = session_.state().CallCount;
     ComputationControl control;
     running_ = &control;
     // A close request made during the capture's yields waits for a short computation to
@@ -173,20 +181,23 @@ void Workflow::runEngine(Direction direction, BusyCursor& busy)
         replayOnWindow(run.recorded, *operations_, [&] { session_.state() = std::move(run.state); });
         operations_->flush();
         describeUnmatched(c_, true);
+        treeLink_->computed(mpz_class(session_.state().CallCount) - countBefore, session_.state().ResultLength);
         return;
     }
     const std::exception_ptr failure = run.failure;
-    QString message;
+    QString message, noTree = QStringLiteral("计算已取消，没有调用树。");
     try {
         std::rethrow_exception(failure);
     } catch (const CancelledError&) {
         // 取消: back to editing with nothing to say
     } catch (const std::exception& error) {
         message = failureMessage(error);
+        noTree = QStringLiteral("上次计算没有完成，没有调用树：") + message.section(QLatin1Char('\n'), 0, 0);
     }
     busy.release();
     if (!message.isEmpty()) QMessageBox::warning(&window_, QStringLiteral("Velmora"), message);
     returnToEditing();
+    treeLink_->forget(noTree);
 }
 
 QString Workflow::failureMessage(const std::exception& error) const
@@ -213,6 +224,7 @@ void Workflow::clear()
                                     static_cast<std::int32_t>(selection.selectionEnd() - selection.selectionStart()),
                                     false);
     session_.clear();
+    treeLink_->forget(kEditingNoTree);
     setAutoSizeCaption(c_.callCountLabel, QString());
     c_.upperBox->setText(QString());
     operations_->yield();

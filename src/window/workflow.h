@@ -18,6 +18,7 @@ class MainWindow;
 struct Controls;
 class QtWindowOperations;
 class BusyCursor;
+class CallTreeLink;
 
 // Shown at the pointer for a click past the 300th gap, where nothing is linked.
 inline const QString kBeyondRecordedHint = QStringLiteral("只记录了前 300 处差异，此处之后的字符不再标出对应关系。");
@@ -52,6 +53,9 @@ public:
     bool mayClose();
     void answerCloseRequest(QCloseEvent* event);
 
+    // The invocation tree of the computation on display, and its window.
+    CallTreeLink& callTree() { return *treeLink_; }
+
 private:
     void connectControls();
     void lockForComputation(Direction direction);
@@ -64,6 +68,7 @@ private:
     ComparisonSession session_;
     const Controls& c_;
     std::unique_ptr<QtWindowOperations> operations_;
+    CallTreeLink* treeLink_;  // owned by the window
     bool computing_ = false;
     bool clearing_ = false;
     bool closeRequested_ = false;

@@ -9,6 +9,7 @@ namespace velmora::test {
 QObject* makeLayoutTest();
 QObject* makeWorkflowTest();
 QObject* makeSelectionTest();
+QObject* makeCallTreeTest();
 }  // namespace velmora::test
 
 namespace {
@@ -33,8 +34,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setAttribute(Qt::AA_Use96Dpi, true);
     int failed = 0;
-    for (auto make :
-         {velmora::test::makeLayoutTest, velmora::test::makeWorkflowTest, velmora::test::makeSelectionTest}) {
+    for (auto make : {velmora::test::makeLayoutTest, velmora::test::makeWorkflowTest, velmora::test::makeSelectionTest,
+                      velmora::test::makeCallTreeTest}) {
         const std::unique_ptr<QObject> tests(make());
         if (hasNamedFunctions(*tests, argc, argv)) failed += QTest::qExec(tests.get(), argc, argv);
     }
