@@ -6,7 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QSortFilterProxyModel>
+#include <QTreeView>
+#include <random>
 
+#include "window/call_tree_link.h"
+#include "window/call_tree_window.h"
 #include "window/main_window.h"
 #include "window/qt_window_operations.h"
 #include "window/workflow.h"
@@ -56,8 +62,80 @@ void computeInShownWindow(benchmark::State& state)
     state.counters["gaps"] = static_cast<double>(workflow.state().RowCount);
 }
 
+// The pairs the tree window is measured on: the 30 letters whose whole count is
+// 212,060,770, and two 32,766-character texts with counts below the window's limit.
+struct TreePair {
+    QString upper, lower;
+};
+TreePair treePair(std::int64_t which)
+{
+    if (which == 0)
+        return {QStringLiteral("DBADDCDABBCACDCDACACACCCCBDDCD"), QStringLiteral("BBDDBBACADACBCDDDBDCDDDBCCDCDA")};
+    std::mt19937 random(1);
+    QString text(32766, QLatin1Char(' '));
+    for (auto& c : text) c = QLatin1Char("ACGT"[random() % 4]);
+    if (which == 1) {  // random ACGT and a copy with one substitution 20 characters before its end
+        QString edited = text;
+        edited[32746] = edited[32746] == QLatin1Char('A') ? QLatin1Char('C') : QLatin1Char('A');
+        return {text, edited};
+    }
+    // runs with a short tail that matches: long stretches skipped or passed over
+    return {QString(32766 - 37, QLatin1Char('x')) + QString(21, QLatin1Char('a')) + QString(16, QLatin1Char('b')),
+            QString(32766 - 21, QLatin1Char('b')) + QString(21, QLatin1Char('a'))};
+}
+
+// Opening 调用树 after 计算1 (the alignment's own calls replayed and the first page counted),
+// then expanding its largest top-level node, then listing the hot pairs; each timed on its own.
+enum class TreeStep { Open, Expand, HotPairs };
+void callTree(benchmark::State& state, TreeStep step)
+{
+    const TreePair pair = treePair(state.range(0));
+    MainWindow window;
+    Workflow workflow(window);
+    workflow.load();
+    window.controls().upperBox->setText(pair.upper);
+    window.controls().lowerBox->setText(pair.lower);
+    double total = 0;
+    for (auto _ : state) {
+        window.controls().compute1Button->click();
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        workflow.callTree().open();
+        QCoreApplication::processEvents();
+        CallTreeWindow* tree = workflow.callTree().treeWindow();
+        const double opened = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+        QSortFilterProxyModel* sorted = tree->sortedModel();
+        tree->treeView()->sortByColumn(CallTreeModel::Calls, Qt::DescendingOrder);
+        timer.restart();
+        tree->treeView()->expand(sorted->index(0, 0));
+        QCoreApplication::processEvents();
+        const double expanded = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+        double listed = 0;
+        if (step == TreeStep::HotPairs) {
+            timer.restart();
+            tree->tabs()->setCurrentIndex(1);
+            QCoreApplication::processEvents();
+            listed = static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+            tree->tabs()->setCurrentIndex(0);
+        }
+        state.SetIterationTime(step == TreeStep::Open ? opened : step == TreeStep::Expand ? expanded : listed);
+        total = tree->model() ? tree->model()->total().get_d() : 0;
+        tree->close();
+        window.controls().editButton->click();
+        QCoreApplication::processEvents();
+    }
+    state.counters["calls"] = total;
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(callTree, open, TreeStep::Open)->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(callTree, expand, TreeStep::Expand)->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(callTree, hot_pairs, TreeStep::HotPairs)
+    ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(colourGaps)->Arg(2)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(computeInShownWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

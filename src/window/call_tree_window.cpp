@@ -1,5 +1,6 @@
 #include "window/call_tree_window.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -37,6 +38,7 @@ enum HotColumn { HotRank, HotPair, HotRemainder1, HotRemainder2, HotResult, HotI
 CallTreeWindow::CallTreeWindow(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window),
       summary_(new QLabel(this)),
+      order_(new QComboBox(this)),
       tabs_(new QTabWidget(this)),
       treeView_(new QTreeView),
       detail_(new QTextBrowser),
@@ -46,7 +48,7 @@ CallTreeWindow::CallTreeWindow(QWidget* mainWindow)
 {
     setObjectName(QStringLiteral("CallTreeWindow"));
     setWindowTitle(QStringLiteral("调用树"));
-    resize(980, 560);
+    resize(1040, 580);
     summary_->setObjectName(QStringLiteral("TreeSummary"));
     summary_->setWordWrap(true);
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -92,9 +94,34 @@ CallTreeWindow::CallTreeWindow(QWidget* mainWindow)
         if (tab == 1) fillHotPairs();
     });
 
+    // The order within each level, for the keyboard too (a header click needs the mouse).
+    order_->setObjectName(QStringLiteral("TreeOrder"));
+    order_->addItems({QStringLiteral("按调用顺序"), QStringLiteral("按调用次数，多的在前")});
+    connect(order_, &QComboBox::currentIndexChanged, this, [this](int choice) {
+        if (choice == 0)
+            treeView_->sortByColumn(CallTreeModel::Number, Qt::AscendingOrder);
+        else
+            treeView_->sortByColumn(CallTreeModel::Calls, Qt::DescendingOrder);
+    });
+    connect(treeView_->header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        const QSignalBlocker quiet(order_);
+        if (column == CallTreeModel::Number && order == Qt::AscendingOrder)
+            order_->setCurrentIndex(0);
+        else if (column == CallTreeModel::Calls && order == Qt::DescendingOrder)
+            order_->setCurrentIndex(1);
+    });
+    auto* orderLabel = new QLabel(QStringLiteral("排列(&O)："), this);
+    orderLabel->setBuddy(order_);
+    auto* orderRow = new QHBoxLayout;
+    orderRow->addWidget(orderLabel);
+    orderRow->addWidget(order_);
+    orderRow->addStretch(1);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary_);
+    layout->addLayout(orderRow);
     layout->addWidget(tabs_, 1);
+    setTabOrder(order_, treeView_);
     showNoTree(QStringLiteral("还没有计算：按“计算1”或“计算2”之后，这里列出函数调用的树。"));
 }
 
@@ -139,6 +166,7 @@ void CallTreeWindow::present()
     show();
     raise();
     activateWindow();
+    treeView_->setFocus(Qt::OtherFocusReason);
 }
 
 void CallTreeWindow::showEvent(QShowEvent* event)
@@ -176,9 +204,13 @@ void CallTreeWindow::buildTree()
     model_ = new CallTreeModel(computation_, std::move(calls), total_, this);
     sorted_->setSourceModel(model_);
     if (model_->canFetchMore({})) model_->fetchMore({});
-    treeView_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    treeView_->header()->setSectionResizeMode(CallTreeModel::Share, QHeaderView::Interactive);
-    treeView_->setColumnWidth(CallTreeModel::Share, 110);
+    // Numbers as wide as they are; the remainders, shortened already, and the bar share the rest.
+    QHeaderView* header = treeView_->header();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (const int column : {CallTreeModel::Remainder1, CallTreeModel::Remainder2, CallTreeModel::Share}) {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        treeView_->setColumnWidth(column, column == CallTreeModel::Share ? 100 : 150);
+    }
     if (sorted_->rowCount() > 0) treeView_->setCurrentIndex(sorted_->index(0, 0));
     if (tabs_->currentIndex() == 1) fillHotPairs();
 }

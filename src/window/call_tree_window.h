@@ -4,6 +4,7 @@
 // remainders invoked most. It follows the main window: a new computation replaces the
 // tree, and while the texts are edited it says there is none.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
@@ -39,6 +40,7 @@ public:
     QTreeWidget* hotPairsView() const { return hotPairs_; }
     QTextBrowser* detailPane() const { return detail_; }
     QTabWidget* tabs() const { return tabs_; }
+    QComboBox* orderChoice() const { return order_; }
 
 signals:
     // An invocation or a hot pair was selected: its remainders begin at Text1[i], Text2[j].
@@ -57,6 +59,7 @@ private:
     void showSelected(const QModelIndex& current);
 
     QLabel* summary_;
+    QComboBox* order_;
     QTabWidget* tabs_;
     QTreeView* treeView_;
     QTextBrowser* detail_;

@@ -90,11 +90,29 @@ shot long-result
 got=$(probe long-result "$RT3" | field inkheight)
 [ "${got:-0}" -ge 13 ] || fail "the long result's line is cut: ink $got px high"
 
-# 8. 退出 ends the program with status 0.
+# 8. 调用树: after 计算1 on the 30 letters whose CommonLength makes 212,060,770 calls, F2
+#    opens the tree window; with the keys alone the top level is put in order of count
+#    (Alt+O, Down), the focus goes to the tree (Tab) and the largest node is expanded.
+click 432 284; click 505 284
+click 300 40; xdotool type --delay 10 "DBADDCDABBCACDCDACACACCCCBDDCD"
+click 300 120; xdotool type --delay 10 "BBDDBBACADACBCDDDBDCDDDBCCDCDA"
+click 573 284
+xdotool mousemove --window "$wid" 300 250; xdotool key F2
+tree=$(timeout 10 xdotool search --sync --onlyvisible --name '^调用树$' | head -1) || fail "F2 opened no window captioned 调用树"
+sleep 0.5
+xdotool mousemove --window "$tree" 600 400
+xdotool key alt+o Down Tab Home Right; sleep 0.8
+import -window "$tree" "$shots/call-tree.png"
+expect_some call-tree "20 120 900 300" ink "rows of the tree"
+kill -0 "$app" 2>/dev/null || fail "the tree window ended the program"
+xdotool key Escape; sleep 0.3
+xdotool search --onlyvisible --name '^调用树$' >/dev/null 2>&1 && fail "Escape left the tree window open"
+
+# 9. 退出 ends the program with status 0.
 click 715 282
 expect_exit ""
 
-# 9. A long computation: with VELMORA_ENGINE=literal the window runs the reference
+# 10. A long computation: with VELMORA_ENGINE=literal the window runs the reference
 #    engine, every invocation one by one, which on two pasted texts of 32,766 characters
 #    (stretches of short repeated units, from a seeded generator) runs for hours: the
 #    progress dialog comes up, Escape (取消) ends it, both texts are kept; computed again,
@@ -160,7 +178,7 @@ expect_exit "with the literal engine, closed during the progress dialog"
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$elapsed" -le 2300 ] || fail "closing during the progress dialog took $elapsed ms"
 
-# 10. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
+# 11. At a scale factor of 2 the window (1510 x 634) is wider than the 1280-pixel screen:
 #    it opens with its top-left corner on the screen, and computes as at 1.
 QT_SCALE_FACTOR=2 "$velmora" 2>>"$shots/stderr.txt" &
 app=$!
@@ -178,4 +196,4 @@ expect scaled "10 188 1478 142" pattern KGKG "lower box at scale 2"
 # presses it.
 xdotool key shift+Tab space
 expect_exit "at scale 2"
-echo "end-to-end: typed, computed both ways, pressed Enter after a result, edited, cleared, selected, dragged from a highlight, opened the menu, kept a long result whole, cancelled a long computation, closed during one, ran at scale 2 and exited on a real X server"
+echo "end-to-end: typed, computed both ways, pressed Enter after a result, edited, cleared, selected, dragged from a highlight, opened the menu, kept a long result whole, opened the invocation tree, cancelled a long computation, closed during one, ran at scale 2 and exited on a real X server"

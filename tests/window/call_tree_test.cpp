@@ -1,6 +1,7 @@
 // 调用树: the tree window against the study engine, its link to the main window, and how
 // it follows the main window's states.
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 
 #include "engine/method/comparison_session.h"
 #include "window/call_tree_link.h"
@@ -164,8 +165,10 @@ private slots:
         QAbstractItemModelTester tester(tree->sortedModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QTreeView* view = tree->treeView();
         QSortFilterProxyModel* sorted = tree->sortedModel();
-        // The largest top-level node, by sorting on the count, then expanded by the view.
-        view->sortByColumn(CallTreeModel::Calls, Qt::DescendingOrder);
+        // The largest top-level node, by the order chosen with the keys, then expanded by the view.
+        tree->orderChoice()->setFocus();
+        QTest::keyClick(tree->orderChoice(), Qt::Key_Down);
+        QCOMPARE(view->header()->sortIndicatorSection(), int(CallTreeModel::Calls));
         const QModelIndex largest = sorted->index(0, 0);
         QVERIFY(largest.isValid());
         view->expand(largest);
@@ -184,6 +187,7 @@ private slots:
         QVERIFY(qAbs(share - expected) < 1e-9);
         // Sorting on the number brings back the order the calls were made in.
         view->sortByColumn(CallTreeModel::Number, Qt::AscendingOrder);
+        QCOMPARE(tree->orderChoice()->currentIndex(), 0);
         QCOMPARE(sorted->index(0, CallTreeModel::Number).data().toString(), QStringLiteral("1"));
         // Every row names itself to a screen reader.
         QVERIFY(sorted->index(0, 0).data(Qt::AccessibleTextRole).toString().startsWith(QStringLiteral("第 1 次调用")));
