@@ -95,7 +95,7 @@ void callTree(benchmark::State& state, TreeStep step)
     workflow.load();
     window.controls().upperBox->setText(pair.upper);
     window.controls().lowerBox->setText(pair.lower);
-    double total = 0;
+    QString total;
     for (auto _ : state) {
         window.controls().compute1Button->click();
         QCoreApplication::processEvents();
@@ -120,12 +120,12 @@ void callTree(benchmark::State& state, TreeStep step)
             tree->tabs()->setCurrentIndex(0);
         }
         state.SetIterationTime(step == TreeStep::Open ? opened : step == TreeStep::Expand ? expanded : listed);
-        total = tree->model() ? tree->model()->total().get_d() : 0;
+        total = tree->model() ? groupedDigits(tree->model()->total()) : QStringLiteral("no tree");
         tree->close();
         window.controls().editButton->click();
         QCoreApplication::processEvents();
     }
-    state.counters["calls"] = total;
+    state.SetLabel((total + QStringLiteral(" calls")).toStdString());
 }
 
 }  // namespace
