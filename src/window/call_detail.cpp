@@ -20,7 +20,9 @@ QString around(const std::u16string& whole, std::int32_t position)
     qsizetype to = std::min(text.size(), at + width + kAfter);
     if (to < text.size() && to > 0 && text[to - 1].isHighSurrogate()) ++to;
     const auto shown = [](const QString& part) {
-        return part.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("↵"));
+        return part.toHtmlEscaped()
+            .replace(QLatin1Char('\n'), QStringLiteral("↵"))
+            .replace(QChar(0x2029), QStringLiteral("↵"));
     };
     QString html = from > 0 ? QStringLiteral("…") : QString();
     html += shown(text.mid(from, at - from));

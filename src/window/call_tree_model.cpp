@@ -64,12 +64,15 @@ QString groupedDigits(const mpz_class& count)
 QString shownRemainder(const std::u16string& text, std::int32_t from)
 {
     const auto start = static_cast<qsizetype>(from - 1);
-    const QString rest = QString::fromStdU16String(text).mid(start);
+    QString rest = QString::fromStdU16String(text).mid(start);
     if (rest.isEmpty()) return QStringLiteral("（空）");
-    if (rest.size() <= kShownRemainder) return rest;
-    qsizetype cut = kShownRemainder - 1;
-    if (rest[cut - 1].isHighSurrogate()) --cut;  // never half a character
-    return rest.left(cut) + QStringLiteral("…");
+    if (rest.size() > kShownRemainder) {
+        qsizetype cut = kShownRemainder - 1;
+        if (rest[cut - 1].isHighSurrogate()) --cut;  // never half a character
+        rest = rest.left(cut) + QStringLiteral("…");
+    }
+    // One line per row: a line break shows as the sign the detail pane uses for it.
+    return rest.replace(QLatin1Char('\n'), QStringLiteral("↵")).replace(QChar(0x2029), QStringLiteral("↵"));
 }
 
 CallTreeModel::CallTreeModel(std::shared_ptr<KeptComputation> kept, std::vector<AlignmentCall> calls,

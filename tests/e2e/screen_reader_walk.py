@@ -89,3 +89,23 @@ if "未匹配的字符" not in upper.description:
 if not upper.getState().contains(pyatspi.STATE_READ_ONLY):
     fail("the upper box is not read-only after 计算1")
 print("colours: upper box %s; %s" % (upper_runs, upper.description))
+
+# F2 opens 调用树: a second frame, whose tree's rows name themselves.
+import subprocess
+subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Velmora$", "windowfocus", "--sync", "key", "F2"],
+               check=False)
+deadline = time.time() + 10
+tree_frame = None
+while time.time() < deadline and tree_frame is None:
+    tree_frame = next((n for n, d in walk(app) if d == 1 and n.name == "调用树"), None)
+    time.sleep(0.2)
+if tree_frame is None:
+    fail("F2 opened no frame named 调用树: %s" % [n.name for n, d in walk(app) if d == 1])
+view = next((n for n, _ in walk(tree_frame) if n.name == "调用树" and n is not tree_frame
+             and n.getRole() in (pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_TABLE)), None)
+if view is None:
+    fail("调用树 has no tree named 调用树: %s" % sorted({n.getRoleName() for n, _ in walk(tree_frame)}))
+rows = [n.name for n, _ in walk(view) if n.name.startswith("第 ")]
+if not rows or not rows[0].startswith("第 1 次调用"):
+    fail("the tree's rows do not name themselves: %s" % [n.name for n, _ in walk(view)][:8])
+print("tree window: %d rows named, the first %s" % (len(rows), rows[0]))

@@ -81,7 +81,17 @@ expect_some kept "$RT1" ink "upper text kept on weston"
 expect_some kept "$RT2" ink "lower text kept on weston"
 ! grep -q "fatal" "$shots/stderr.txt" || fail "Qt reported: $(grep fatal "$shots/stderr.txt")"
 
-# 4. The title strip's close box ends the program with status 0.
+# 4. F2 opens 调用树 as a window of its own, with Qt's frame; Escape closes it, and the
+#    main window is still there at its size.
+click 300 250; xdotool key F2; sleep 1.5
+import -window root "$shots/call-tree.png"
+kill -0 "$app" 2>/dev/null || fail "velmora ended after F2 on weston: $(cat "$shots/stderr.txt")"
+xdotool key Escape; sleep 0.8
+kill -0 "$app" 2>/dev/null || fail "velmora ended after closing 调用树 on weston"
+locate
+[ "$WIDTH" = 755 ] || fail "window on weston is $WIDTH wide after 调用树 closed"
+
+# 5. The title strip's close box ends the program with status 0.
 point $((X + 755 - 16)) $((Y + 13)); xdotool click 1
 expect_exit "on weston, closed by its title strip"
-echo "end-to-end on weston: found the window by its title strip, computed, selected across boxes, clicked where maximise sat, survived weston's resize, maximise and full screen, and closed"
+echo "end-to-end on weston: found the window by its title strip, computed, selected across boxes, clicked where maximise sat, survived weston's resize, maximise and full screen, opened and closed 调用树, and closed"

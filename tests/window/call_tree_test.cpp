@@ -117,6 +117,26 @@ class CallTreeTest : public WindowFixture {
     }
 
 private slots:
+    void remaindersAreShownOnOneLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("short, whole") << "ABCBDAB" << 3 << "CBDAB";
+        QTest::newRow("empty past the end") << "AB" << 3 << "（空）";
+        QTest::newRow("a line break as a sign") << "A\nB" << 1 << "A↵B";
+        QTest::newRow("long, cut with …") << QString(30, QLatin1Char('x')) << 1 << QString(19, QLatin1Char('x')) + "…";
+        QTest::newRow("never half a pair at the cut")
+            << QString(18, QLatin1Char('x')) + QString::fromUtf16(u"😀😀") << 1 << QString(18, QLatin1Char('x')) + "…";
+    }
+    void remaindersAreShownOnOneLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(QString, shown);
+        QCOMPARE(shownRemainder(text.toStdU16String(), from), shown);
+    }
+
     void rowsEqualTheTrace_data()
     {
         QTest::addColumn<QString>("upper");
