@@ -125,10 +125,15 @@ CallTreeWindow::CallTreeWindow(QWidget* mainWindow)
     showNoTree(QStringLiteral("还没有计算：按“计算1”或“计算2”之后，这里列出函数调用的树。"));
 }
 
-CallTreeWindow::~CallTreeWindow() = default;
+CallTreeWindow::~CallTreeWindow()
+{
+    if (loading_) loading_->cancel();
+}
 
 void CallTreeWindow::dropTree()
 {
+    // Work for a tree that is going away is not finished.
+    if (loading_) loading_->cancel();
     sorted_->setSourceModel(nullptr);
     delete model_;
     model_ = nullptr;
@@ -175,6 +180,12 @@ void CallTreeWindow::showEvent(QShowEvent* event)
     buildTree();
 }
 
+void CallTreeWindow::closeEvent(QCloseEvent* event)
+{
+    if (loading_) loading_->cancel();
+    QWidget::closeEvent(event);
+}
+
 void CallTreeWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
@@ -193,8 +204,10 @@ void CallTreeWindow::buildTree()
     std::vector<AlignmentCall> calls;
     ComputationControl control;
     const std::shared_ptr<KeptComputation> computation = computation_;
+    loading_ = &control;
     const std::exception_ptr failure = runWithProgress(
         this, control, [&](ComputationControl& running) { calls = computation->alignmentCalls(&running); });
+    loading_ = nullptr;
     if (computation_ != computation) return;  // a newer computation came meanwhile
     if (failure) {
         treeBuilt_ = false;
@@ -236,6 +249,7 @@ void CallTreeWindow::fillHotPairs()
     std::vector<InvocationTree::PairUse> uses;
     ComputationControl control;
     const std::shared_ptr<KeptComputation> computation = computation_;
+    loading_ = &control;
     const std::exception_ptr failure = runWithProgress(this, control, [&](ComputationControl& running) {
         std::vector<InvocationTree::Call> roots;
         for (const AlignmentCall& call : computation->alignmentCalls(&running))
@@ -246,6 +260,7 @@ void CallTreeWindow::fillHotPairs()
                             [computation](std::int32_t i, std::int32_t j) { return computation->calls(i, j); });
         uses = tree.uses(roots);
     });
+    loading_ = nullptr;
     if (computation_ != computation) return;
     if (failure) {
         hotPairsFilled_ = false;

@@ -51,6 +51,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildTree();
@@ -72,6 +73,7 @@ private:
     mpz_class total_;
     std::int16_t length_ = 0;
     bool treeBuilt_ = false, hotPairsFilled_ = false;
+    ComputationControl* loading_ = nullptr;  // the replay or the hot pairs, while they run
 };
 
 }  // namespace velmora

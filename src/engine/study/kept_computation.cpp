@@ -21,6 +21,8 @@ KeptComputation::KeptComputation(const ComparisonState& before, Direction direct
                                  const EngineTuning& tuning)
     : before_(before),
       direction_(direction),
+      kind_(kind),
+      tuning_(tuning),
       engine_(std::make_shared<LengthEngine>(kind, before_.Text1, before_.Text2, tuning))
 {
 }
@@ -36,7 +38,14 @@ const std::vector<AlignmentCall>& KeptComputation::alignmentCalls(ComputationCon
     options.control = control;
     options.lengths = engine_;
     options.onCall = [&](const AlignmentCall& call) { calls.push_back(call); };
-    Align(state, direction_, window, options);
+    try {
+        Align(state, direction_, window, options);
+    } catch (const CancelledError&) {
+        // Cut short mid-evaluation, the engine may hold half-made frames: a new one answers
+        // from here on, remembering nothing.
+        engine_ = std::make_shared<LengthEngine>(kind_, before_.Text1, before_.Text2, tuning_);
+        throw;
+    }
     alignmentCalls_ = std::move(calls);
     replayed_ = true;
     return alignmentCalls_;

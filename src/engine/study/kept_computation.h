@@ -35,7 +35,8 @@ public:
     Direction direction() const { return direction_; }
 
     // The alignment's own calls, in order, with their verdicts: the computation replayed
-    // once on the engine, which by then answers from what it remembers.
+    // once on the engine, which by then answers from what it remembers. A cancelled replay
+    // leaves a new engine in place of the old one.
     const std::vector<AlignmentCall>& alignmentCalls(ComputationControl* control);
 
     // The invocations one call on Text1[i..], Text2[j..] makes, itself included; exact under
@@ -45,6 +46,8 @@ public:
 private:
     ComparisonState before_;
     Direction direction_;
+    EngineKind kind_;
+    EngineTuning tuning_;
     std::shared_ptr<LengthEngine> engine_;
     std::mutex engineInUse_;
     std::vector<AlignmentCall> alignmentCalls_;

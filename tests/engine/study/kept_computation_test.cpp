@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/row_name.h"
 #include "engine/study/invocation_tree.h"
 #include "engine/study/kept_computation.h"
@@ -83,6 +85,36 @@ TEST_P(KeptComputationTest, AnswersAsAFreshEngineAndTheSweepDo)
         }
     }
     EXPECT_EQ(whole, reference.report.calls);
+}
+
+// A replay cut short leaves an engine that still answers exactly.
+TEST(KeptComputation, AReplayCancelledHalfwayLeavesExactAnswers)
+{
+    const KeptCase& c = kKeptCases[7];  // millions of calls: the cancel lands mid-evaluation
+    KeptComputation kept(captured(c), c.direction, EngineKind::Fast, {});
+    ComputationControl control;
+    control.cancel();
+    EXPECT_THROW(kept.alignmentCalls(&control), CancelledError);
+    const std::vector<AlignmentCall>& calls = kept.alignmentCalls(nullptr);
+    ASSERT_FALSE(calls.empty());
+    InvocationTree swept(kept.text1(), kept.text2());
+    for (const AlignmentCall& call : calls)
+        EXPECT_EQ(kept.calls(call.pos1, call.pos2), swept.calls(call.pos1, call.pos2));
+}
+
+// The tree window's thread and the hot pairs' take turns on one engine.
+TEST(KeptComputation, TwoThreadsCountingAtOnceGetTheSameCounts)
+{
+    const KeptCase& c = kKeptCases[7];
+    KeptComputation kept(captured(c), c.direction, EngineKind::Fast, {});
+    const std::vector<AlignmentCall> calls = kept.alignmentCalls(nullptr);
+    std::vector<mpz_class> first(calls.size()), second(calls.size());
+    std::thread other([&] {
+        for (std::size_t k = calls.size(); k-- > 0;) second[k] = kept.calls(calls[k].pos1, calls[k].pos2);
+    });
+    for (std::size_t k = 0; k < calls.size(); ++k) first[k] = kept.calls(calls[k].pos1, calls[k].pos2);
+    other.join();
+    EXPECT_EQ(first, second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, KeptComputationTest, testing::ValuesIn(kKeptCases), test::RowName{});
