@@ -138,12 +138,8 @@ void CallTreeModel::fetchMore(const QModelIndex& parent)
     const std::size_t first = node->children.size();
     std::vector<InvocationTree::Call> page;
     if (node == root_.get()) {
-        for (std::size_t k = first; k < std::min(calls_.size(), first + kPage); ++k) {
-            const AlignmentCall& call = calls_[k];
-            const auto role =
-                call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip;
-            page.push_back({role, call.pos1, call.pos2});
-        }
+        for (std::size_t k = first; k < std::min(calls_.size(), first + kPage); ++k)
+            page.push_back(treeRoot(calls_[k]));
         node->complete = first + page.size() >= calls_.size();
     } else {
         page = tree_.childrenFrom(node->call.i, node->call.j, first, kPage);

@@ -251,11 +251,7 @@ void CallTreeWindow::fillHotPairs()
     const std::shared_ptr<KeptComputation> computation = computation_;
     loading_ = &control;
     const std::exception_ptr failure = runWithProgress(this, control, [&](ComputationControl& running) {
-        std::vector<InvocationTree::Call> roots;
-        for (const AlignmentCall& call : computation->alignmentCalls(&running))
-            roots.push_back(
-                {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
-                 call.pos1, call.pos2});
+        const std::vector<InvocationTree::Call> roots = treeRoots(computation->alignmentCalls(&running));
         InvocationTree tree(computation->text1(), computation->text2(), &running,
                             [computation](std::int32_t i, std::int32_t j) { return computation->calls(i, j); });
         uses = tree.uses(roots);

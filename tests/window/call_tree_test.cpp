@@ -52,11 +52,7 @@ std::vector<ListedCall> traceOf(const QString& upper, const QString& lower, Dire
     session.start();
     std::vector<InvocationTree::Call> roots;
     AlignmentOptions options;
-    options.onCall = [&](const AlignmentCall& call) {
-        roots.push_back(
-            {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
-             call.pos1, call.pos2});
-    };
+    options.onCall = [&](const AlignmentCall& call) { roots.push_back(treeRoot(call)); };
     RecordingWindow window;
     session.compute(direction, upper.toStdU16String(), lower.toStdU16String(), window, options);
     InvocationTree tree(session.state().Text1, session.state().Text2);

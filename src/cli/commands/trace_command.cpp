@@ -6,6 +6,7 @@
 #include "cli/commands/computation.h"
 #include "cli/commands/trace_listing.h"
 #include "engine/length/length_engine.h"
+#include "engine/study/kept_computation.h"
 
 namespace velmora {
 namespace {
@@ -61,10 +62,7 @@ CallForest callForest(const CommonOptions& common)
     countWhole(common, EngineKind::Fast, forest,
                [&](const AlignmentCall& call) { forest.alignmentCalls.push_back(call); });
     if (common.compute == 0) forest.roots.push_back({InvocationTree::Role::Top, 1, 1});
-    for (const AlignmentCall& call : forest.alignmentCalls)
-        forest.roots.push_back(
-            {call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip,
-             call.pos1, call.pos2});
+    for (const AlignmentCall& call : forest.alignmentCalls) forest.roots.push_back(treeRoot(call));
     return forest;
 }
 

@@ -17,6 +17,20 @@ public:
 
 }  // namespace
 
+InvocationTree::Call treeRoot(const AlignmentCall& call)
+{
+    const auto role = call.role == AlignmentCall::Role::Take ? InvocationTree::Role::Take : InvocationTree::Role::Skip;
+    return {role, call.pos1, call.pos2};
+}
+
+std::vector<InvocationTree::Call> treeRoots(const std::vector<AlignmentCall>& calls)
+{
+    std::vector<InvocationTree::Call> roots;
+    roots.reserve(calls.size());
+    for (const AlignmentCall& call : calls) roots.push_back(treeRoot(call));
+    return roots;
+}
+
 KeptComputation::KeptComputation(const ComparisonState& before, Direction direction, EngineKind kind,
                                  const EngineTuning& tuning)
     : before_(before),

@@ -16,8 +16,13 @@
 #include "engine/method/alignment.h"
 #include "engine/method/comparison_state.h"
 #include "engine/method/direction.h"
+#include "engine/study/invocation_tree.h"
 
 namespace velmora {
+
+// The alignment's own calls as roots of the invocation tree, in their order.
+InvocationTree::Call treeRoot(const AlignmentCall& call);
+std::vector<InvocationTree::Call> treeRoots(const std::vector<AlignmentCall>& calls);
 
 class KeptComputation {
 public:
