@@ -50,14 +50,14 @@ const std::vector<AlignmentCall>& KeptComputation::alignmentCalls(ComputationCon
     NoWindow window;
     AlignmentOptions options;
     options.control = control;
-    options.lengths = engine_;
+    options.lengths = studyEngine();
     options.onCall = [&](const AlignmentCall& call) { calls.push_back(call); };
     try {
         Align(state, direction_, window, options);
     } catch (const CancelledError&) {
         // Cut short mid-evaluation, the engine may hold half-made frames: a new one answers
         // from here on, remembering nothing.
-        engine_ = std::make_shared<LengthEngine>(kind_, before_.Text1, before_.Text2, tuning_);
+        studyEngine_ = std::make_shared<LengthEngine>(EngineKind::Fast, before_.Text1, before_.Text2, tuning_);
         throw;
     }
     alignmentCalls_ = std::move(calls);
@@ -69,8 +69,19 @@ mpz_class KeptComputation::calls(std::int32_t i, std::int32_t j)
 {
     const std::lock_guard lock(engineInUse_);
     CallCounter counter;
-    (*engine_)(i, j, counter);
+    (*studyEngine())(i, j, counter);
     return counter.exact();
+}
+
+const std::shared_ptr<LengthEngine>& KeptComputation::studyEngine()
+{
+    // The literal engine remembers nothing and would count every invocation again; the fast
+    // one makes the same calls in the same order with the same counts.
+    if (!studyEngine_)
+        studyEngine_ = kind_ == EngineKind::Fast
+                           ? engine_
+                           : std::make_shared<LengthEngine>(EngineKind::Fast, before_.Text1, before_.Text2, tuning_);
+    return studyEngine_;
 }
 
 }  // namespace velmora

@@ -31,7 +31,8 @@ public:
     KeptComputation(const KeptComputation&) = delete;
     KeptComputation& operator=(const KeptComputation&) = delete;
 
-    // The engine the computation is to use: it sees this object's copies of the texts.
+    // The engine the computation is to use: it sees this object's copies of the texts. After
+    // a computation on the literal engine, the tree's questions go to a fast one.
     const std::shared_ptr<LengthEngine>& engine() const { return engine_; }
 
     // The texts as the invocations see them (Text1 is the leading box's).
@@ -49,11 +50,14 @@ public:
     mpz_class calls(std::int32_t i, std::int32_t j);
 
 private:
+    const std::shared_ptr<LengthEngine>& studyEngine();
+
     ComparisonState before_;
     Direction direction_;
     EngineKind kind_;
     EngineTuning tuning_;
-    std::shared_ptr<LengthEngine> engine_;
+    std::shared_ptr<LengthEngine> engine_;       // the computation's
+    std::shared_ptr<LengthEngine> studyEngine_;  // the tree's: the computation's, unless that was literal
     std::mutex engineInUse_;
     std::vector<AlignmentCall> alignmentCalls_;
     bool replayed_ = false;

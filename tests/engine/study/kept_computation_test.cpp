@@ -102,6 +102,21 @@ TEST(KeptComputation, AReplayCancelledHalfwayLeavesExactAnswers)
         EXPECT_EQ(kept.calls(call.pos1, call.pos2), swept.calls(call.pos1, call.pos2));
 }
 
+// After a computation on the literal engine, the tree still counts exactly, and fast.
+TEST(KeptComputation, AfterTheLiteralEngineCountsAsTheSweepDoes)
+{
+    const KeptCase& c = kKeptCases[7];
+    KeptComputation kept(captured(c), c.direction, EngineKind::Literal, {});
+    EXPECT_TRUE(kept.engine()->isLiteral());
+    InvocationTree swept(kept.text1(), kept.text2());
+    mpz_class whole = 0;
+    for (const AlignmentCall& call : kept.alignmentCalls(nullptr)) {
+        EXPECT_EQ(kept.calls(call.pos1, call.pos2), swept.calls(call.pos1, call.pos2));
+        whole += kept.calls(call.pos1, call.pos2);
+    }
+    EXPECT_EQ(whole, test::compute(c.upper, c.lower, c.direction).report.calls);
+}
+
 // The tree window's thread and the hot pairs' take turns on one engine.
 TEST(KeptComputation, TwoThreadsCountingAtOnceGetTheSameCounts)
 {
