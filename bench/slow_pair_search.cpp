@@ -15,11 +15,13 @@
 // alignments under 50 ms).
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <random>
 #include <string>
@@ -259,9 +261,14 @@ void writeUtf8(const std::string& path, const std::u16string& text)
             bytes += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    if (FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+    // The folder is made if need be; a file that cannot be written ends the run with why.
+    std::error_code made;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), made);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!file || std::fclose(file) != 0 || !written) {
+        std::fprintf(stderr, "slow_pair_search: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::exit(1);
     }
 }
 
