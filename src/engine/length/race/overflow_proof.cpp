@@ -1,6 +1,7 @@
 #include "engine/length/race/overflow_proof.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/base/pair_key.h"
 #include "engine/base/saturating.h"
@@ -32,15 +33,55 @@ void OverflowProof::start(std::int32_t i, std::int32_t j)
 {
     // What pairs reach serves every call, but not without bound.
     if (remembered_ > mostSteps_) {
-        expansions_.clear();
+        std::fill(idSlots_.begin(), idSlots_.end(), std::pair<Key, Id>{0, 0});
+        pairs_.clear();
+        reached_.clear();
         remembered_ = 0;
     }
     spent_ = 0;
-    weights_.clear();
+    ++call_;  // every weight set before is void
     heap_ = {};
     proved_ = 0;
-    weights_[pairKey(i, j)] = 1;
-    heap_.emplace(1, pairKey(i, j));
+    const Id root = idOf(pairKey(i, j));
+    weightOf(root) = 1;
+    heap_.emplace(1, root);
+}
+
+OverflowProof::Id OverflowProof::idOf(Key pair)
+{
+    if ((pairs_.size() + 1) * 2 > idSlots_.size()) growIds();
+    const std::size_t mask = idSlots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((std::uint64_t{pair} * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+    while (idSlots_[slot].first != 0 && idSlots_[slot].first != pair) slot = (slot + 1) & mask;
+    if (idSlots_[slot].first == 0) {
+        idSlots_[slot] = {pair, static_cast<Id>(pairs_.size())};
+        PairState state;
+        state.key = pair;
+        pairs_.push_back(state);
+    }
+    return idSlots_[slot].second;
+}
+
+void OverflowProof::growIds()
+{
+    idSlots_.assign(std::max<std::size_t>(1024, idSlots_.size() * 2), {0, 0});
+    const std::size_t mask = idSlots_.size() - 1;
+    for (Id id = 0; id < pairs_.size(); ++id) {
+        const Key pair = pairs_[id].key;
+        std::size_t slot = static_cast<std::size_t>((std::uint64_t{pair} * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+        while (idSlots_[slot].first != 0) slot = (slot + 1) & mask;
+        idSlots_[slot] = {pair, id};
+    }
+}
+
+std::uint64_t& OverflowProof::weightOf(Id pair)
+{
+    PairState& state = pairs_[pair];
+    if (state.weighedIn != call_) {
+        state.weighedIn = call_;
+        state.weight = 0;
+    }
+    return state.weight;
 }
 
 bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
@@ -49,8 +90,7 @@ bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
     while (proved_ < needed && !heap_.empty() && spent_ + spent < mostSteps_) {
         const auto [weight, pair] = heap_.top();
         heap_.pop();
-        const auto pending = weights_.find(pair);
-        if (pending == weights_.end() || pending->second != weight) continue;  // pushed since, or weighed more
+        if (weightOf(pair) != weight) continue;  // pushed since, or weighed more
         push(pair, spent);
         if (spent >= steps) break;
     }
@@ -60,24 +100,24 @@ bool OverflowProof::advance(std::uint64_t steps, std::uint64_t needed)
 
 // Every invocation the pair's own calls make is counted `weight` times, and the pairs
 // they reach take on that weight times how often they are reached.
-void OverflowProof::push(Key pair, std::uint64_t& steps)
+void OverflowProof::push(Id pair, std::uint64_t& steps)
 {
-    const std::uint64_t weight = weights_[pair];
-    weights_.erase(pair);
-    const Expansion& expansion = expand(pair, steps);
+    const std::uint64_t weight = std::exchange(weightOf(pair), 0);
+    const Expansion& expansion = expand(pair, steps);  // may add pairs: no reference into pairs_ before this
     proved_ = saturatingAdd(proved_, saturatingProduct(weight, expansion.calls, kStuck), kStuck);
-    for (const auto& [next, times] : expansion.reached) {
-        std::uint64_t& nextWeight = weights_[next];
+    for (std::uint32_t k = expansion.firstReached; k < expansion.firstReached + expansion.reachedCount; ++k) {
+        const auto [next, times] = reached_[k];
+        std::uint64_t& nextWeight = weightOf(next);
         nextWeight = saturatingAdd(nextWeight, saturatingProduct(weight, times, kStuck), kStuck);
         heap_.emplace(nextWeight, next);
         ++steps;
     }
 }
 
-const OverflowProof::Expansion& OverflowProof::expand(Key pair, std::uint64_t& steps)
+const OverflowProof::Expansion& OverflowProof::expand(Id pair, std::uint64_t& steps)
 {
-    if (const auto known = expansions_.find(pair); known != expansions_.end()) return known->second;
-    auto [i, j] = pairOf(pair);
+    if (pairs_[pair].expanded) return pairs_[pair].expansion;
+    auto [i, j] = pairOf(pairs_[pair].key);
     Expansion out;
     // Matching characters are taken without a call.
     while (i <= firstLength_ && j <= secondLength_ &&
@@ -86,16 +126,24 @@ const OverflowProof::Expansion& OverflowProof::expand(Key pair, std::uint64_t& s
         ++j;
         ++steps;
     }
-    if (i <= firstLength_ && j <= secondLength_) weighCandidates(i, j, out, steps);
-    remembered_ += out.reached.size() + 1;
-    return expansions_.emplace(pair, std::move(out)).first->second;
+    reachedKeys_.clear();
+    if (i <= firstLength_ && j <= secondLength_) weighCandidates(i, j, out.calls, reachedKeys_, steps);
+    out.firstReached = static_cast<std::uint32_t>(reached_.size());
+    out.reachedCount = static_cast<std::uint32_t>(reachedKeys_.size());
+    for (const auto& [key, times] : reachedKeys_) reached_.emplace_back(idOf(key), times);
+    remembered_ += reachedKeys_.size() + 1;
+    PairState& state = pairs_[pair];
+    state.expansion = std::move(out);
+    state.expanded = true;
+    return state.expansion;
 }
 
 // The calls at a mismatch (i, j), as the search makes them: each candidate for second[j]
 // takes its call once per skipped character tried, and each skipped character with a
 // partner makes one call, until one of those beats the take value. Unbeaten, the first
 // candidate is accepted; otherwise all are rejected and the scan goes on at (i, j + 1).
-void OverflowProof::weighCandidates(std::int32_t i, std::int32_t j, Expansion& out, std::uint64_t& steps)
+void OverflowProof::weighCandidates(std::int32_t i, std::int32_t j, std::uint64_t& calls,
+                                    std::vector<std::pair<Key, std::uint64_t>>& reached, std::uint64_t& steps)
 {
     // Per skipped character m (first[i + m - 1]): its partner in second[j..] and the
     // skip value there, the same for every candidate.
@@ -121,25 +169,25 @@ void OverflowProof::weighCandidates(std::int32_t i, std::int32_t j, Expansion& o
             }
             if (partner[static_cast<std::size_t>(m)]) {
                 ++skipTimes_[static_cast<std::size_t>(m)];
-                ++out.calls;
+                ++calls;
                 rejected = skipValue[static_cast<std::size_t>(m)] > takeValue;
             }
         }
-        out.calls += static_cast<std::uint64_t>(tried);
-        out.reached.emplace_back(pairKey(q, j), tried);
+        calls += static_cast<std::uint64_t>(tried);
+        reached.emplace_back(pairKey(q, j), tried);
         steps += static_cast<std::uint64_t>(tried) + 1;
         if (!first) laterWork += static_cast<std::uint64_t>(tried) + 1;
         if (first && !rejected) {
             accepted = true;
-            out.reached.emplace_back(pairKey(q + 1, j + 1), 1);
+            reached.emplace_back(pairKey(q + 1, j + 1), 1);
             break;
         }
         first = false;
     }
     for (std::size_t m = 1; m < skipTimes_.size(); ++m)
         if (skipTimes_[m])
-            out.reached.emplace_back(pairKey(i + static_cast<std::int32_t>(m) - 1, partner[m]), skipTimes_[m]);
-    if (!accepted) out.reached.emplace_back(pairKey(i, j + 1), 1);
+            reached.emplace_back(pairKey(i + static_cast<std::int32_t>(m) - 1, partner[m]), skipTimes_[m]);
+    if (!accepted) reached.emplace_back(pairKey(i, j + 1), 1);
 }
 
 }  // namespace velmora

@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <queue>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -49,15 +48,30 @@ public:
 
 private:
     using Key = PairKey;
+    using Id = std::uint32_t;  // a pair's place in pairs_, given when the proof first meets it
     // One pair's scan up to where it goes on as a fresh one: its own calls, and the pairs
     // its calls and its continuation reach, with how many times each.
     struct Expansion {
         std::uint64_t calls = 0;
-        std::vector<std::pair<Key, std::uint64_t>> reached;
+        std::uint32_t firstReached = 0, reachedCount = 0;  // in reached_
     };
-    const Expansion& expand(Key pair, std::uint64_t& steps);
-    void weighCandidates(std::int32_t i, std::int32_t j, Expansion& out, std::uint64_t& steps);
-    void push(Key pair, std::uint64_t& steps);
+    // What the proof knows of one pair: its expansion, kept for every call, and its weight
+    // in the call under proof, which counts only if set during that call.
+    struct PairState {
+        Key key;
+        bool expanded = false;
+        std::uint32_t weighedIn = 0;  // the call (start) that set the weight
+        std::uint64_t weight = 0;
+        Expansion expansion;
+    };
+    Id idOf(Key pair);
+    void growIds();
+    std::uint64_t& weightOf(Id pair);
+    const Expansion& expand(Id pair, std::uint64_t& steps);
+    // The calls at a mismatch (i, j), with the pairs they reach by key.
+    void weighCandidates(std::int32_t i, std::int32_t j, std::uint64_t& calls,
+                         std::vector<std::pair<Key, std::uint64_t>>& reached, std::uint64_t& steps);
+    void push(Id pair, std::uint64_t& steps);
 
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
@@ -65,10 +79,15 @@ private:
     std::uint64_t laterCandidatesWork_;
     std::uint64_t mostSteps_;
     const OccurrenceIndex &firstIndex_, &secondIndex_;
-    std::unordered_map<Key, Expansion> expansions_;            // what each pair reaches, for every call
-    std::unordered_map<Key, std::uint64_t> weights_;           // of the call under proof, not yet pushed
-    std::priority_queue<std::pair<std::uint64_t, Key>> heap_;  // weights as they were set
-    std::vector<std::uint64_t> skipTimes_;                     // per skipped character, the calls made with it
+    // Looked up by key only when a pair is first reached; the proof's own steps then go by
+    // id. Open addressing on the key (never 0, which marks a free slot), at most half full.
+    std::vector<std::pair<Key, Id>> idSlots_;
+    std::vector<PairState> pairs_;
+    std::vector<std::pair<Id, std::uint64_t>> reached_;       // every expansion's, end to end
+    std::uint32_t call_ = 0;                                  // the call under proof, counted from 1
+    std::priority_queue<std::pair<std::uint64_t, Id>> heap_;  // weights as they were set
+    std::vector<std::uint64_t> skipTimes_;                    // per skipped character, the calls made with it
+    std::vector<std::pair<Key, std::uint64_t>> reachedKeys_;  // scratch for an expansion
     std::uint64_t proved_ = 0;
     std::uint64_t spent_ = 0;     // steps of the call's proof so far
     std::size_t remembered_ = 0;  // pairs reached, over all expansions remembered
