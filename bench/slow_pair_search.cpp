@@ -4,11 +4,12 @@
 // as slower than the cap.
 //
 //   slow_pair_search [--cap SECONDS] [--length N] [--literal] [--only TEXT] [--write DIR]
-//   slow_pair_search --search SECONDS [--cap SECONDS] [--length N]
+//   slow_pair_search --search SECONDS [--first-seed S] [--cap SECONDS] [--length N]
 //
 // --only keeps the families whose name contains TEXT; --write DIR writes the first of
 // them as DIR/upper.txt and DIR/lower.txt (UTF-8), for velmora-cli align --files.
-// --search tries random pairs of long runs with short tails for that long instead; --only
+// --search tries random pairs of long runs with short tails for that long instead, from
+// seed S on (1 if not given), so that a later search can go on where one ended; --only
 // "random tailed runs, seed S" --write DIR writes one of them.
 // With --literal each pair is also aligned by the literal engine (same cap), and the pairs
 // on which the fast engine was the slower are listed (the best of five runs each, for
@@ -333,13 +334,13 @@ std::pair<Timing, Timing> bestOfBoth(const Pair& pair, Direction direction, doub
 
 // Random pairs of the tailed class, both directions, for as long as asked: how many were
 // tried, and the slowest.
-int searchRandomTailedRuns(double seconds, std::size_t length, double cap)
+int searchRandomTailedRuns(double seconds, std::size_t length, double cap, unsigned firstSeed)
 {
     const auto start = std::chrono::steady_clock::now();
     std::vector<Timing> slowest;
     std::size_t tried = 0;
-    for (unsigned seed = 1; std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds;
-         ++seed) {
+    unsigned seed = firstSeed;
+    for (; std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds; ++seed) {
         const Pair pair = randomTailedRuns(seed, length);
         for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
             slowest.push_back(timeOne(pair, direction, cap));
@@ -350,8 +351,8 @@ int searchRandomTailedRuns(double seconds, std::size_t length, double cap)
         if (slowest.size() > 10) slowest.resize(10);
     }
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%zu alignments of random tailed runs up to %zu characters in %.0f s; the slowest:\n", tried, length,
-                took);
+    std::printf("%zu alignments of random tailed runs up to %zu characters (seeds %u to %u) in %.0f s; the slowest:\n",
+                tried, length, firstSeed, seed - 1, took);
     for (const Timing& t : slowest)
         std::printf("  %8.3f s%s  %s%s\n", t.seconds, t.cancelled ? "+" : " ", t.name.c_str(),
                     t.overflowed ? " (overflow)" : "");
@@ -366,6 +367,7 @@ int main(int argc, char** argv)
     std::size_t length = kLongestText;
     bool literal = false;
     double searchSeconds = 0;
+    unsigned firstSeed = 1;
     std::string only, write;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--literal") == 0) literal = true;
@@ -375,8 +377,9 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
         if (std::strcmp(argv[i], "--write") == 0) write = argv[i + 1];
         if (std::strcmp(argv[i], "--search") == 0) searchSeconds = std::atof(argv[i + 1]);
+        if (std::strcmp(argv[i], "--first-seed") == 0) firstSeed = static_cast<unsigned>(std::atol(argv[i + 1]));
     }
-    if (searchSeconds > 0) return searchRandomTailedRuns(searchSeconds, length, cap);
+    if (searchSeconds > 0) return searchRandomTailedRuns(searchSeconds, length, cap, firstSeed);
     if (!write.empty() && only.starts_with("random tailed runs, seed ")) {
         const Pair pair = randomTailedRuns(static_cast<unsigned>(std::atol(only.c_str() + 25)), length);
         writeUtf8(write + "/upper.txt", pair.upper);
