@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
@@ -129,7 +130,16 @@ private:
     {
         offset_ = 0;
         rejected_ = false;
-        weighedSkips_.clear();
+        // Passing over b leaves Pos1, and the partners of the characters before b's first
+        // occurrence (none of them is b), as they were: the next look-ahead for b weighs the
+        // same first candidate against the same skip calls. Only its take length differs,
+        // and it can only be shorter, so the rejection comes no later than the one kept.
+        profileCarried_ =
+            !weighedSkips_.empty() && s_.Pos1 == profilePos1_ && s_.Pos2 == profilePos2_ + 1 && b == profileChar_;
+        if (!profileCarried_) weighedSkips_.clear();
+        profilePos1_ = s_.Pos1;
+        profilePos2_ = s_.Pos2;
+        profileChar_ = b;
         for (auto candidate = lengths_->texts().firstOccurrences().occurrencesFrom(b, s_.Pos1);
              lengths_->texts().firstOccurrences().isOccurrence(candidate, b);) {
             offset_ = candidate->second - s_.Pos1;
@@ -177,7 +187,8 @@ private:
         const int32_t candidate = plus(s_.Pos1, offset_);
         s_.TakeLength = (*lengths_)(candidate, s_.Pos2, counter_);
         s_.SkipLength = 0;
-        if (rejected_ && rejectedByFirstSkips()) return false;
+        if ((rejected_ || profileCarried_) && rejectedByFirstSkips()) return false;
+        if (std::exchange(profileCarried_, false)) weighedSkips_.clear();  // weighed afresh below
         AlignmentCall last{AlignmentCall::Role::Take,       candidate, s_.Pos2, offset_, 0, s_.TakeLength,
                            AlignmentCall::Verdict::Standing};
         std::optional<int32_t> partnerRemainder;
@@ -371,6 +382,11 @@ private:
     int32_t offset_ = 0;
     int32_t firstWithPartner_ = 1;
     SkipProfile weighedSkips_;
+    // Where the skips in weighedSkips_ were weighed (Pos1, Pos2 and b), and whether this
+    // look-ahead's first candidate weighs against them.
+    int32_t profilePos1_ = 0, profilePos2_ = 0;
+    char16_t profileChar_ = 0;
+    bool profileCarried_ = false;
     bool rejected_ = false;  // a candidate of this look-ahead was rejected
     bool gapHasRow_ = false;
     std::u16string result_;

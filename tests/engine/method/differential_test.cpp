@@ -90,7 +90,8 @@ TEST(Differential, LongStretchesWithShortTails)
         char16_t upperRun, lowerRun;  // x and y occur in no tail
         std::size_t tail;
         unsigned tailLetters;
-        int tailAt;  // 0 at the end, 1 in the middle, 2 at both ends
+        int tailAt;            // 0 at the end, 1 in the middle, 2 at both ends
+        int lowerTailAt = -1;  // where the lower text's tail is, if not where the upper's is
     };
     const Shape shapes[] = {
         {"runs absent from each other, a one-letter tail at the end", u'x', u'y', 3, 1, 0},
@@ -101,6 +102,12 @@ TEST(Differential, LongStretchesWithShortTails)
         {"tails at both ends", u'x', u'b', 10, 3, 2},
         {"one-character tails", u'x', u'b', 1, 2, 0},
         {"tails as long as the runs", u'a', u'y', 16, 3, 1},
+        // The lower run's letter is a candidate in the upper tail, and the upper run's has a
+        // partner in the lower tail: every character of the lower run is passed over after
+        // the same look-ahead, whose skip calls the next one weighs again.
+        {"lower run passed over, upper tail in the middle", u'b', u'c', 12, 3, 1, 0},
+        {"lower run passed over, upper tail at both ends", u'b', u'c', 12, 3, 2, 0},
+        {"lower run passed over, both tails at the end", u'b', u'c', 9, 3, 0, 0},
     };
     std::mt19937 random(23);
     const auto withTail = [](char16_t run, std::size_t body, const std::u16string& tail, int at) {
@@ -115,7 +122,8 @@ TEST(Differential, LongStretchesWithShortTails)
             const auto upper = withTail(shape.upperRun, body,
                                         test::randomRuns(random, u'a', shape.tailLetters, shape.tail, 4), shape.tailAt);
             const auto lower = withTail(shape.lowerRun, body + random() % 8 - 4,
-                                        test::randomRuns(random, u'a', shape.tailLetters, shape.tail, 4), shape.tailAt);
+                                        test::randomRuns(random, u'a', shape.tailLetters, shape.tail, 4),
+                                        shape.lowerTailAt < 0 ? shape.tailAt : shape.lowerTailAt);
             for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
                 const auto name = ::testing::Message() << shape.name << ", round " << round << ", compute "
                                                        << (direction == Direction::Compute1 ? 1 : 2);
