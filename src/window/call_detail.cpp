@@ -72,10 +72,7 @@ QString describeCall(const KeptComputation& computation, const CallDetail& detai
         const AlignmentCall& own = *detail.own;
         html += QStringLiteral("这是对齐本身的调用：候选字符的偏移为 %1").arg(own.offset);
         if (own.role == AlignmentCall::Role::Skip) html += QStringLiteral("，k = %1").arg(own.skipped);
-        const QString verdict = own.verdict == AlignmentCall::Verdict::Accepted   ? QStringLiteral("接受")
-                                : own.verdict == AlignmentCall::Verdict::Rejected ? QStringLiteral("否决")
-                                                                                  : QStringLiteral("待定");
-        html += QStringLiteral("，此后候选字符：%1。").arg(verdict);
+        html += QStringLiteral("，此后候选字符：%1。").arg(verdictName(own.verdict));
     }
     html += QStringLiteral("</p>");
     html += QStringLiteral("<p>%1（Text1）：%2</p>").arg(box1, around(text1, i));

@@ -31,6 +31,15 @@ QString roleName(InvocationTree::Role role)
     return QStringLiteral("整体");
 }
 
+double shareOf(const mpz_class& part, const mpz_class& whole)
+{
+    if (whole <= 0) return 0;
+    const mpq_class share(part, whole);
+    return share.get_d();
+}
+
+}  // namespace
+
 QString verdictName(AlignmentCall::Verdict verdict)
 {
     switch (verdict) {
@@ -40,15 +49,6 @@ QString verdictName(AlignmentCall::Verdict verdict)
     }
     return {};
 }
-
-double shareOf(const mpz_class& part, const mpz_class& whole)
-{
-    if (whole <= 0) return 0;
-    const mpq_class share(part, whole);
-    return share.get_d();
-}
-
-}  // namespace
 
 QString groupedDigits(const mpz_class& count)
 {

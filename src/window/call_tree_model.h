@@ -67,6 +67,8 @@ private:
     std::unique_ptr<Node> root_;
 };
 
+// 接受, 否决 or 待定: what the alignment's candidate was after one of its calls.
+QString verdictName(AlignmentCall::Verdict verdict);
 // "1,234,567": a count with its digits grouped in threes.
 QString groupedDigits(const mpz_class& count);
 // A remainder of a text from a 1-based position, shortened to its beginning and "…".

@@ -13,6 +13,13 @@ namespace {
 // Weights and counts stick here: a proof needs at most 2^32, and products of two stuck
 // values still fit in 128 bits.
 constexpr std::uint64_t kStuck = std::uint64_t{1} << 62;
+
+// Where a pair's search in the id table begins: the key's bits mixed, so that the pairs of
+// one row or column spread over the table.
+std::size_t homeSlot(PairKey pair, std::size_t mask)
+{
+    return static_cast<std::size_t>((std::uint64_t{pair} * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+}
 }  // namespace
 
 OverflowProof::OverflowProof(const TextPairIndex& texts, const ComputationControl* control,
@@ -51,7 +58,7 @@ OverflowProof::Id OverflowProof::idOf(Key pair)
 {
     if ((pairs_.size() + 1) * 2 > idSlots_.size()) growIds();
     const std::size_t mask = idSlots_.size() - 1;
-    std::size_t slot = static_cast<std::size_t>((std::uint64_t{pair} * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+    std::size_t slot = homeSlot(pair, mask);
     while (idSlots_[slot].first != 0 && idSlots_[slot].first != pair) slot = (slot + 1) & mask;
     if (idSlots_[slot].first == 0) {
         idSlots_[slot] = {pair, static_cast<Id>(pairs_.size())};
@@ -68,7 +75,7 @@ void OverflowProof::growIds()
     const std::size_t mask = idSlots_.size() - 1;
     for (Id id = 0; id < pairs_.size(); ++id) {
         const Key pair = pairs_[id].key;
-        std::size_t slot = static_cast<std::size_t>((std::uint64_t{pair} * 0x9e3779b97f4a7c15ull) >> 32) & mask;
+        std::size_t slot = homeSlot(pair, mask);
         while (idSlots_[slot].first != 0) slot = (slot + 1) & mask;
         idSlots_[slot] = {pair, id};
     }
