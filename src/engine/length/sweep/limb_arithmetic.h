@@ -7,6 +7,7 @@
 #include <gmpxx.h>
 
 #include "engine/length/sweep/limb_column.h"
+#include "engine/length/sweep/three_way_sum.h"
 
 namespace velmora::sweep {
 
@@ -35,6 +36,25 @@ inline mp_size_t addLimbs(mp_limb_t* dest, Limbs a, Limbs b)
         return a.size;
     }
     const mp_limb_t carry = mpn_add(dest, a.limbs, a.size, b.limbs, b.size);
+    dest[a.size] = carry;
+    return a.size + (carry != 0 ? 1 : 0);
+}
+
+// dest (room for the largest + 1 limbs, apart from the operands) = a + b + c; returns the
+// size of the sum. The limbs all three have are summed in one pass.
+inline mp_size_t addThree(mp_limb_t* dest, Limbs a, Limbs b, Limbs c)
+{
+    if (a.size < b.size) std::swap(a, b);
+    if (b.size < c.size) std::swap(b, c);
+    if (a.size < b.size) std::swap(a, b);
+    if (c.size == 0) return addLimbs(dest, a, b);
+    mp_limb_t carry = addThreeN(dest, a.limbs, b.limbs, c.limbs, c.size);
+    if (b.size > c.size) {
+        const mp_size_t n = b.size - c.size;
+        const mp_limb_t pair = mpn_add_n(dest + c.size, a.limbs + c.size, b.limbs + c.size, n);
+        carry = pair + mpn_add_1(dest + c.size, dest + c.size, n, carry);
+    }
+    if (a.size > b.size) carry = mpn_add_1(dest + b.size, a.limbs + b.size, a.size - b.size, carry);
     dest[a.size] = carry;
     return a.size + (carry != 0 ? 1 : 0);
 }

@@ -312,9 +312,7 @@ void LimbSweep::Worker::accept(std::int32_t i, std::int32_t nearest, LimbColumn&
     const Limbs below = out[at + 1], take = out[static_cast<std::size_t>(nearest)];
     const Limbs skip = limbsOf(s_.skipCalls_[at]);
     mp_limb_t* sum = out.reserve(std::max({below.size, take.size, skip.size}) + 3);
-    mp_size_t size = addLimbs(sum, below, take);
-    size = addMultiple(sum, size, skip, 1);
-    out.commit(at, sum, addSmall(sum, size, 1));
+    out.commit(at, sum, addSmall(sum, addThree(sum, below, take, skip), 1));
 }
 
 // Every candidate rejected at the first skipped character: one take call and one skip
@@ -324,8 +322,11 @@ void LimbSweep::Worker::rejectAtFirst(std::int32_t i, LimbColumn& out, const Lim
     const auto at = static_cast<std::size_t>(i);
     const Limbs passed = right[at], takes = takeCalls(), skip = limbsOf(s_.skipCalls_[at]);
     mp_limb_t* sum = out.reserve(std::max({passed.size, takes.size, skip.size}) + 3);
-    const mp_size_t size = addLimbs(sum, passed, takes);
-    out.commit(at, sum, addMultiple(sum, size, skip, candidates()));
+    if (candidates() == 1) {
+        out.commit(at, sum, addThree(sum, passed, takes, skip));
+        return;
+    }
+    out.commit(at, sum, addMultiple(sum, addLimbs(sum, passed, takes), skip, candidates()));
 }
 
 // Every candidate rejected, each at the first skipped character that beats it; then c is
