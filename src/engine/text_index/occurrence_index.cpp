@@ -23,11 +23,23 @@ OccurrenceIndex::OccurrenceIndex(std::u16string_view text)
         for (const Entry& e : scratch) entries_[start[(e.first >> shift) & 0xFF]++] = e;
         if (shift == 0) scratch.swap(entries_);
     }
+    keys_.reserve(entries_.size());
+    for (const auto& [c, position] : entries_) keys_.push_back(keyOf(c, position));
 }
 
 OccurrenceIndex::Iterator OccurrenceIndex::occurrencesFrom(char16_t c, std::int32_t from) const
 {
-    return std::lower_bound(entries_.begin(), entries_.end(), Entry{c, from});
+    const std::uint64_t key = keyOf(c, from);
+    const std::uint64_t* base = keys_.data();
+    std::size_t n = keys_.size();
+    if (n == 0) return entries_.end();
+    while (n > 1) {
+        const std::size_t half = n / 2;
+        base = base[half - 1] < key ? base + half : base;
+        n -= half;
+    }
+    const auto found = static_cast<std::size_t>(base - keys_.data()) + (*base < key ? 1 : 0);
+    return entries_.begin() + static_cast<std::ptrdiff_t>(found);
 }
 
 std::int32_t OccurrenceIndex::last(char16_t c) const
