@@ -6,18 +6,19 @@ namespace velmora::sweep {
 mp_limb_t* LimbStore::reserve(mp_size_t bound)
 {
     const auto need = static_cast<std::size_t>(bound);
-    while (chunk_ < chunks_.size() && chunks_[chunk_].size - used_ < need) {
+    std::vector<Chunk>& chunks = chunks_[half_];
+    while (chunk_ < chunks.size() && chunks[chunk_].size - used_ < need) {
         ++chunk_;
         used_ = 0;
     }
-    if (chunk_ == chunks_.size()) {
+    if (chunk_ == chunks.size()) {
         // Chunks of one size, so that the next column, whose numbers are a little larger,
         // reuses them with little left over.
         const std::size_t size = std::max(need, smallestChunk_);
-        chunks_.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
+        chunks.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
         used_ = 0;
     }
-    return chunks_[chunk_].limbs.get() + used_;
+    return chunks[chunk_].limbs.get() + used_;
 }
 
 void LimbStore::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
@@ -41,7 +42,7 @@ void LimbStore::copy(std::size_t row, Limbs value)
 
 void LimbStore::share(std::size_t row, const LimbStore& from, std::size_t fromRow)
 {
-    if (from.owned_[fromRow]) {
+    if (from.owned_[fromRow] && !from.rolling_) {
         values_[row] = from.values_[fromRow];
         owned_[row] = false;
     } else {

@@ -2,7 +2,8 @@
 // Numbers of a limb sweep stored by index as GMP limb arrays laid end to end in large
 // chunks: one column's counts by row, or one column's prefix sums. A store is written
 // once, in order, and cleared for reuse without giving its memory back, so a sweep
-// allocates only while its numbers grow.
+// allocates only while its numbers grow. A rolling store keeps only the last two blocks
+// of rows, for a column that only its neighbour reads, a block behind.
 
 #include <cstdint>
 #include <gmp.h>
@@ -34,6 +35,21 @@ public:
     // Forgets every value; the chunks stay for the next column.
     void clear()
     {
+        half_ = 0;
+        chunk_ = 0;
+        used_ = 0;
+    }
+    // From now on the store holds the values of two blocks of rows only: a new block's
+    // values overwrite those of the block before the last, so its limbs are never shared
+    // (share() copies them instead).
+    void makeRolling() { rolling_ = true; }
+    bool rolling() const { return rolling_; }
+    // A new block of rows begins: in a rolling store, the values of the block before the
+    // last are forgotten.
+    void beginBlock()
+    {
+        if (!rolling_) return;
+        half_ ^= 1;
         chunk_ = 0;
         used_ = 0;
     }
@@ -48,7 +64,7 @@ public:
     }
     void copy(std::size_t row, Limbs value);
     // Row `row` takes the value of `from`'s row `fromRow`: the very limbs where that column
-    // holds them itself, a copy where it holds another column's. So a value lives at most
+    // holds them itself and keeps them, a copy where it holds another column's or rolls. So a value lives at most
     // one column to the right of its row's column, which must outlive the readers of this
     // one (a ring of four columns with two threads: see limb_sweep.cpp).
     void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
@@ -66,9 +82,10 @@ private:
     };
 
     std::vector<Limbs> values_;
-    std::vector<bool> owned_;  // whether a row's limbs are in this column's chunks
-    std::vector<Chunk> chunks_;
-    std::size_t chunk_ = 0, used_ = 0;
+    std::vector<bool> owned_;       // whether a row's limbs are in this column's chunks
+    std::vector<Chunk> chunks_[2];  // the second only in a rolling store, for every other block
+    std::size_t half_ = 0, chunk_ = 0, used_ = 0;
+    bool rolling_ = false;
     std::size_t smallestChunk_;
 };
 

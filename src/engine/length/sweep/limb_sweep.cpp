@@ -1,6 +1,7 @@
 #include "engine/length/sweep/limb_sweep.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <limits>
 #include <memory>
@@ -14,17 +15,19 @@ namespace velmora::sweep {
 namespace {
 
 // How many columns one thread sweeps side by side. Small tables stay in cache anyway.
-// From about 4,000 x 4,000 pairs, wider bands keep more of the reading in cache (at
-// 12,000 characters four columns took 44 s, eight 39 s), but the 2 * band + 2 columns
-// held grow with the table: at 12,000 characters eight take 840 MB. Past 20,000 x 20,000
-// each column takes hundreds of megabytes, and one column a band keeps the longest texts
-// under 2 GiB.
+// From about 4,000 x 4,000 pairs, wider bands keep more of the reading in cache: each
+// column reads what its neighbour has just written, and the skip calls of a block of rows
+// serve the whole band. Only a band's last column is kept whole, but every column of a
+// band keeps the prefix sums of its candidates' take calls, about a quarter of a column
+// on four letters. Memory is then about (5 + band / 2) columns, and a column grows with
+// the square of the texts' length (47 MB at 12,000 random ACGT, 133 MB at 20,000): the
+// bands narrow so that the longest texts stay under 2 GiB.
 std::int32_t bandFor(std::int32_t a, std::int32_t b)
 {
     const std::int64_t pairs = std::int64_t{a} * b;
     if (pairs <= std::int64_t{4000} * 4000) return 1;
-    if (pairs <= std::int64_t{14000} * 14000) return 8;
-    return pairs <= std::int64_t{20000} * 20000 ? 4 : 1;
+    if (pairs <= std::int64_t{20000} * 20000) return 8;
+    return pairs <= std::int64_t{26000} * 26000 ? 4 : 2;
 }
 
 class LimbSweep {
@@ -41,10 +44,9 @@ public:
           startColumn_(options.start ? options.start->column : b_ + 1),
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2),
-          band_(options.band > 0 ? options.band : bandFor(a_, b_)),
-          columns_(static_cast<std::size_t>(2 * band_ + 2))
+          band_(options.band > 0 ? options.band : bandFor(a_, b_))
     {
-        for (auto& column : columns_)
+        for (auto& column : lastColumns_)
             column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
     }
 
@@ -61,7 +63,12 @@ private:
     }
     void setStart(LimbColumn& beyond);
     void sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers);
-    LimbColumn& column(std::int32_t j) { return *columns_[static_cast<std::size_t>(j) % columns_.size()]; }
+    // The last column of a band (or the column the sweep starts after), kept whole.
+    LimbColumn& lastColumn(std::int32_t j)
+    {
+        const std::int32_t band = j == startColumn_ ? -1 : (startColumn_ - 1 - j) / band_;
+        return *lastColumns_[static_cast<std::size_t>(band + 1) % lastColumns_.size()];
+    }
 
     std::u16string_view first_, second_;
     std::int32_t a_, b_;
@@ -76,11 +83,13 @@ private:
     std::vector<mpz_class> skipCalls_;
     // Columns a band at a time, `band_` columns each, the two threads taking turns.
     std::int32_t band_;
-    // A column is read by the column to its left and, through the limbs that one shares,
-    // by the column two to its left, so it must outlive that one. A thread starts a band
-    // once its previous band is done, and with it every band before: a ring of
-    // 2 * band + 2 columns reuses a column only after its readers are done.
-    std::vector<std::unique_ptr<LimbColumn>> columns_;
+    // A band's last column is read by the next band's first and, through the limbs that
+    // one shares, by the next band's second, so it must outlive the next band. A thread
+    // starts a band once its previous band is done, and with it every band before: a ring
+    // of four reuses a last column only after its readers are done. The other columns of
+    // a band are read only by their neighbour in the band, a block of rows behind, and
+    // roll (see LimbStore::makeRolling).
+    std::array<std::unique_ptr<LimbColumn>, 4> lastColumns_;
     std::vector<std::unique_ptr<Worker>> workers_[2];
     ColumnPipeline* pipeline_ = nullptr;
 };
@@ -101,6 +110,15 @@ public:
 
     // Column j from its last row up, into `out`, reading `right` (column j + 1).
     void start(std::int32_t j, LimbColumn& out, LimbColumn& right);
+    // A column inside a band, which only its neighbour reads: it keeps two blocks of rows.
+    LimbColumn& insideColumn()
+    {
+        if (!inside_) {
+            inside_ = std::make_unique<LimbColumn>(static_cast<std::size_t>(s_.a_) + 2, s_.smallestChunk());
+            inside_->makeRolling();
+        }
+        return *inside_;
+    }
     // The rows from the next one down to `lowest`, which are then published.
     void sweepDownTo(std::int32_t lowest);
     const mpz_class& counted() const { return counted_; }
@@ -124,6 +142,9 @@ private:
     void reject(std::int32_t i, LimbColumn& out, const LimbColumn& right);
 
     LimbSweep& s_;
+    std::unique_ptr<LimbColumn> inside_;
+    // The nearest candidate's count, where the column rolls and may have forgotten it.
+    std::vector<mp_limb_t> nearestCount_;
     mpz_class counted_;
     SweepState* recording_ = nullptr;  // where this column's state is kept, if it is
     // The column under way, the next row to sweep and the nearest occurrence of c_ below
@@ -150,7 +171,7 @@ private:
 
 std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
 {
-    setStart(column(startColumn_));
+    setStart(lastColumn(startColumn_));
     ColumnPipeline pipeline(startColumn_ - 1, a_ - options_.lowestRow + 1, control, band_, options_.lowestColumn);
     pipeline_ = &pipeline;
     for (auto& workers : workers_)
@@ -159,7 +180,7 @@ std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
     mpz_class nested = 0;
     for (const auto& workers : workers_)
         for (const auto& worker : workers) nested += worker->counted();
-    return {nested, options_.lowestColumn == 1 && options_.lowestRow == 1 ? column(1).length[1] : std::int16_t{0}};
+    return {nested, options_.lowestColumn == 1 && options_.lowestRow == 1 ? lastColumn(1).length[1] : std::int16_t{0}};
 }
 
 // The column the sweep starts after, all final: the empty remainder, or a kept state,
@@ -188,8 +209,13 @@ void LimbSweep::setStart(LimbColumn& beyond)
 void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers)
 {
     const std::int32_t last = std::max(options_.lowestColumn, first - band_ + 1);
-    for (std::int32_t j = first; j >= last; --j)
-        workers[static_cast<std::size_t>(first - j)]->start(j, column(j), column(j + 1));
+    LimbColumn* right = &lastColumn(first + 1);
+    for (std::int32_t j = first; j >= last; --j) {
+        Worker& worker = *workers[static_cast<std::size_t>(first - j)];
+        LimbColumn& out = j == last ? lastColumn(j) : worker.insideColumn();
+        worker.start(j, out, *right);
+        right = &out;
+    }
     for (std::int32_t i = a_; i >= options_.lowestRow;) {
         // Down to the next row that is published.
         const std::int32_t lowest =
@@ -233,6 +259,7 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
 {
     LimbColumn& out = *out_;
     const LimbColumn& right = *right_;
+    out.beginBlock();
     for (std::int32_t i = nextRow_; i >= lowest; --i) {
         s_.pipeline_->waitFor(right.progress, j_, i, rightDone_);
         const auto at = static_cast<std::size_t>(i);
@@ -301,6 +328,7 @@ void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn&
     s_.skipValue_[at] = out.length[at];
     makeRoom(s_.skipCalls_[at], out[at].size + 1);
     mpz_add_ui(s_.skipCalls_[at].get_mpz_t(), nested, 1);
+    if (out.rolling()) nearestCount_.assign(nestedLimbs.limbs, nestedLimbs.limbs + nestedLimbs.size);
     resetSegment(i);
 }
 
@@ -309,7 +337,9 @@ void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn&
 void LimbSweep::Worker::accept(std::int32_t i, std::int32_t nearest, LimbColumn& out)
 {
     const auto at = static_cast<std::size_t>(i);
-    const Limbs below = out[at + 1], take = out[static_cast<std::size_t>(nearest)];
+    const Limbs below = out[at + 1];
+    const Limbs take = out.rolling() ? Limbs{nearestCount_.data(), static_cast<mp_size_t>(nearestCount_.size())}
+                                     : out[static_cast<std::size_t>(nearest)];
     const Limbs skip = limbsOf(s_.skipCalls_[at]);
     mp_limb_t* sum = out.reserve(std::max({below.size, take.size, skip.size}) + 3);
     out.commit(at, sum, addSmall(sum, addThree(sum, below, take, skip), 1));
