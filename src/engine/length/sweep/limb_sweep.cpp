@@ -1,7 +1,6 @@
 #include "engine/length/sweep/limb_sweep.h"
 
 #include <algorithm>
-#include <array>
 #include <cassert>
 #include <limits>
 #include <memory>
@@ -46,6 +45,7 @@ public:
           skipCalls_(static_cast<std::size_t>(a_) + 2),
           band_(options.band > 0 ? options.band : bandFor(a_, b_))
     {
+        lastColumns_.resize(band_ == 1 ? 4 : 3);
         for (auto& column : lastColumns_)
             column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
     }
@@ -83,13 +83,15 @@ private:
     std::vector<mpz_class> skipCalls_;
     // Columns a band at a time, `band_` columns each, the two threads taking turns.
     std::int32_t band_;
-    // A band's last column is read by the next band's first and, through the limbs that
-    // one shares, by the next band's second, so it must outlive the next band. A thread
-    // starts a band once its previous band is done, and with it every band before: a ring
-    // of four reuses a last column only after its readers are done. The other columns of
-    // a band are read only by their neighbour in the band, a block of rows behind, and
-    // roll (see LimbStore::makeRolling).
-    std::array<std::unique_ptr<LimbColumn>, 4> lastColumns_;
+    // A band's last column is read by the next band, whose first column shares its limbs.
+    // A thread starts a band once its previous band is done, and with it every band
+    // before. With bands of one column, that first column is the next band's last, whose
+    // limbs the band after it reads too: a ring of four reuses a last column only after
+    // its readers are done. In wider bands the first column rolls, and its neighbour
+    // copies what it would share, so only the next band reads a last column and a ring of
+    // three will do. The other columns of a band are read only by their neighbour in the
+    // band, a block of rows behind, and roll (see LimbStore::makeRolling).
+    std::vector<std::unique_ptr<LimbColumn>> lastColumns_;
     std::vector<std::unique_ptr<Worker>> workers_[2];
     ColumnPipeline* pipeline_ = nullptr;
 };
