@@ -18,15 +18,15 @@ namespace {
 // column reads what its neighbour has just written, and the skip calls of a block of rows
 // serve the whole band. Only a band's last column is kept whole, but every column of a
 // band keeps the prefix sums of its candidates' take calls, about a quarter of a column
-// on four letters. Memory is then about (5 + band / 2) columns, and a column grows with
-// the square of the texts' length (47 MB at 12,000 random ACGT, 133 MB at 20,000): the
-// bands narrow so that the longest texts stay under 2 GiB.
+// on four letters. Memory is then about 4 + band / 2 columns, and a column grows with the
+// square of the texts' length (47 MB at 12,000 random ACGT, 133 MB at 20,000, about 350
+// MB at 32,766): the bands narrow so that the longest such texts stay under 2 GiB.
 std::int32_t bandFor(std::int32_t a, std::int32_t b)
 {
     const std::int64_t pairs = std::int64_t{a} * b;
     if (pairs <= std::int64_t{4000} * 4000) return 1;
-    if (pairs <= std::int64_t{20000} * 20000) return 8;
-    return pairs <= std::int64_t{26000} * 26000 ? 4 : 2;
+    if (pairs <= std::int64_t{24000} * 24000) return 8;
+    return pairs <= std::int64_t{29000} * 29000 ? 4 : 2;
 }
 
 class LimbSweep {
