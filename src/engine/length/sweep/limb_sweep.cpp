@@ -45,7 +45,8 @@ public:
           startColumn_(options.start ? options.start->column : b_ + 1),
           skipValue_(static_cast<std::size_t>(a_) + 2, -1),
           skipCalls_(static_cast<std::size_t>(a_) + 2),
-          band_(options.band > 0 ? options.band : bandFor(a_, b_))
+          band_(options.band > 0 ? options.band
+                                 : bandFor(a_ - options.lowestRow + 1, startColumn_ - options.lowestColumn))
     {
         lastColumns_.resize(band_ == 1 ? 4 : 3);
         for (auto& column : lastColumns_)
