@@ -64,9 +64,9 @@ public:
     }
     void copy(std::size_t row, Limbs value);
     // Row `row` takes the value of `from`'s row `fromRow`: the very limbs where that column
-    // holds them itself and keeps them, a copy where it holds another column's or rolls. So a value lives at most
-    // one column to the right of its row's column, which must outlive the readers of this
-    // one (a ring of four columns with two threads: see limb_sweep.cpp).
+    // holds them itself and keeps them, a copy where it holds another column's or rolls.
+    // So a value lives at most one column to the right of its row's column, which must
+    // outlive the readers of this one (the ring of last columns: see limb_sweep.cpp).
     void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
     // Row `row` reads limbs held elsewhere, which must outlive this store's readers.
     void refer(std::size_t row, Limbs value)
