@@ -62,27 +62,32 @@ RemainderLcsTable::RemainderLcsTable(std::u16string_view first, std::u16string_v
     kept_.push_back(std::vector<Word>(words_, ~Word{0}));  // below the last row: nothing in common
 }
 
-const RemainderLcsTable::Word* RemainderLcsTable::maskOf(char16_t c)
+// The mask's first `words` words are right; the rest may not be.
+const RemainderLcsTable::Word* RemainderLcsTable::maskOf(char16_t c, std::size_t words)
 {
     if (const auto dense = denseMasks_.find(c); dense != denseMasks_.end()) return dense->second.data();
     const auto sparse = sparseBits_.find(c);
     if (sparse == sparseBits_.end()) return nullptr;
-    std::fill(scratchMask_.begin(), scratchMask_.end(), 0);
-    for (const std::int32_t t : sparse->second) scratchMask_[static_cast<std::size_t>(t / 64)] |= Word{1} << (t % 64);
+    std::fill(scratchMask_.begin(), scratchMask_.begin() + static_cast<std::ptrdiff_t>(words), 0);
+    for (const std::int32_t t : sparse->second) {  // positions in order
+        const auto word = static_cast<std::size_t>(t / 64);
+        if (word >= words) break;
+        scratchMask_[word] |= Word{1} << (t % 64);
+    }
     return scratchMask_.data();
 }
 
 // The bit-parallel step: with U the set bits of the row below that match c, the row is
 // (V + U) | (V - U), and V - U is V & ~U since U lies within V.
-void RemainderLcsTable::nextRow(const Word* below, Word* row, char16_t c)
+void RemainderLcsTable::nextRow(const Word* below, Word* row, char16_t c, std::size_t words)
 {
-    const Word* mask = maskOf(c);
+    const Word* mask = maskOf(c, words);
     if (!mask) {
-        std::copy(below, below + words_, row);
+        std::copy(below, below + words, row);
         return;
     }
     bool carry = false;
-    for (std::size_t w = 0; w < words_; ++w) {
+    for (std::size_t w = 0; w < words; ++w) {
         const Word v = below[w], u = v & mask[w];
         Word sum;
         const bool out = __builtin_add_overflow(v, u, &sum);
@@ -100,50 +105,59 @@ void RemainderLcsTable::sweepTo(std::int32_t index)
         row = kept_.back();
         const std::int32_t from = firstLength_ - static_cast<std::int32_t>(kept_.size() - 1) * kRowsPerBlock;
         for (std::int32_t i = from; i > std::max(from - kRowsPerBlock, 0); --i)
-            nextRow(row.data(), row.data(), first_[static_cast<std::size_t>(i - 1)]);
+            nextRow(row.data(), row.data(), first_[static_cast<std::size_t>(i - 1)], words_);
         kept_.push_back(row);
     }
 }
 
-RemainderLcsTable::Block& RemainderLcsTable::block(std::int32_t index)
+RemainderLcsTable::Block& RemainderLcsTable::block(std::int32_t index, std::size_t words)
 {
     ++uses_;
+    Block* out = nullptr;
     for (Block& kept : blocks_)
         if (kept.index == index) {
             kept.lastUse = uses_;
-            return kept;
+            if (kept.words >= words) return kept;
+            out = &kept;
+            break;
         }
-    sweepTo(index);
-    if (blocks_.size() < kBlocksKept) blocks_.emplace_back();
-    Block& out = *std::min_element(blocks_.begin(), blocks_.end(),
-                                   [](const Block& x, const Block& y) { return x.lastUse < y.lastUse; });
-    out.index = index;
-    out.lastUse = uses_;
-    out.rows.resize(words_ * kRowsPerBlock);
-    out.clearBefore.resize((words_ + 1) * kRowsPerBlock);
+    // Built again further: at least twice as far, so that a block asked for ever longer
+    // remainders is built a few times, not once per word.
+    words = std::min(words_, out ? std::max(words, 2 * out->words) : std::max<std::size_t>(words, 8));
+    if (!out) {
+        sweepTo(index);
+        if (blocks_.size() < kBlocksKept) blocks_.emplace_back();
+        out = &*std::min_element(blocks_.begin(), blocks_.end(),
+                                 [](const Block& x, const Block& y) { return x.lastUse < y.lastUse; });
+        out->index = index;
+        out->lastUse = uses_;
+    }
+    out->words = words;
+    out->rows.resize(words * kRowsPerBlock);
+    out->clearBefore.resize((words + 1) * kRowsPerBlock);
     // Row r of the block is row firstLength - index * kRowsPerBlock - r of the text.
     const Word* below = kept_[static_cast<std::size_t>(index)].data();
     const std::int32_t top = firstLength_ - index * kRowsPerBlock;
     for (std::int32_t r = 0; r < kRowsPerBlock && top - r >= 1; ++r) {
-        Word* row = &out.rows[static_cast<std::size_t>(r) * words_];
-        nextRow(below, row, first_[static_cast<std::size_t>(top - r - 1)]);
-        std::uint16_t* clear = &out.clearBefore[static_cast<std::size_t>(r) * (words_ + 1)];
-        countClearBits(row, words_, clear);
+        Word* row = &out->rows[static_cast<std::size_t>(r) * words];
+        nextRow(below, row, first_[static_cast<std::size_t>(top - r - 1)], words);
+        std::uint16_t* clear = &out->clearBefore[static_cast<std::size_t>(r) * (words + 1)];
+        countClearBits(row, words, clear);
         below = row;
     }
-    return out;
+    return *out;
 }
 
 std::int32_t RemainderLcsTable::at(std::int32_t i, std::int32_t j)
 {
     if (i > firstLength_ || j > secondLength_) return 0;
     const std::int32_t index = (firstLength_ - i) / kRowsPerBlock, r = (firstLength_ - i) % kRowsPerBlock;
-    const Block& rows = block(index);
     const auto bits = static_cast<std::size_t>(secondLength_ - j + 1);  // second[j..] read backwards
     const std::size_t whole = bits / 64, rest = bits % 64;
-    std::int32_t clear = rows.clearBefore[static_cast<std::size_t>(r) * (words_ + 1) + whole];
+    const Block& rows = block(index, whole + 1);
+    std::int32_t clear = rows.clearBefore[static_cast<std::size_t>(r) * (rows.words + 1) + whole];
     if (rest) {
-        const Word word = rows.rows[static_cast<std::size_t>(r) * words_ + whole];
+        const Word word = rows.rows[static_cast<std::size_t>(r) * rows.words + whole];
         clear += clearBits(word & ((Word{1} << rest) - 1), rest);
     }
     return clear;

@@ -9,6 +9,9 @@
 // multi-word addition. Only every 64th row is kept; a block of 64 rows is rebuilt from
 // its kept row when asked for, so the table costs a few MiB for the longest texts, and
 // the sweep goes only as far towards the start of the first text as it has been asked.
+// The carries of that addition run from the end of the second text towards its start,
+// so the words for short remainders of the second text depend on nothing beyond them: a
+// block is rebuilt only as far as the remainders asked for reach, and further when asked.
 
 #include <cstdint>
 #include <string_view>
@@ -35,14 +38,16 @@ private:
     struct Block {
         std::int32_t index = -1;
         std::uint64_t lastUse = 0;
-        std::vector<Word> rows;                  // kRowsPerBlock rows of words_ words
+        std::size_t words = 0;                   // built of each row, from its start
+        std::vector<Word> rows;                  // kRowsPerBlock rows of `words` words
         std::vector<std::uint16_t> clearBefore;  // per row, clear bits in the words before each
     };
-    // Row i from row i + 1 (both words_ long).
-    void nextRow(const Word* below, Word* row, char16_t c);
-    const Word* maskOf(char16_t c);
+    // The first `words` words of row i from those of row i + 1.
+    void nextRow(const Word* below, Word* row, char16_t c, std::size_t words);
+    const Word* maskOf(char16_t c, std::size_t words);
     void sweepTo(std::int32_t block);
-    Block& block(std::int32_t index);
+    // The block, built at least `words` words into each row.
+    Block& block(std::int32_t index, std::size_t words);
 
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
