@@ -148,8 +148,11 @@ private:
 
     LimbSweep& s_;
     std::unique_ptr<LimbColumn> inside_;
-    // The nearest candidate's count, where the column rolls and may have forgotten it.
+    // The nearest candidate's count, where the column rolls and may have forgotten it:
+    // copied when a block begins, so once a block rather than at every match, and read
+    // from here once `keptNearest_` is the nearest row.
     std::vector<mp_limb_t> nearestCount_;
+    std::int32_t keptNearest_ = 0;
     mpz_class counted_;
     SweepState* recording_ = nullptr;  // where this column's state is kept, if it is
     // The column under way, the next row to sweep and the nearest occurrence of c_ below
@@ -237,7 +240,7 @@ void LimbSweep::Worker::start(std::int32_t j, LimbColumn& out, LimbColumn& right
     right_ = &right;
     c_ = s_.second_[static_cast<std::size_t>(j - 1)];
     nextRow_ = s_.a_;
-    nearest_ = 0;
+    nearest_ = keptNearest_ = 0;
     queried_ = &s_.queries_[static_cast<std::size_t>(j)];
     nextQuery_ = queried_->begin();
     rightDone_ = std::numeric_limits<std::int32_t>::max();
@@ -264,6 +267,11 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
 {
     LimbColumn& out = *out_;
     const LimbColumn& right = *right_;
+    if (out.rolling() && nearest_ != 0 && keptNearest_ != nearest_) {
+        const Limbs nearest = out[static_cast<std::size_t>(nearest_)];  // before the block overwrites it
+        nearestCount_.assign(nearest.limbs, nearest.limbs + nearest.size);
+        keptNearest_ = nearest_;
+    }
     out.beginBlock();
     for (std::int32_t i = nextRow_; i >= lowest; --i) {
         s_.pipeline_->waitFor(right.progress, j_, i, rightDone_);
@@ -333,7 +341,6 @@ void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn&
     s_.skipValue_[at] = out.length[at];
     makeRoom(s_.skipCalls_[at], out[at].size + 1);
     mpz_add_ui(s_.skipCalls_[at].get_mpz_t(), nested, 1);
-    if (out.rolling()) nearestCount_.assign(nestedLimbs.limbs, nestedLimbs.limbs + nestedLimbs.size);
     resetSegment(i);
 }
 
@@ -343,8 +350,9 @@ void LimbSweep::Worker::accept(std::int32_t i, std::int32_t nearest, LimbColumn&
 {
     const auto at = static_cast<std::size_t>(i);
     const Limbs below = out[at + 1];
-    const Limbs take = out.rolling() ? Limbs{nearestCount_.data(), static_cast<mp_size_t>(nearestCount_.size())}
-                                     : out[static_cast<std::size_t>(nearest)];
+    const Limbs take = keptNearest_ == nearest
+                           ? Limbs{nearestCount_.data(), static_cast<mp_size_t>(nearestCount_.size())}
+                           : out[static_cast<std::size_t>(nearest)];
     const Limbs skip = limbsOf(s_.skipCalls_[at]);
     mp_limb_t* sum = out.reserve(std::max({below.size, take.size, skip.size}) + 3);
     out.commit(at, sum, addSmall(sum, addThree(sum, below, take, skip), 1));
