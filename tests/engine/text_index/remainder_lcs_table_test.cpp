@@ -23,8 +23,8 @@ std::vector<std::vector<std::int32_t>> allRemainderLengths(std::u16string_view f
     std::vector<std::vector<std::int32_t>> length(a + 2, std::vector<std::int32_t>(b + 2, 0));
     for (std::size_t i = a; i >= 1; --i)
         for (std::size_t j = b; j >= 1; --j)
-            length[i][j] = first[i - 1] == second[j - 1] ? length[i + 1][j + 1] + 1
-                                                         : std::max(length[i + 1][j], length[i][j + 1]);
+            length[i][j] =
+                first[i - 1] == second[j - 1] ? length[i + 1][j + 1] + 1 : std::max(length[i + 1][j], length[i][j + 1]);
     return length;
 }
 
@@ -57,8 +57,7 @@ const TableCase kCases[] = {
      Order::ShortRemaindersFirst},
     {"LongRemaindersOfTheSecondTextFirst", randomText(700, u"ACGT", 3), randomText(900, u"ACGT", 4),
      Order::LongRemaindersFirst},
-    {"ScatteredOverMoreBlocksThanAreKept", randomText(1200, u"ACGT", 5), randomText(640, u"ACGT", 6),
-     Order::Scattered},
+    {"ScatteredOverMoreBlocksThanAreKept", randomText(1200, u"ACGT", 5), randomText(640, u"ACGT", 6), Order::Scattered},
     {"RunAgainstShortTails", std::u16string(1200, u'a') + u"ba", u"b" + std::u16string(600, u'x') + u"aab",
      Order::ShortRemaindersFirst},
     {"RareCharactersSetBitByBit", manyCharacters(800, 7), manyCharacters(1000, 8), Order::ShortRemaindersFirst},
