@@ -7,6 +7,7 @@
 #include "engine/length/memo/memo_search.h"
 #include "engine/length/race/racing_search.h"
 #include "engine/length/sweep/column_sweep.h"
+#include "engine/length/swept_weighing.h"
 #include "engine/text_index/remainder_lcs_table.h"
 #include "engine/text_index/text_pair_index.h"
 
@@ -84,7 +85,17 @@ std::int16_t LengthEngine::operator()(std::int32_t pos1, std::int32_t pos2, Call
                             text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
     if (counter.hasLimit()) {
         if (const auto length = tryLiteral(pos1, pos2, counter)) return *length;
-        return racing().invoke(pos1, pos2, counter);
+        if (!corner_ || !corner_->covers(pos1, pos2)) {
+            // Most calls end within a few frames; one that does not may lie in a corner of
+            // pairs that a sweep counts faster, for the calls after it too.
+            try {
+                return racing().invoke(pos1, pos2, counter, tuning_.framesBeforeSweep);
+            } catch (const RacingSearch::FrameBudgetExceeded&) {
+            }
+            sweepCorner(pos1, pos2, counter);
+        }
+        if (corner_) return corner_->invoke(pos1, pos2, counter);
+        return racing().invoke(pos1, pos2, counter);  // what the orders evaluated is remembered
     }
     if (swept_) return deferToSweep(pos1, pos2, counter);
     if (!fast_) {
@@ -105,7 +116,26 @@ bool LengthEngine::weighsRejectedRuns(const CallCounter& counter) const { return
 std::optional<RunWeight> LengthEngine::weighRejectedRun(const RejectedCandidates& weighing, CallCounter& counter)
 {
     if (!weighsRejectedRuns(counter) || literalWork_ > 0) return std::nullopt;
-    return racing().weigh(weighing, counter);
+    if (!corner_ || !corner_->covers(weighing.candidate, weighing.j)) {
+        // Most runs are weighed from a few block exits; one that takes longer is treated
+        // as a long call is.
+        try {
+            return racing().weigh(weighing, counter, tuning_.framesBeforeSweep);
+        } catch (const RacingSearch::FrameBudgetExceeded&) {
+        }
+        sweepCorner(weighing.candidate, weighing.j, counter);
+    }
+    if (corner_)
+        if (const auto weight = corner_->weigh(weighing)) {
+            counter.add(weight->calls);
+            return weight;
+        }
+    return racing().weigh(weighing, counter);  // what the orders evaluated is remembered
+}
+
+void LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter)
+{
+    corner_ = SweptCorner::sweep(*texts_, pos1, pos2, tuning_.sweptCornerMostPairs, counter.control());
 }
 
 std::optional<std::int16_t> LengthEngine::tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)

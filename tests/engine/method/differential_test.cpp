@@ -12,6 +12,28 @@
 namespace velmora {
 namespace {
 
+// Where long calls are answered from a swept corner of the table: at once or after a few
+// frames, and with corners too large to sweep but the smallest.
+struct CornerSweep {
+    const char* name;
+    std::uint64_t framesBeforeSweep, sweptCornerMostPairs;
+
+    AlignmentOptions options() const
+    {
+        AlignmentOptions swept;
+        swept.tuning.literalFirstWork = 0;
+        swept.tuning.framesBeforeSweep = framesBeforeSweep;
+        swept.tuning.sweptCornerMostPairs = sweptCornerMostPairs;
+        return swept;
+    }
+};
+
+const CornerSweep kCornerSweeps[] = {
+    {"every corner swept at once", 0, UINT64_MAX},
+    {"swept after a few frames", 3, UINT64_MAX},
+    {"only corners of up to 40 pairs swept", 0, 40},
+};
+
 // The fast engine must be indistinguishable from the invocation-by-invocation search.
 TEST(Differential, FastAndLiteralAgreeOnRandomPairs)
 {
@@ -137,8 +159,48 @@ TEST(Differential, LongStretchesWithShortTails)
                 ASSERT_EQ(literal.state.MatchAux, fast.state.MatchAux) << name;
                 ASSERT_EQ(literal.report.calls, fast.report.calls) << name;
                 ASSERT_EQ(literal.report.calls, exact.report.calls) << name;
+                for (const CornerSweep& corner : kCornerSweeps) {
+                    const auto swept = test::compute(upper, lower, direction, corner.options());
+                    ASSERT_EQ(literal.window.log(), swept.window.log()) << name << ", " << corner.name;
+                    ASSERT_EQ(literal.state.MatchTable, swept.state.MatchTable) << name << ", " << corner.name;
+                    ASSERT_EQ(literal.report.calls, swept.report.calls) << name << ", " << corner.name;
+                }
             }
         }
+}
+
+// Long calls and weighings answered from a swept corner of the table, on random pairs
+// too, where some corners count past 64 bits and the orders go on instead, and near the
+// limit, where a count from a corner passes it.
+TEST(Differential, CornersSweptForLongCalls)
+{
+    const std::int32_t limit = std::numeric_limits<std::int32_t>::max();
+    test::forRandomPairs(29, 240, 40, [&](const auto& upper, const auto& lower, int round) {
+        for (const Direction direction : {Direction::Compute1, Direction::Compute2}) {
+            const std::int32_t startCount = round % 2 ? limit - 5000 : 0;
+            AlignmentOptions unswept;
+            unswept.tuning.literalFirstWork = 0;
+            unswept.tuning.sweptCornerMostPairs = 0;
+            std::optional<test::Computation> expected;
+            try {
+                expected = test::compute(upper, lower, direction, unswept, startCount);
+            } catch (const OverflowError&) {
+            }
+            for (const CornerSweep& corner : kCornerSweeps) {
+                const auto name = ::testing::Message() << "round " << round << ", " << corner.name;
+                std::optional<test::Computation> swept;
+                try {
+                    swept = test::compute(upper, lower, direction, corner.options(), startCount);
+                } catch (const OverflowError&) {
+                }
+                ASSERT_EQ(expected.has_value(), swept.has_value()) << name;
+                if (!expected) continue;
+                ASSERT_EQ(expected->window.log(), swept->window.log()) << name;
+                ASSERT_EQ(expected->state.MatchTable, swept->state.MatchTable) << name;
+                ASSERT_EQ(expected->state.CallCount, swept->state.CallCount) << name;
+            }
+        }
+    });
 }
 
 }  // namespace

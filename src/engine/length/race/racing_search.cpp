@@ -42,7 +42,8 @@ std::int16_t RacingSearch::lengthOf(std::u16string_view first, std::u16string_vi
 
 RacingSearch::~RacingSearch() = default;
 
-std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& counter)
+std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& counter,
+                                  std::optional<std::uint64_t> mostFrames)
 {
     Runner& winner = race(
         counter,
@@ -51,12 +52,13 @@ std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& c
             runner.engine.start(i, j, *runner.count);
             return true;
         },
-        Pair{i, j});
+        Race{Pair{i, j}, std::nullopt, false, mostFrames});
     counter.add(winner.count->value() - counter.value());
     return winner.engine.result();
 }
 
-std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing, CallCounter& counter)
+std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing, CallCounter& counter,
+                                             std::optional<std::uint64_t> mostFrames)
 {
     bool weighable = true;
     Runner& winner = race(
@@ -65,7 +67,7 @@ std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing,
             runner.count.emplace(counter.value(), counter.limit(), counter.control());
             return weighable = runner.engine.startWeighing(weighing, *runner.count);
         },
-        std::nullopt);
+        Race{std::nullopt, std::nullopt, false, mostFrames});
     if (!weighable) return std::nullopt;
     counter.add(winner.count->value() - counter.value());
     return winner.engine.weighed();
@@ -76,22 +78,21 @@ std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing,
 // until the proof finds that it passes the limit. start returning false ends the race at
 // once with the first engine.
 template <class Start>
-RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, std::optional<Pair> call)
+RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, Race race)
 {
     if (!candidatesFirst_) {
         memo_ = MemoSearch::memoOf(*texts_, tuning_.mostDenseCells);
         candidatesFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::CandidatesFirst, memo_);
     }
-    Proof proof{call, std::nullopt};
     try {
-        if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
+        if (!start(*candidatesFirst_) || takeTurn(*candidatesFirst_, race, counter)) return *candidatesFirst_;
         // Most calls end within one turn; only the long ones pay for a second engine.
         if (!continuationFirst_)
             continuationFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::ContinuationFirst, memo_);
         start(*continuationFirst_);
         for (;;) {
-            if (takeTurn(*continuationFirst_, proof, counter)) return *continuationFirst_;
-            if (takeTurn(*candidatesFirst_, proof, counter)) return *candidatesFirst_;
+            if (takeTurn(*continuationFirst_, race, counter)) return *continuationFirst_;
+            if (takeTurn(*candidatesFirst_, race, counter)) return *candidatesFirst_;
         }
     } catch (const OverflowError& error) {
         if (error.limit() != OverflowLimit::CallCount) throw;
@@ -102,13 +103,18 @@ RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, std:
 
 // An engine's turn, in slices short enough that the proof, once the call has run long
 // enough, takes its steps soon after; true once the engine has finished.
-bool RacingSearch::takeTurn(Runner& runner, Proof& proof, CallCounter& counter)
+bool RacingSearch::takeTurn(Runner& runner, Race& race, CallCounter& counter)
 {
     for (std::uint64_t done = 0; done < tuning_.pace.turn; done += tuning::kProofSlice) {
-        const std::uint64_t frames = std::min(tuning::kProofSlice, tuning_.pace.turn - done);
+        std::uint64_t frames = std::min(tuning::kProofSlice, tuning_.pace.turn - done);
+        if (race.framesLeft) {
+            if (*race.framesLeft == 0) throw FrameBudgetExceeded{};
+            frames = std::min(frames, *race.framesLeft);
+            *race.framesLeft -= frames;
+        }
         if (runner.advance(frames)) return true;
-        if (!proof.call || !(proof.joined || proofJoins(proof))) continue;
-        if (proveOverflow(*proof.call, !std::exchange(proof.joined, true), frames, counter)) counter.passLimit();
+        if (!race.call || !(race.joined || proofJoins(race))) continue;
+        if (proveOverflow(*race.call, !std::exchange(race.joined, true), frames, counter)) counter.passLimit();
     }
     return false;
 }
@@ -125,12 +131,12 @@ bool RacingSearch::proveOverflow(const Pair& call, bool begin, std::uint64_t fra
     return proof_->advance(frames * tuning_.pace.proofStepsPerFrame, counter.limit() - counter.value());
 }
 
-bool RacingSearch::proofJoins(Proof& proof) const
+bool RacingSearch::proofJoins(Race& race) const
 {
     if (tuning_.pace.proofAfter.count() == 0) return true;
     const auto now = std::chrono::steady_clock::now();
-    if (!proof.began) proof.began = now;
-    return now - *proof.began >= tuning_.pace.proofAfter;
+    if (!race.began) race.began = now;
+    return now - *race.began >= tuning_.pace.proofAfter;
 }
 
 }  // namespace velmora

@@ -34,29 +34,38 @@ public:
                                  const EngineTuning& tuning = {});
     ~RacingSearch();
 
-    // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a limit).
-    std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
+    // CommonLength(first[i..], second[j..]), 1-based, counted into counter (which has a
+    // limit). Given a budget, throws FrameBudgetExceeded once both orders together have
+    // evaluated more frames, having counted nothing; what they evaluated completely stays
+    // remembered.
+    struct FrameBudgetExceeded {};
+    std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter,
+                        std::optional<std::uint64_t> mostFrames = std::nullopt);
 
     // The alignment's run of rejected candidates (see MemoSearch::startWeighing),
-    // counted into counter; nothing when it cannot be weighed as a whole.
-    std::optional<RunWeight> weigh(const RejectedCandidates& weighing, CallCounter& counter);
+    // counted into counter; nothing when it cannot be weighed as a whole. A budget works
+    // as for a call.
+    std::optional<RunWeight> weigh(const RejectedCandidates& weighing, CallCounter& counter,
+                                   std::optional<std::uint64_t> mostFrames = std::nullopt);
 
 private:
     struct Runner;
     using Pair = std::pair<std::int32_t, std::int32_t>;
-    template <class Start>
-    Runner& race(CallCounter& counter, Start start, std::optional<Pair> call);
-    // The proof on one call: whether the call has run long enough for it to join.
-    struct Proof {
-        std::optional<Pair> call;  // none for a weighing
+    // One call or weighing under way: whether it has run long enough for the proof to
+    // join, and what it may still spend.
+    struct Race {
+        std::optional<Pair> call;  // none for a weighing, which has no proof
         // Read once the call outlasts its first slice: most calls end within it, and the
         // clock would cost them more than their memo lookups.
         std::optional<std::chrono::steady_clock::time_point> began;
         bool joined = false;
+        std::optional<std::uint64_t> framesLeft;
     };
-    bool takeTurn(Runner& runner, Proof& proof, CallCounter& counter);
+    template <class Start>
+    Runner& race(CallCounter& counter, Start start, Race race);
+    bool takeTurn(Runner& runner, Race& race, CallCounter& counter);
     bool proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter);
-    bool proofJoins(Proof& proof) const;
+    bool proofJoins(Race& race) const;
     std::shared_ptr<const TextPairIndex> texts_;
     EngineTuning tuning_;
     std::shared_ptr<PairMemo> memo_;  // both engines', so that each uses what the other has evaluated

@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <type_traits>
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/base/text_limits.h"
@@ -93,6 +94,7 @@ public:
 
     // The invocations nested in the queried pairs, and CommonLength(first, second).
     std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
+    void keepEveryPair(std::vector<std::uint64_t>* table) { everyPair_ = table; }
 
 private:
     // One column's values, and how far down it is finished: every row from `done` to the
@@ -111,6 +113,8 @@ private:
     std::int32_t a_, b_;
     const Queries& queries_;
     std::vector<mpz_class>* each_;
+    // Every pair's invocations, column after column, if asked (machine words only).
+    std::vector<std::uint64_t>* everyPair_ = nullptr;
     std::unique_ptr<Column> columns_[3];  // three in flight: j + 1, j, j - 1
     // Per position q of the first text: the skip value of first[q] matched with its
     // partner at or after the column being swept (-1 without one), and the invocations of
@@ -260,6 +264,13 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
             }
             requireFits(result);
         }
+        if constexpr (std::is_same_v<Count, Wide>)
+            if (s_.everyPair_) {
+                // The invocation itself too, within 64 bits.
+                if (result >= kLargestWordCount) throw NeedsExactIntegers{};
+                (*s_.everyPair_)[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(s_.a_) + at - 1] =
+                    static_cast<std::uint64_t>(result) + 1;
+            }
         while (nextQuery != queried.end() && nextQuery->first == i) {
             addTo(counted_, result);
             // The two threads fill different pairs' entries.
@@ -335,6 +346,22 @@ std::vector<mpz_class> ColumnSweep::countEach(const std::vector<Pair>& pairs, Co
     sweep(pairs, control, nullptr, &each);
     for (mpz_class& count : each) count += 1;  // the invocation itself
     return each;
+}
+
+std::optional<std::vector<std::uint64_t>> ColumnSweep::countEveryPairInMachineWords(ComputationControl* control)
+{
+    const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
+    std::vector<std::uint64_t> table(static_cast<std::size_t>(a) * static_cast<std::size_t>(b));
+    if (a == 0 || b == 0) return table;
+    const Queries none = sweep::arrangeQueries(std::vector<Pair>{}, a, b);
+    Sweep<Wide> sweep(first_, second_, none);
+    sweep.keepEveryPair(&table);
+    try {
+        sweep.run(control);
+    } catch (const NeedsExactIntegers&) {
+        return std::nullopt;
+    }
+    return table;
 }
 
 mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl* control, std::int16_t* firstLength,

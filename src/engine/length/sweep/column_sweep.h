@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <gmpxx.h>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -56,6 +57,11 @@ public:
 
     // The invocations of one call on each of the pairs, pair by pair, in one sweep.
     std::vector<mpz_class> countEach(const std::vector<Pair>& pairs, ComputationControl* control = nullptr);
+
+    // The invocations of one call on every pair (i, j), at (j - 1) * first's length + i - 1,
+    // while every pair's count fits in 64 bits; nothing once one does not, where the caller
+    // has a limit far below and a sweep in limbs would cost more than it saves.
+    std::optional<std::vector<std::uint64_t>> countEveryPairInMachineWords(ComputationControl* control = nullptr);
 
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);

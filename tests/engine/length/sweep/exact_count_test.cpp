@@ -212,5 +212,47 @@ TEST(ExactCount, AlignmentCountsAgreeOnEveryPath)
     }
 }
 
+// The table of every pair's count in machine words, which answers long calls under a
+// limit, against the sweep's count of each pair on its own; nothing once a pair passes
+// 64 bits.
+std::u16string fourLetters(std::size_t length, unsigned seed)
+{
+    std::mt19937 random(seed);
+    return test::randomText(random, test::Alphabet::FourLetters, length);
+}
+
+struct EveryPairCase {
+    const char* name;
+    std::u16string first, second;
+    bool fitsInWords;
+};
+
+const EveryPairCase kEveryPairCases[] = {
+    {"RunAgainstShortTails", std::u16string(300, u'a') + u"bcab", u"cab" + std::u16string(5, u'a') + u"bca", true},
+    {"StretchOfCharactersTheOtherLacks", u"ab" + std::u16string(200, u'x') + u"ba",
+     u"ba" + std::u16string(150, u'y') + u"ab", true},
+    {"RandomFourLettersPastSixtyFourBits", fourLetters(260, 23), fourLetters(240, 29), false},
+};
+
+class EveryPairInWords : public testing::TestWithParam<EveryPairCase> {};
+
+TEST_P(EveryPairInWords, AgreesWithEachPairCountedAlone)
+{
+    const EveryPairCase& row = GetParam();
+    const auto table = ColumnSweep(row.first, row.second).countEveryPairInMachineWords();
+    ASSERT_EQ(table.has_value(), row.fitsInWords);
+    if (!table) return;
+    const auto a = static_cast<std::int32_t>(row.first.size()), b = static_cast<std::int32_t>(row.second.size());
+    std::vector<ColumnSweep::Pair> pairs;
+    for (std::int32_t j = 1; j <= b; ++j)
+        for (std::int32_t i = 1; i <= a; ++i) pairs.push_back({i, j});
+    const std::vector<mpz_class> each = ColumnSweep(row.first, row.second).countEach(pairs);
+    ASSERT_EQ(table->size(), each.size());
+    for (std::size_t k = 0; k < each.size(); ++k)
+        ASSERT_EQ(toMpz((*table)[k]), each[k]) << "at (" << pairs[k].i << ", " << pairs[k].j << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, EveryPairInWords, testing::ValuesIn(kEveryPairCases), test::RowName());
+
 }  // namespace
 }  // namespace velmora
