@@ -48,7 +48,7 @@ void ColumnPipeline::sweepColumns(std::int32_t firstColumn, std::int32_t step, i
         sweepColumn(j, worker);
         const std::int32_t swept = std::min(perTurn_, j - lowest_ + 1);
         const std::int32_t done = columnsDone_.fetch_add(swept) + swept;
-        if (control_)
+        if (control_ && reportsFraction_)
             control_->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / (columns_ - lowest_ + 1)));
     }
 }

@@ -48,6 +48,9 @@ public:
           control_(control)
     {
     }
+    // A sweep that is a small part of a computation checks its cancel request but leaves
+    // its progress alone: the fraction of one corner is not the computation's.
+    void keepProgressUnreported() { reportsFraction_ = false; }
 
     // Whether a second thread pays off: only where the columns are long enough to overlap.
     bool usesTwoThreads() const;
@@ -67,6 +70,7 @@ private:
 
     std::int32_t columns_, rows_, perTurn_, lowest_;
     ComputationControl* control_;
+    bool reportsFraction_ = true;
     std::atomic<bool> stop_{false};
     std::atomic<std::int32_t> columnsDone_{0};
 };

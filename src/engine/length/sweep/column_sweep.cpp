@@ -94,6 +94,8 @@ public:
 
     // The invocations nested in the queried pairs, and CommonLength(first, second).
     std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
+    // Every pair's count into `table`, as a small part of a computation whose progress
+    // this sweep does not report.
     void keepEveryPair(std::vector<std::uint64_t>* table) { everyPair_ = table; }
 
 private:
@@ -184,6 +186,7 @@ std::pair<mpz_class, std::int16_t> Sweep<Count>::run(ComputationControl* control
 
     Worker workers[2] = {Worker(*this), Worker(*this)};
     sweep::ColumnPipeline pipeline(b_, a_, control);
+    if (everyPair_) pipeline.keepProgressUnreported();
     pipeline_ = &pipeline;
     pipeline.run([&](std::int32_t j, int worker) { workers[worker].sweep(j, column(j), column(j + 1)); });
     Count nested = workers[0].counted();
