@@ -31,8 +31,8 @@ std::unique_ptr<SweptCorner> SweptCorner::sweep(const TextPairIndex& texts, std:
     return corner;
 }
 
-SweptCorner::SweptCorner(const TextPairIndex& texts, std::int32_t fromRow, std::int32_t fromColumn,
-                         std::u16string held, std::vector<std::int32_t> heldColumn, ComputationControl* control)
+SweptCorner::SweptCorner(const TextPairIndex& texts, std::int32_t fromRow, std::int32_t fromColumn, std::u16string held,
+                         std::vector<std::int32_t> heldColumn, ComputationControl* control)
     : texts_(texts),
       fromRow_(fromRow),
       fromColumn_(fromColumn),

@@ -29,9 +29,8 @@ public:
     // those are passed over without a call at every pair, so a pair's count is its right
     // neighbour's. Nothing when that is more than mostPairs pairs, or when some pair counts
     // past 64 bits. The texts must outlive the corner.
-    static std::unique_ptr<SweptCorner> sweep(const TextPairIndex& texts, std::int32_t fromRow,
-                                              std::int32_t fromColumn, std::uint64_t mostPairs,
-                                              ComputationControl* control);
+    static std::unique_ptr<SweptCorner> sweep(const TextPairIndex& texts, std::int32_t fromRow, std::int32_t fromColumn,
+                                              std::uint64_t mostPairs, ComputationControl* control);
 
     // Whether the pair (i, j) of the texts (1-based) lies in the corner.
     bool covers(std::int32_t i, std::int32_t j) const;
@@ -51,7 +50,7 @@ private:
 
     const TextPairIndex& texts_;
     std::int32_t fromRow_, fromColumn_;
-    std::u16string held_;                  // the second text's characters from fromColumn_ that the rows hold
+    std::u16string held_;                   // the second text's characters from fromColumn_ that the rows hold
     std::vector<std::int32_t> heldColumn_;  // per column from fromColumn_: its place in held_ (0-based)
     std::vector<std::uint64_t> calls_;      // per pair of the corner, column after column
     RemainderLcsTable lengths_;
