@@ -7,7 +7,7 @@
 #include "engine/length/memo/memo_search.h"
 #include "engine/length/race/racing_search.h"
 #include "engine/length/sweep/column_sweep.h"
-#include "engine/length/swept_weighing.h"
+#include "engine/length/swept_corner.h"
 #include "engine/text_index/remainder_lcs_table.h"
 #include "engine/text_index/text_pair_index.h"
 

@@ -1,4 +1,4 @@
-#include "engine/length/swept_weighing.h"
+#include "engine/length/swept_corner.h"
 
 #include <utility>
 
