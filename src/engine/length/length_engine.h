@@ -5,7 +5,9 @@
 // - The literal engine, when asked for: every invocation carried out one by one.
 // - Under a count limit: the literal engine answers first, while that costs less than the
 //   memoised search's set-up would; then the racing search (two orders of the memoised
-//   search, and the overflow proof) answers every later call.
+//   search, and the overflow proof) answers every later call, except that a call it has
+//   not finished within a few thousand frames is answered from a sweep of the corner of
+//   pairs it reaches, where that corner is small enough (SweptCorner).
 // - Without a limit: the memoised search counts in 64 bits while it can, and while it has
 //   evaluated fewer pairs than a sweep of them all would cost; past either, the lengths come
 //   from the table of remainder lengths (which they equal) and the counts of every later
