@@ -92,10 +92,10 @@ std::int16_t LengthEngine::operator()(std::int32_t pos1, std::int32_t pos2, Call
                 return racing().invoke(pos1, pos2, counter, tuning_.framesBeforeSweep);
             } catch (const RacingSearch::FrameBudgetExceeded&) {
             }
-            sweepCorner(pos1, pos2, counter);
+            if (!sweepCorner(pos1, pos2, counter))
+                return racing().invoke(pos1, pos2, counter);  // what the orders evaluated is remembered
         }
-        if (corner_) return corner_->invoke(pos1, pos2, counter);
-        return racing().invoke(pos1, pos2, counter);  // what the orders evaluated is remembered
+        return corner_->invoke(pos1, pos2, counter);
     }
     if (swept_) return deferToSweep(pos1, pos2, counter);
     if (!fast_) {
@@ -123,19 +123,28 @@ std::optional<RunWeight> LengthEngine::weighRejectedRun(const RejectedCandidates
             return racing().weigh(weighing, counter, tuning_.framesBeforeSweep);
         } catch (const RacingSearch::FrameBudgetExceeded&) {
         }
-        sweepCorner(weighing.candidate, weighing.j, counter);
+        if (!sweepCorner(weighing.candidate, weighing.j, counter))
+            return racing().weigh(weighing, counter);  // what the orders evaluated is remembered
     }
-    if (corner_)
-        if (const auto weight = corner_->weigh(weighing)) {
-            counter.add(weight->calls);
-            return weight;
-        }
-    return racing().weigh(weighing, counter);  // what the orders evaluated is remembered
+    if (const auto weight = corner_->weigh(weighing)) {
+        counter.add(weight->calls);
+        return weight;
+    }
+    return racing().weigh(weighing, counter);
 }
 
-void LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter)
+bool LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter)
 {
-    corner_ = SweptCorner::sweep(*texts_, pos1, pos2, tuning_.sweptCornerMostPairs, counter.control());
+    // A corner holds every pair of the corners within it: once one counts past 64 bits, so
+    // do all that hold it, and sweeping them again would only cost the time.
+    if (cornerPastWords_ && pos1 <= cornerPastWords_->first && pos2 <= cornerPastWords_->second) return false;
+    bool pastMachineWords = false;
+    auto swept =
+        SweptCorner::sweep(*texts_, pos1, pos2, tuning_.sweptCornerMostPairs, counter.control(), pastMachineWords);
+    if (pastMachineWords) cornerPastWords_.emplace(pos1, pos2);
+    if (!swept) return false;  // the last corner stays for the calls it covers
+    corner_ = std::move(swept);
+    return true;
 }
 
 std::optional<std::int16_t> LengthEngine::tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)

@@ -63,8 +63,9 @@ public:
 private:
     std::optional<std::int16_t> tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
     RacingSearch& racing();
-    // The corner from (pos1, pos2) to the texts' ends, swept if it is small enough.
-    void sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
+    // Sweeps the corner from (pos1, pos2) to the texts' ends into corner_, if it is small
+    // enough and every count in it fits in 64 bits; whether it did.
+    bool sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
     std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
 
     std::u16string_view text1_, text2_;
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<MemoSearch> fast_;      // without one; null for the literal engine and once swept
     bool swept_ = false;                    // once the counts have passed 64 bits
     std::unique_ptr<SweptCorner> corner_;   // under a limit, the last corner swept for long calls
+    std::optional<std::pair<std::int32_t, std::int32_t>> cornerPastWords_;  // the last that counted past 64 bits
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };
 

@@ -9,8 +9,9 @@ namespace velmora {
 
 std::unique_ptr<SweptCorner> SweptCorner::sweep(const TextPairIndex& texts, std::int32_t fromRow,
                                                 std::int32_t fromColumn, std::uint64_t mostPairs,
-                                                ComputationControl* control)
+                                                ComputationControl* control, bool& pastMachineWords)
 {
+    pastMachineWords = false;
     if (fromRow < 1 || fromRow > texts.firstLength() || fromColumn < 1 || fromColumn > texts.secondLength())
         return nullptr;
     const std::u16string_view rows = texts.first().substr(static_cast<std::size_t>(fromRow - 1));
@@ -26,7 +27,10 @@ std::unique_ptr<SweptCorner> SweptCorner::sweep(const TextPairIndex& texts, std:
     auto corner = std::unique_ptr<SweptCorner>(
         new SweptCorner(texts, fromRow, fromColumn, std::move(held), std::move(heldColumn), control));
     auto calls = ColumnSweep(rows, corner->held_).countEveryPairInMachineWords(control);
-    if (!calls) return nullptr;
+    if (!calls) {
+        pastMachineWords = true;
+        return nullptr;
+    }
     corner->calls_ = std::move(*calls);
     return corner;
 }

@@ -28,9 +28,10 @@ public:
     // on, without the characters of the second that that part of the first does not hold:
     // those are passed over without a call at every pair, so a pair's count is its right
     // neighbour's. Nothing when that is more than mostPairs pairs, or when some pair counts
-    // past 64 bits. The texts must outlive the corner.
+    // past 64 bits (pastMachineWords is then set). The texts must outlive the corner.
     static std::unique_ptr<SweptCorner> sweep(const TextPairIndex& texts, std::int32_t fromRow, std::int32_t fromColumn,
-                                              std::uint64_t mostPairs, ComputationControl* control);
+                                              std::uint64_t mostPairs, ComputationControl* control,
+                                              bool& pastMachineWords);
 
     // Whether the pair (i, j) of the texts (1-based) lies in the corner.
     bool covers(std::int32_t i, std::int32_t j) const;
