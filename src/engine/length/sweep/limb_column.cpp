@@ -6,7 +6,7 @@ namespace velmora::sweep {
 mp_limb_t* LimbStore::reserve(mp_size_t bound)
 {
     const auto need = static_cast<std::size_t>(bound);
-    std::vector<Chunk>& chunks = chunks_[third_];
+    std::vector<Chunk>& chunks = chunks_[half_];
     while (chunk_ < chunks.size() && chunks[chunk_].size - used_ < need) {
         ++chunk_;
         used_ = 0;
@@ -42,7 +42,7 @@ void LimbStore::copy(std::size_t row, Limbs value)
 
 void LimbStore::share(std::size_t row, const LimbStore& from, std::size_t fromRow)
 {
-    if (from.owned_[fromRow] && (!from.rolling_ || rolling_)) {
+    if (from.owned_[fromRow] && !from.rolling_) {
         values_[row] = from.values_[fromRow];
         owned_[row] = false;
     } else {

@@ -2,7 +2,7 @@
 // Numbers of a limb sweep stored by index as GMP limb arrays laid end to end in large
 // chunks: one column's counts by row, or one column's prefix sums. A store is written
 // once, in order, and cleared for reuse without giving its memory back, so a sweep
-// allocates only while its numbers grow. A rolling store keeps only the last three blocks
+// allocates only while its numbers grow. A rolling store keeps only the last two blocks
 // of rows, for a column that only its neighbour reads, a block behind.
 
 #include <cstdint>
@@ -35,21 +35,21 @@ public:
     // Forgets every value; the chunks stay for the next column.
     void clear()
     {
-        third_ = 0;
+        half_ = 0;
         chunk_ = 0;
         used_ = 0;
     }
-    // From now on the store holds the values of three blocks of rows only: a new block's
-    // values overwrite those of the block three before it. Only another rolling store
-    // shares its limbs (see share()).
+    // From now on the store holds the values of two blocks of rows only: a new block's
+    // values overwrite those of the block before the last, so its limbs are never shared
+    // (share() copies them instead).
     void makeRolling() { rolling_ = true; }
     bool rolling() const { return rolling_; }
-    // A new block of rows begins: in a rolling store, the values of the block three before
-    // are forgotten.
+    // A new block of rows begins: in a rolling store, the values of the block before the
+    // last are forgotten.
     void beginBlock()
     {
         if (!rolling_) return;
-        third_ = (third_ + 1) % 3;
+        half_ ^= 1;
         chunk_ = 0;
         used_ = 0;
     }
@@ -64,12 +64,9 @@ public:
     }
     void copy(std::size_t row, Limbs value);
     // Row `row` takes the value of `from`'s row `fromRow`: the very limbs where that column
-    // holds them itself and keeps them as long as this one, a copy where it holds another
-    // column's. So a value lives at most one column to the right of its row's column,
-    // which must outlive the readers of this one (the ring of last columns: see
-    // limb_sweep.cpp). A rolling store may share a rolling neighbour's limbs: the
-    // neighbour's row is at most a block before this one's, which is read at most a
-    // block after it is written, while the neighbour forgets a block three blocks on.
+    // holds them itself and keeps them, a copy where it holds another column's or rolls.
+    // So a value lives at most one column to the right of its row's column, which must
+    // outlive the readers of this one (the ring of last columns: see limb_sweep.cpp).
     void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
     // Row `row` reads limbs held elsewhere, which must outlive this store's readers.
     void refer(std::size_t row, Limbs value)
@@ -86,8 +83,8 @@ private:
 
     std::vector<Limbs> values_;
     std::vector<bool> owned_;       // whether a row's limbs are in this column's chunks
-    std::vector<Chunk> chunks_[3];  // the others only in a rolling store, a block of rows each in turn
-    std::size_t third_ = 0, chunk_ = 0, used_ = 0;
+    std::vector<Chunk> chunks_[2];  // the second only in a rolling store, for every other block
+    std::size_t half_ = 0, chunk_ = 0, used_ = 0;
     bool rolling_ = false;
     std::size_t smallestChunk_;
 };

@@ -91,10 +91,9 @@ private:
     // before. With bands of one column, that first column is the next band's last, whose
     // limbs the band after it reads too: a ring of four reuses a last column only after
     // its readers are done. In wider bands the first column rolls, and its neighbour
-    // shares only the limbs that column holds itself, copying those it takes from the last
-    // column: so only the next band reads a last column and a ring of three will do. The
-    // other columns of a band are read only by their neighbour in the band, a block of rows
-    // behind, and roll (see LimbStore::makeRolling).
+    // copies what it would share, so only the next band reads a last column and a ring of
+    // three will do. The other columns of a band are read only by their neighbour in the
+    // band, a block of rows behind, and roll (see LimbStore::makeRolling).
     std::vector<std::unique_ptr<LimbColumn>> lastColumns_;
     std::vector<std::unique_ptr<Worker>> workers_[2];
     ColumnPipeline* pipeline_ = nullptr;
@@ -116,7 +115,7 @@ public:
 
     // Column j from its last row up, into `out`, reading `right` (column j + 1).
     void start(std::int32_t j, LimbColumn& out, LimbColumn& right);
-    // A column inside a band, which only its neighbour reads: it keeps three blocks of rows.
+    // A column inside a band, which only its neighbour reads: it keeps two blocks of rows.
     LimbColumn& insideColumn()
     {
         if (!inside_) {
