@@ -32,6 +32,9 @@ public:
     static std::unique_ptr<SweptCorner> sweep(const TextPairIndex& texts, std::int32_t fromRow, std::int32_t fromColumn,
                                               std::uint64_t mostPairs, ComputationControl* control,
                                               bool& pastMachineWords);
+    // The table of lengths reads held_ where it lies.
+    SweptCorner(const SweptCorner&) = delete;
+    SweptCorner& operator=(const SweptCorner&) = delete;
 
     // Whether the pair (i, j) of the texts (1-based) lies in the corner.
     bool covers(std::int32_t i, std::int32_t j) const;
