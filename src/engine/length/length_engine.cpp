@@ -85,17 +85,10 @@ std::int16_t LengthEngine::operator()(std::int32_t pos1, std::int32_t pos2, Call
                             text2_.substr(static_cast<std::size_t>(pos2 - 1)), counter);
     if (counter.hasLimit()) {
         if (const auto length = tryLiteral(pos1, pos2, counter)) return *length;
-        if (!corner_ || !corner_->covers(pos1, pos2)) {
-            // Most calls end within a few frames; one that does not may lie in a corner of
-            // pairs that a sweep counts faster, for the calls after it too.
-            try {
-                return racing().invoke(pos1, pos2, counter, tuning_.framesBeforeSweep);
-            } catch (const RacingSearch::FrameBudgetExceeded&) {
-            }
-            if (!sweepCorner(pos1, pos2, counter))
-                return racing().invoke(pos1, pos2, counter);  // what the orders evaluated is remembered
-        }
-        return corner_->invoke(pos1, pos2, counter);
+        return raceOrSweep(
+            pos1, pos2, counter,
+            [&](std::optional<std::uint64_t> mostFrames) { return racing().invoke(pos1, pos2, counter, mostFrames); },
+            [&](SweptCorner& corner) { return corner.invoke(pos1, pos2, counter); });
     }
     if (swept_) return deferToSweep(pos1, pos2, counter);
     if (!fast_) {
@@ -116,21 +109,34 @@ bool LengthEngine::weighsRejectedRuns(const CallCounter& counter) const { return
 std::optional<RunWeight> LengthEngine::weighRejectedRun(const RejectedCandidates& weighing, CallCounter& counter)
 {
     if (!weighsRejectedRuns(counter) || literalWork_ > 0) return std::nullopt;
-    if (!corner_ || !corner_->covers(weighing.candidate, weighing.j)) {
-        // Most runs are weighed from a few block exits; one that takes longer is treated
-        // as a long call is.
-        try {
-            return racing().weigh(weighing, counter, tuning_.framesBeforeSweep);
-        } catch (const RacingSearch::FrameBudgetExceeded&) {
-        }
-        if (!sweepCorner(weighing.candidate, weighing.j, counter))
-            return racing().weigh(weighing, counter);  // what the orders evaluated is remembered
-    }
-    if (const auto weight = corner_->weigh(weighing)) {
+    const auto raced = [&](std::optional<std::uint64_t> mostFrames) {
+        return racing().weigh(weighing, counter, mostFrames);
+    };
+    return raceOrSweep(weighing.candidate, weighing.j, counter, raced, [&](SweptCorner& corner) {
+        const auto weight = corner.weigh(weighing);
+        if (!weight) return raced(std::nullopt);
         counter.add(weight->calls);
         return weight;
+    });
+}
+
+// Most calls end within a few frames, and most runs are weighed from a few block exits;
+// one that does not may lie in a corner of pairs that a sweep counts faster, for the calls
+// after it too. Where there is no such corner the orders go on, with what they evaluated
+// remembered.
+template <class Raced, class FromCorner>
+std::invoke_result_t<Raced, std::optional<std::uint64_t>>
+LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter, Raced raced,
+                          FromCorner fromCorner)
+{
+    if (!corner_ || !corner_->covers(pos1, pos2)) {
+        try {
+            return raced(tuning_.framesBeforeSweep);
+        } catch (const RacingSearch::FrameBudgetExceeded&) {
+        }
+        if (!sweepCorner(pos1, pos2, counter)) return raced(std::nullopt);
     }
-    return racing().weigh(weighing, counter);
+    return fromCorner(*corner_);
 }
 
 bool LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter)

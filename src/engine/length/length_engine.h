@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -63,6 +64,11 @@ public:
 private:
     std::optional<std::int16_t> tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
     RacingSearch& racing();
+    // A call or weighing at (pos1, pos2) under a limit: raced(mostFrames) by the orders, or
+    // fromCorner(corner) once it is covered by a swept corner.
+    template <class Raced, class FromCorner>
+    std::invoke_result_t<Raced, std::optional<std::uint64_t>>
+    raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter, Raced raced, FromCorner fromCorner);
     // Sweeps the corner from (pos1, pos2) to the texts' ends into corner_, if it is small
     // enough and every count in it fits in 64 bits; whether it did.
     bool sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
