@@ -42,7 +42,8 @@ void LimbStore::copy(std::size_t row, Limbs value)
 
 void LimbStore::share(std::size_t row, const LimbStore& from, std::size_t fromRow)
 {
-    if (from.owned_[fromRow] && !from.rolling_) {
+    const bool kept = !from.rolling_ || (rolling_ && fromRow <= from.blockFirstRow_);
+    if (from.owned_[fromRow] && kept) {
         values_[row] = from.values_[fromRow];
         owned_[row] = false;
     } else {

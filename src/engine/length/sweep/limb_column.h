@@ -40,14 +40,14 @@ public:
         used_ = 0;
     }
     // From now on the store holds the values of two blocks of rows only: a new block's
-    // values overwrite those of the block before the last, so its limbs are never shared
-    // (share() copies them instead).
+    // values overwrite those of the block before the last.
     void makeRolling() { rolling_ = true; }
     bool rolling() const { return rolling_; }
-    // A new block of rows begins: in a rolling store, the values of the block before the
-    // last are forgotten.
-    void beginBlock()
+    // A new block of rows begins at `firstRow` (rows go upwards): in a rolling store, the
+    // values of the block before the last are forgotten.
+    void beginBlock(std::size_t firstRow)
     {
+        blockFirstRow_ = firstRow;
         if (!rolling_) return;
         half_ ^= 1;
         chunk_ = 0;
@@ -67,6 +67,9 @@ public:
     // holds them itself and keeps them, a copy where it holds another column's or rolls.
     // So a value lives at most one column to the right of its row's column, which must
     // outlive the readers of this one (the ring of last columns: see limb_sweep.cpp).
+    // Two rolling columns of a band go through each block one after the other, right
+    // first, and a rolling column is read at most a block behind: it may hold limbs of
+    // its neighbour's current block, which outlive those reads.
     void share(std::size_t row, const LimbStore& from, std::size_t fromRow);
     // Row `row` reads limbs held elsewhere, which must outlive this store's readers.
     void refer(std::size_t row, Limbs value)
@@ -85,6 +88,7 @@ private:
     std::vector<bool> owned_;       // whether a row's limbs are in this column's chunks
     std::vector<Chunk> chunks_[2];  // the second only in a rolling store, for every other block
     std::size_t half_ = 0, chunk_ = 0, used_ = 0;
+    std::size_t blockFirstRow_ = 0;  // rows from here down to the current are this block's
     bool rolling_ = false;
     std::size_t smallestChunk_;
 };

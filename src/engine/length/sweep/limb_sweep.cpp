@@ -272,7 +272,7 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
         nearestCount_.assign(nearest.limbs, nearest.limbs + nearest.size);
         keptNearest_ = nearest_;
     }
-    out.beginBlock();
+    out.beginBlock(static_cast<std::size_t>(nextRow_));
     for (std::int32_t i = nextRow_; i >= lowest; --i) {
         s_.pipeline_->waitFor(right.progress, j_, i, rightDone_);
         const auto at = static_cast<std::size_t>(i);
