@@ -20,6 +20,9 @@ struct RacePace {
     std::uint64_t turn = 1 << 14;                  // frames an order evaluates per turn
     std::chrono::microseconds proofAfter{20'000};  // how long a call runs before the proof joins
     std::uint64_t proofStepsPerFrame = 2;          // the proof's steps for each frame the orders evaluate
+    // Where the machine has a second core, the proof runs on it beside the orders, as fast
+    // as it goes, instead of in turns at the pace above.
+    bool proofAlongside = true;
 };
 
 struct EngineTuning {

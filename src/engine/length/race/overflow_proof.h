@@ -45,6 +45,8 @@ public:
     std::uint64_t proved() const { return proved_; }
     // Nothing is left to push: with every candidate weighed, proved() is the nested count.
     bool exhausted() const { return heap_.empty(); }
+    // Nothing more will be proved of this call: it is exhausted or has taken its most steps.
+    bool finished() const { return exhausted() || spent_ >= mostSteps_; }
 
 private:
     using Key = PairKey;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "engine/base/checked_arithmetic.h"
 #include "engine/length/race/overflow_proof.h"
+#include "engine/length/race/proof_alongside.h"
 
 namespace velmora {
 
@@ -24,7 +26,8 @@ struct RacingSearch::Runner {
 
 RacingSearch::RacingSearch(std::shared_ptr<const TextPairIndex> texts, const EngineTuning& tuning)
     : texts_(std::move(texts)),
-      tuning_(tuning)
+      tuning_(tuning),
+      alongside_(tuning.pace.proofAlongside && std::thread::hardware_concurrency() > 1)
 {
 }
 
@@ -52,7 +55,7 @@ std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& c
             runner.engine.start(i, j, *runner.count);
             return true;
         },
-        Race{Pair{i, j}, std::nullopt, false, mostFrames});
+        Race{Pair{i, j}, std::nullopt, false, mostFrames, nullptr});
     counter.add(winner.count->value() - counter.value());
     return winner.engine.result();
 }
@@ -67,7 +70,7 @@ std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing,
             runner.count.emplace(counter.value(), counter.limit(), counter.control());
             return weighable = runner.engine.startWeighing(weighing, *runner.count);
         },
-        Race{std::nullopt, std::nullopt, false, mostFrames});
+        Race{std::nullopt, std::nullopt, false, mostFrames, nullptr});
     if (!weighable) return std::nullopt;
     counter.add(winner.count->value() - counter.value());
     return winner.engine.weighed();
@@ -114,7 +117,9 @@ bool RacingSearch::takeTurn(Runner& runner, Race& race, CallCounter& counter)
         }
         if (runner.advance(frames)) return true;
         if (!race.call || !(race.joined || proofJoins(race))) continue;
-        if (proveOverflow(*race.call, !std::exchange(race.joined, true), frames, counter)) counter.passLimit();
+        if (alongside_ ? provedAlongside(race, counter)
+                       : proveOverflow(*race.call, !std::exchange(race.joined, true), frames, counter))
+            counter.passLimit();
     }
     return false;
 }
@@ -124,11 +129,24 @@ bool RacingSearch::takeTurn(Runner& runner, Race& race, CallCounter& counter)
 // call's own one, the limit is passed).
 bool RacingSearch::proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter)
 {
-    if (!proof_) {
-        proof_ = std::make_unique<OverflowProof>(*texts_, counter.control());
-    }
-    if (begin) proof_->start(call.first, call.second);
+    if (begin) proof(counter).start(call.first, call.second);
     return proof_->advance(frames * tuning_.pace.proofStepsPerFrame, counter.limit() - counter.value());
+}
+
+// The proof on its own thread: started when it joins, asked between the orders' slices.
+bool RacingSearch::provedAlongside(Race& race, const CallCounter& counter)
+{
+    if (!std::exchange(race.joined, true))
+        race.alongside = std::make_unique<ProofAlongside>(proof(counter), race.call->first, race.call->second,
+                                                          counter.limit() - counter.value());
+    return race.alongside->proved();
+}
+
+OverflowProof& RacingSearch::proof(const CallCounter& counter)
+{
+    // Built here, on the race's thread, with the table of remainder lengths it reads.
+    if (!proof_) proof_ = std::make_unique<OverflowProof>(*texts_, counter.control());
+    return *proof_;
 }
 
 bool RacingSearch::proofJoins(Race& race) const

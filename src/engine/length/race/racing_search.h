@@ -22,6 +22,7 @@
 namespace velmora {
 
 class OverflowProof;
+class ProofAlongside;
 
 class RacingSearch {
 public:
@@ -60,17 +61,21 @@ private:
         std::optional<std::chrono::steady_clock::time_point> began;
         bool joined = false;
         std::optional<std::uint64_t> framesLeft;
+        std::unique_ptr<ProofAlongside> alongside;  // the proof on a core of its own, stopped with the race
     };
     template <class Start>
     Runner& race(CallCounter& counter, Start start, Race race);
     bool takeTurn(Runner& runner, Race& race, CallCounter& counter);
     bool proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter);
+    bool provedAlongside(Race& race, const CallCounter& counter);
+    OverflowProof& proof(const CallCounter& counter);
     bool proofJoins(Race& race) const;
     std::shared_ptr<const TextPairIndex> texts_;
     EngineTuning tuning_;
     std::shared_ptr<PairMemo> memo_;  // both engines', so that each uses what the other has evaluated
     std::unique_ptr<Runner> candidatesFirst_, continuationFirst_;  // the second one once needed
     std::unique_ptr<OverflowProof> proof_;                         // once a call needs one
+    bool alongside_;                                               // whether the proof runs on a thread of its own
 };
 
 }  // namespace velmora

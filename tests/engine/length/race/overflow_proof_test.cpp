@@ -178,9 +178,9 @@ std::u16string stretchesOfUnits(std::mt19937& random, std::size_t length)
 }
 
 // With turns of one frame the proof joins every call after a few frames; whichever of the
-// three stops the race (the proof, with many steps a round, or the engines), a limit of
-// exactly the count is not passed and one less is, from any count the computation has
-// reached before the call.
+// three stops the race (the proof, in turns with many steps a round or on its own thread,
+// or the engines), a limit of exactly the count is not passed and one less is, from any
+// count the computation has reached before the call.
 TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
 {
     std::mt19937 random(3);
@@ -204,9 +204,12 @@ TEST(OverflowProof, RacesStopExactlyPastTheLimitWhenItJoins)
             RacePace pace;
         };
         const std::chrono::microseconds atOnce{0};
-        for (const Race& race : {Race{0, {4, atOnce, 50}}, Race{5000, {4, atOnce, 50}}, Race{0, {1, atOnce, 2}}}) {
+        for (const Race& race :
+             {Race{0, {4, atOnce, 50, false}}, Race{5000, {4, atOnce, 50, false}}, Race{0, {1, atOnce, 2, false}},
+              Race{0, {1, atOnce, 0, true}}, Race{5000, {4, atOnce, 0, true}}}) {
             const auto name = testing::Message() << "round " << round << ", from " << race.before << ", turn "
-                                                 << race.pace.turn << ", proof steps " << race.pace.proofStepsPerFrame;
+                                                 << race.pace.turn << ", proof steps " << race.pace.proofStepsPerFrame
+                                                 << (race.pace.proofAlongside ? ", alongside" : ", in turns");
             const std::uint64_t before = race.before;
             CallCounter atLimit(before, before + *count);
             ASSERT_EQ(RacingSearch::lengthOf(first, second, atLimit, EngineTuning{.pace = race.pace}), length) << name;
