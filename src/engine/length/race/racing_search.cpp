@@ -55,7 +55,7 @@ std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& c
             runner.engine.start(i, j, *runner.count);
             return true;
         },
-        Race{Pair{i, j}, std::nullopt, false, mostFrames, nullptr});
+        Pair{i, j}, mostFrames);
     counter.add(winner.count->value() - counter.value());
     return winner.engine.result();
 }
@@ -70,7 +70,7 @@ std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing,
             runner.count.emplace(counter.value(), counter.limit(), counter.control());
             return weighable = runner.engine.startWeighing(weighing, *runner.count);
         },
-        Race{std::nullopt, std::nullopt, false, mostFrames, nullptr});
+        std::nullopt, mostFrames);
     if (!weighable) return std::nullopt;
     counter.add(winner.count->value() - counter.value());
     return winner.engine.weighed();
@@ -81,8 +81,13 @@ std::optional<RunWeight> RacingSearch::weigh(const RejectedCandidates& weighing,
 // until the proof finds that it passes the limit. start returning false ends the race at
 // once with the first engine.
 template <class Start>
-RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, Race race)
+RacingSearch::Runner& RacingSearch::race(CallCounter& counter, Start start, std::optional<Pair> call,
+                                         std::optional<std::uint64_t> mostFrames)
 {
+    // Ends with the race on every way out, and with it a proof running alongside.
+    Race race;
+    race.call = call;
+    race.framesLeft = mostFrames;
     if (!candidatesFirst_) {
         memo_ = MemoSearch::memoOf(*texts_, tuning_.mostDenseCells);
         candidatesFirst_ = std::make_unique<Runner>(texts_, tuning_, MemoSearch::Order::CandidatesFirst, memo_);

@@ -64,7 +64,7 @@ private:
         std::unique_ptr<ProofAlongside> alongside;  // the proof on a core of its own, stopped with the race
     };
     template <class Start>
-    Runner& race(CallCounter& counter, Start start, Race race);
+    Runner& race(CallCounter& counter, Start start, std::optional<Pair> call, std::optional<std::uint64_t> mostFrames);
     bool takeTurn(Runner& runner, Race& race, CallCounter& counter);
     bool proveOverflow(const Pair& call, bool begin, std::uint64_t frames, const CallCounter& counter);
     bool provedAlongside(Race& race, const CallCounter& counter);
