@@ -41,7 +41,8 @@ struct Outcome {
 
 Outcome align(const std::u16string& text1, const std::u16string& text2, Direction direction, EngineKind engine,
               std::int32_t weighedRun = EngineTuning::kWeighedRun, std::uint64_t literalFirstWork = 0,
-              std::uint64_t framesBeforeSweep = EngineTuning::kFramesBeforeSweep)
+              std::uint64_t framesBeforeSweep = EngineTuning::kFramesBeforeSweep,
+              std::uint64_t cornerPairsPerPair = EngineTuning::kCornerPairsPerPair)
 {
     Outcome o;
     ComparisonSession session;
@@ -51,6 +52,7 @@ Outcome align(const std::u16string& text1, const std::u16string& text2, Directio
     options.tuning.weighedRun = weighedRun;
     options.tuning.literalFirstWork = literalFirstWork;
     options.tuning.framesBeforeSweep = framesBeforeSweep;
+    options.tuning.cornerPairsPerPair = cornerPairsPerPair;
     // Text1 leads: as the upper text for compute 1, as the lower one for compute 2.
     const bool upperLeads = ComparisonSession::upperLeads(direction);
     try {
@@ -134,9 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(literal.window.log() == weighed.window.log(), "window operations, weighed from two");
     require(literal.state.CallCount == weighed.state.CallCount, "CallCount, weighed from two");
     // Every call and weighing that takes more than a few frames answered from a sweep of
-    // the corner of pairs it reaches.
-    const Outcome swept =
-        align(first, second, direction, EngineKind::Fast, EngineTuning::kWeighedRun, 0, std::uint64_t{data[1]} % 4);
+    // the corner of pairs it reaches; and short calls too, once the orders have evaluated
+    // a few pairs or one since the last sweep.
+    const std::uint64_t cornerPairsPerPair[] = {0, 4, UINT64_MAX};
+    const Outcome swept = align(first, second, direction, EngineKind::Fast, EngineTuning::kWeighedRun, 0,
+                                std::uint64_t{data[1]} % 4, cornerPairsPerPair[data[1] / 4 % 3]);
     require(literal.overflowed == swept.overflowed, "overflow, swept corners");
     require(literal.window.log() == swept.window.log(), "window operations, swept corners");
     require(literal.state.CallCount == swept.state.CallCount, "CallCount, swept corners");

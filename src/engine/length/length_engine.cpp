@@ -130,6 +130,11 @@ LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounte
                           FromCorner fromCorner)
 {
     if (!corner_ || !corner_->covers(pos1, pos2)) {
+        if (const auto top = paidCornerTop(pos1, pos2)) {
+            lastPaidCorner_ = static_cast<std::uint64_t>(texts_->firstLength() - *top + 1) *
+                              static_cast<std::uint64_t>(texts_->secondLength() - pos2 + 1);
+            if (sweepCorner(*top, pos2, counter)) return fromCorner(*corner_);
+        }
         try {
             return raced(tuning_.framesBeforeSweep);
         } catch (const RacingSearch::FrameBudgetExceeded&) {
@@ -139,12 +144,31 @@ LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounte
     return fromCorner(*corner_);
 }
 
+std::optional<std::int32_t> LengthEngine::paidCornerTop(std::int32_t pos1, std::int32_t pos2) const
+{
+    const std::uint64_t perPair = tuning_.cornerPairsPerPair, most = tuning_.sweptCornerMostPairs;
+    if (perPair == 0 || !racing_) return std::nullopt;
+    const std::int32_t a = texts_->firstLength();
+    if (pos1 > a || pos2 > texts_->secondLength()) return std::nullopt;  // an empty remainder
+    const auto columns = static_cast<std::uint64_t>(texts_->secondLength() - pos2 + 1);
+    const std::uint64_t own = static_cast<std::uint64_t>(a - pos1 + 1) * columns;
+    if (own > most) return std::nullopt;
+    // Twice the last such corner, so that calls above it are soon covered too.
+    const std::uint64_t pairs = std::min(most, std::max(own, 2 * lastPaidCorner_));
+    const std::uint64_t evaluated = racing_->pairsEvaluated() - evaluatedAtSweep_;
+    if (evaluated < pairs / perPair + (pairs % perPair != 0) || racing_->remembers(pos1, pos2)) return std::nullopt;
+    const auto rows =
+        static_cast<std::int32_t>(std::min<std::uint64_t>(pairs / columns, static_cast<std::uint64_t>(a)));
+    return std::min(pos1, a + 1 - rows);
+}
+
 bool LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter)
 {
     // A corner holds every pair of the corners within it: once one counts past 64 bits, so
     // do all that hold it, and sweeping them again would only cost the time.
     if (cornerPastWords_ && pos1 <= cornerPastWords_->first && pos2 <= cornerPastWords_->second) return false;
     bool pastMachineWords = false;
+    if (racing_) evaluatedAtSweep_ = racing_->pairsEvaluated();
     auto swept =
         SweptCorner::sweep(*texts_, pos1, pos2, tuning_.sweptCornerMostPairs, counter.control(), pastMachineWords);
     if (pastMachineWords) cornerPastWords_.emplace(pos1, pos2);

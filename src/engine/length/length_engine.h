@@ -72,6 +72,11 @@ private:
     // Sweeps the corner from (pos1, pos2) to the texts' ends into corner_, if it is small
     // enough and every count in it fits in 64 bits; whether it did.
     bool sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
+    // Where the orders have evaluated enough pairs since the last sweep to pay for a corner
+    // from column pos2 that holds (pos1, pos2) and has at least twice the pairs of the
+    // last such corner, that corner's top row: the calls that follow often lie in rows
+    // just above.
+    std::optional<std::int32_t> paidCornerTop(std::int32_t pos1, std::int32_t pos2) const;
     std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
 
     std::u16string_view text1_, text2_;
@@ -84,6 +89,8 @@ private:
     bool swept_ = false;                    // once the counts have passed 64 bits
     std::unique_ptr<SweptCorner> corner_;   // under a limit, the last corner swept for long calls
     std::optional<std::pair<std::int32_t, std::int32_t>> cornerPastWords_;  // the last that counted past 64 bits
+    std::uint64_t evaluatedAtSweep_ = 0;  // the orders' pairs evaluated when a corner was last swept
+    std::uint64_t lastPaidCorner_ = 0;    // the pairs of the last corner swept for calls that ran short
     std::vector<std::pair<std::int32_t, std::int32_t>> deferred_;
 };
 

@@ -34,11 +34,13 @@ void expectSameOutcome(const std::optional<test::Computation>& expected, const s
     EXPECT_EQ(expected->state.CallCount, actual->state.CallCount) << name;
 }
 
-// Where long calls are answered from a swept corner of the table: at once or after a few
-// frames, and with corners too large to sweep but the smallest.
+// Where calls are answered from a swept corner of the table: long ones at once or after a
+// few frames, and short ones once the orders have evaluated a pair or a few since the last
+// sweep, with the corner reaching rows above the call; with corners too large to sweep
+// but the smallest.
 struct CornerSweep {
     const char* name;
-    std::uint64_t framesBeforeSweep, sweptCornerMostPairs;
+    std::uint64_t framesBeforeSweep, sweptCornerMostPairs, cornerPairsPerPair;
 
     AlignmentOptions options() const
     {
@@ -46,14 +48,18 @@ struct CornerSweep {
         swept.tuning.literalFirstWork = 0;
         swept.tuning.framesBeforeSweep = framesBeforeSweep;
         swept.tuning.sweptCornerMostPairs = sweptCornerMostPairs;
+        swept.tuning.cornerPairsPerPair = cornerPairsPerPair;
         return swept;
     }
 };
 
 const CornerSweep kCornerSweeps[] = {
-    {"every corner swept at once", 0, UINT64_MAX},
-    {"swept after a few frames", 3, UINT64_MAX},
-    {"only corners of up to 40 pairs swept", 0, 40},
+    {"every corner swept at once", 0, UINT64_MAX, 0},
+    {"swept after a few frames", 3, UINT64_MAX, 0},
+    {"only corners of up to 40 pairs swept", 0, 40, 0},
+    {"short calls swept once a pair is evaluated", UINT64_MAX, UINT64_MAX, UINT64_MAX},
+    {"short calls swept once a few pairs are evaluated, and long ones after a few frames", 3, UINT64_MAX, 16},
+    {"short calls' corners of up to 40 pairs swept", UINT64_MAX, 40, 8},
 };
 
 // The fast engine must be indistinguishable from the invocation-by-invocation search.

@@ -34,6 +34,8 @@ public:
     PairMemo(std::int32_t firstLength, std::int32_t secondLength,
              std::size_t mostDenseCells = EngineTuning::kMostDenseCells);
     bool hashed() const { return !lengths_; }
+    // The pairs remembered so far.
+    std::size_t size() const { return size_; }
     std::optional<ScanOutcome> find(std::int32_t i, std::int32_t j) const;
     void insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome);
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/base/checked_arithmetic.h"
+#include "engine/length/memo/pair_memo.h"
 #include "engine/length/race/overflow_proof.h"
 #include "engine/length/race/proof_alongside.h"
 
@@ -44,6 +45,10 @@ std::int16_t RacingSearch::lengthOf(std::u16string_view first, std::u16string_vi
 }
 
 RacingSearch::~RacingSearch() = default;
+
+std::uint64_t RacingSearch::pairsEvaluated() const { return memo_ ? memo_->size() : 0; }
+
+bool RacingSearch::remembers(std::int32_t i, std::int32_t j) const { return memo_ && memo_->find(i, j).has_value(); }
 
 std::int16_t RacingSearch::invoke(std::int32_t i, std::int32_t j, CallCounter& counter,
                                   std::optional<std::uint64_t> mostFrames)

@@ -49,6 +49,10 @@ public:
     std::optional<RunWeight> weigh(const RejectedCandidates& weighing, CallCounter& counter,
                                    std::optional<std::uint64_t> mostFrames = std::nullopt);
 
+    // The pairs both orders have evaluated completely so far, and whether (i, j) is one.
+    std::uint64_t pairsEvaluated() const;
+    bool remembers(std::int32_t i, std::int32_t j) const;
+
 private:
     struct Runner;
     using Pair = std::pair<std::int32_t, std::int32_t>;
