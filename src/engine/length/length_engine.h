@@ -7,7 +7,9 @@
 //   memoised search's set-up would; then the racing search (two orders of the memoised
 //   search, and the overflow proof) answers every later call, except that a call it has
 //   not finished within a few thousand frames is answered from a sweep of the corner of
-//   pairs it reaches, where that corner is small enough (SweptCorner).
+//   pairs it reaches, where that corner is small enough (SweptCorner); and so is a call
+//   it has not evaluated, once it has evaluated enough pairs since the last sweep to pay
+//   for one (short calls that together reach every pair of a corner).
 // - Without a limit: the memoised search counts in 64 bits while it can, and while it has
 //   evaluated fewer pairs than a sweep of them all would cost; past either, the lengths come
 //   from the table of remainder lengths (which they equal) and the counts of every later
