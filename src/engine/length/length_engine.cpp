@@ -131,8 +131,7 @@ LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounte
 {
     if (!corner_ || !corner_->covers(pos1, pos2)) {
         if (const auto top = paidCornerTop(pos1, pos2)) {
-            lastPaidCorner_ = static_cast<std::uint64_t>(texts_->firstLength() - *top + 1) *
-                              static_cast<std::uint64_t>(texts_->secondLength() - pos2 + 1);
+            lastPaidCorner_ = cornerPairs(*top, pos2);
             if (sweepCorner(*top, pos2, counter)) return fromCorner(*corner_);
         }
         try {
@@ -144,14 +143,19 @@ LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounte
     return fromCorner(*corner_);
 }
 
+std::uint64_t LengthEngine::cornerPairs(std::int32_t pos1, std::int32_t pos2) const
+{
+    return static_cast<std::uint64_t>(texts_->firstLength() - pos1 + 1) *
+           static_cast<std::uint64_t>(texts_->secondLength() - pos2 + 1);
+}
+
 std::optional<std::int32_t> LengthEngine::paidCornerTop(std::int32_t pos1, std::int32_t pos2) const
 {
     const std::uint64_t perPair = tuning_.cornerPairsPerPair, most = tuning_.sweptCornerMostPairs;
     if (perPair == 0 || !racing_) return std::nullopt;
     const std::int32_t a = texts_->firstLength();
     if (pos1 > a || pos2 > texts_->secondLength()) return std::nullopt;  // an empty remainder
-    const auto columns = static_cast<std::uint64_t>(texts_->secondLength() - pos2 + 1);
-    const std::uint64_t own = static_cast<std::uint64_t>(a - pos1 + 1) * columns;
+    const std::uint64_t own = cornerPairs(pos1, pos2), columns = cornerPairs(a, pos2);
     if (own > most) return std::nullopt;
     // Twice the last such corner, so that calls above it are soon covered too.
     const std::uint64_t pairs = std::min(most, std::max(own, 2 * lastPaidCorner_));

@@ -79,6 +79,8 @@ private:
     // last such corner, that corner's top row: the calls that follow often lie in rows
     // just above.
     std::optional<std::int32_t> paidCornerTop(std::int32_t pos1, std::int32_t pos2) const;
+    // All the rows from pos1 by all the columns from pos2 (a bound on a corner's pairs).
+    std::uint64_t cornerPairs(std::int32_t pos1, std::int32_t pos2) const;
     std::int16_t deferToSweep(std::int32_t pos1, std::int32_t pos2, CallCounter& counter);
 
     std::u16string_view text1_, text2_;
