@@ -66,9 +66,14 @@ public:
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
 
-    // How many columns one thread of the limb sweep takes side by side (0, the default:
-    // as suits the size of the table).
-    void setBand(std::int32_t columns) { band_ = columns; }
+    // How many columns one thread of the limb sweep takes side by side, and in bands wider
+    // than one how many prefix sums of take calls a column keeps per block (0, the
+    // defaults: as suits the size of the table).
+    void setBand(std::int32_t columns, std::int32_t prefixSumsPerBlock = 0)
+    {
+        band_ = columns;
+        prefixSumsPerBlock_ = prefixSumsPerBlock;
+    }
 
     // Whether the last countCalls needed numbers past 64 bits.
     bool usedExactIntegers() const { return usedExactIntegers_; }
@@ -79,7 +84,7 @@ private:
 
     std::u16string_view first_, second_;
     Arithmetic arithmetic_;
-    std::int32_t band_ = 0;
+    std::int32_t band_ = 0, prefixSumsPerBlock_ = 0;
     bool usedExactIntegers_ = false;
 };
 

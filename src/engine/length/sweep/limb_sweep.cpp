@@ -9,27 +9,11 @@
 #include "engine/length/sweep/limb_arithmetic.h"
 #include "engine/length/sweep/limb_column.h"
 #include "engine/length/sweep/skip_maxima.h"
+#include "engine/length/sweep/sweep_layout.h"
+#include "engine/length/sweep/take_call_sums.h"
 
 namespace velmora::sweep {
 namespace {
-
-// How many columns one thread sweeps side by side. Small tables stay in cache anyway.
-// From about 4,000 x 4,000 pairs, wider bands keep more of the reading in cache: each
-// column reads what its neighbour has just written, and the skip calls of a block of rows
-// serve the whole band. Only a band's last column is kept whole, but every column of a
-// band keeps the prefix sums of its candidates' take calls, about a quarter of a column
-// on four letters. Memory is then about 4 + band / 2 columns, and a column grows with the
-// square of the texts' length (47 MB at 12,000 random ACGT, 133 MB at 20,000, about 350
-// MB at 32,766): the bands narrow so that the longest such texts stay under 2 GiB. At
-// 12,000 characters bands of 16 took 31-36 s, of 8 39 s, of 32 38 s.
-std::int32_t bandFor(std::int32_t a, std::int32_t b)
-{
-    const std::int64_t pairs = std::int64_t{a} * b;
-    if (pairs <= std::int64_t{4000} * 4000) return 1;
-    if (pairs <= std::int64_t{14000} * 14000) return 16;
-    if (pairs <= std::int64_t{24000} * 24000) return 8;
-    return pairs <= std::int64_t{29000} * 29000 ? 4 : 2;
-}
 
 class LimbSweep {
 public:
@@ -43,20 +27,17 @@ public:
           each_(each),
           options_(options),
           startColumn_(options.start ? options.start->column : b_ + 1),
-          skipValue_(static_cast<std::size_t>(a_) + 2, -1),
-          skipCalls_(static_cast<std::size_t>(a_) + 2),
-          band_(options.band > 0 ? options.band
-                                 : bandFor(a_ - options.lowestRow + 1, startColumn_ - options.lowestColumn))
+          skipValue_(static_cast<std::size_t>(a_) + 2),
+          skipCalls_(static_cast<std::size_t>(a_) + 2)
     {
-        lastColumns_.resize(band_ == 1 ? 4 : 3);
-        for (auto& column : lastColumns_)
-            column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
     }
 
     std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
 
 private:
     class Worker;
+    // One sweep of every column, in bands of `layout`.
+    std::pair<mpz_class, std::int16_t> sweepAll(SweepLayout layout, ComputationControl* control);
     // Chunks for about a column of small counts: a sweep over a few hundred rows, as the
     // counts of a tree's children take, should not map megabytes per column.
     std::size_t smallestChunk() const
@@ -69,7 +50,7 @@ private:
     // The last column of a band (or the column the sweep starts after), kept whole.
     LimbColumn& lastColumn(std::int32_t j)
     {
-        const std::int32_t band = j == startColumn_ ? -1 : (startColumn_ - 1 - j) / band_;
+        const std::int32_t band = j == startColumn_ ? -1 : (startColumn_ - 1 - j) / layout_.band;
         return *lastColumns_[static_cast<std::size_t>(band + 1) % lastColumns_.size()];
     }
 
@@ -84,8 +65,8 @@ private:
     // that call.
     std::vector<std::int16_t> skipValue_;
     std::vector<mpz_class> skipCalls_;
-    // Columns a band at a time, `band_` columns each, the two threads taking turns.
-    std::int32_t band_;
+    // Columns a band at a time, the two threads taking turns.
+    SweepLayout layout_{1, 0};
     // A band's last column is read by the next band, whose first column shares its limbs.
     // A thread starts a band once its previous band is done, and with it every band
     // before. With bands of one column, that first column is the next band's last, whose
@@ -105,11 +86,10 @@ class LimbSweep::Worker {
 public:
     explicit Worker(LimbSweep& sweep)
         : s_(sweep),
-          takeCallsBefore_(static_cast<std::size_t>(sweep.a_) + 2, sweep.smallestChunk()),
+          takeCalls_(static_cast<std::size_t>(sweep.a_) + 2, sweep.smallestChunk()),
           suffixFrom_(static_cast<std::size_t>(sweep.a_) + 2, sweep.smallestChunk())
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 2;
-        takeValue_.reserve(rows);
         stack_.resize(rows);
     }
 
@@ -137,9 +117,8 @@ private:
     void bringWeightsUpToDate();
     // The skip calls of the segment's skipped characters from q to its end.
     Limbs suffixFrom(std::int32_t q);
-    // The take calls of all the column's candidates so far.
-    Limbs takeCalls() const { return takeCallsBefore_[takeValue_.size()]; }
-    mp_limb_t candidates() const { return static_cast<mp_limb_t>(takeValue_.size()); }
+    Limbs takeCalls() const { return takeCalls_.total(); }
+    mp_limb_t candidates() const { return takeCalls_.candidates(); }
 
     void match(std::int32_t i, LimbColumn& out, const LimbColumn& right);
     void accept(std::int32_t i, std::int32_t nearest, LimbColumn& out);
@@ -163,10 +142,7 @@ private:
     const QueriedPairs::value_type* queried_ = nullptr;
     QueriedPairs::value_type::const_iterator nextQuery_;
     std::int32_t rightDone_ = 0;
-    // The candidates in the order the sweep meets them (farthest first, so the take values
-    // never fall), and the prefix sums of their take calls.
-    std::vector<std::int16_t> takeValue_;
-    LimbStore takeCallsBefore_;
+    TakeCallSums takeCalls_;
     // suffixFrom_[q], valid from suffixValidFrom_ to the segment's end; only the current
     // segment's are kept.
     LimbStore suffixFrom_;
@@ -179,11 +155,33 @@ private:
 
 std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
 {
+    const std::int32_t rows = a_ - options_.lowestRow + 1, columns = startColumn_ - options_.lowestColumn;
+    try {
+        return sweepAll(layoutFor(rows, columns, options_, false), control);
+    } catch (const PrefixSumForgotten&) {
+        // A skip value beat only candidates further back than a band keeps: again from the
+        // start, keeping every sum, in the bands that leaves room for.
+        return sweepAll(layoutFor(rows, columns, options_, true), control);
+    }
+}
+
+std::pair<mpz_class, std::int16_t> LimbSweep::sweepAll(SweepLayout layout, ComputationControl* control)
+{
+    layout_ = layout;
+    lastColumns_.clear();
+    lastColumns_.resize(layout_.band == 1 ? 4 : 3);
+    for (auto& column : lastColumns_)
+        column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
+    std::fill(skipValue_.begin(), skipValue_.end(), std::int16_t{-1});
+    for (auto& calls : skipCalls_) calls = 0;
     setStart(lastColumn(startColumn_));
-    ColumnPipeline pipeline(startColumn_ - 1, a_ - options_.lowestRow + 1, control, band_, options_.lowestColumn);
+    ColumnPipeline pipeline(startColumn_ - 1, a_ - options_.lowestRow + 1, control, layout_.band,
+                            options_.lowestColumn);
     pipeline_ = &pipeline;
-    for (auto& workers : workers_)
-        for (std::int32_t k = 0; k < band_; ++k) workers.push_back(std::make_unique<Worker>(*this));
+    for (auto& workers : workers_) {
+        workers.clear();
+        for (std::int32_t k = 0; k < layout_.band; ++k) workers.push_back(std::make_unique<Worker>(*this));
+    }
     pipeline.run([&](std::int32_t j, int thread) { sweepBand(j, workers_[static_cast<std::size_t>(thread)]); });
     mpz_class nested = 0;
     for (const auto& workers : workers_)
@@ -216,7 +214,7 @@ void LimbSweep::setStart(LimbColumn& beyond)
 // that a column reads the rows its neighbour has just written while they are in cache.
 void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers)
 {
-    const std::int32_t last = std::max(options_.lowestColumn, first - band_ + 1);
+    const std::int32_t last = std::max(options_.lowestColumn, first - layout_.band + 1);
     LimbColumn* right = &lastColumn(first + 1);
     for (std::int32_t j = first; j >= last; --j) {
         Worker& worker = *workers[static_cast<std::size_t>(first - j)];
@@ -249,9 +247,7 @@ void LimbSweep::Worker::start(std::int32_t j, LimbColumn& out, LimbColumn& right
     const auto end = static_cast<std::size_t>(s_.a_) + 1;
     out.length[end] = 0;
     out.setZero(end);
-    takeValue_.clear();
-    takeCallsBefore_.clear();
-    takeCallsBefore_.setZero(0);
+    takeCalls_.clear(s_.layout_.prefixSumsPerBlock);
     resetSegment(s_.a_ + 1);
     recording_ = nullptr;
     const std::int32_t every = s_.options_.checkpointEvery;
@@ -292,12 +288,12 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
             out.share(at, right, at);
         } else {
             pushSkipped(i);
-            if (stack_[0].skipValue <= takeValue_.back()) {
+            if (stack_[0].skipValue <= takeCalls_.takeValues().back()) {
                 out.length[at] = static_cast<std::int16_t>(right.length[static_cast<std::size_t>(nearest_) + 1] + 1);
                 accept(i, nearest_, out);
             } else {
                 out.length[at] = right.length[at];
-                if (stack_[stackSize_ - 1].candidatesBelow == static_cast<std::int32_t>(takeValue_.size()))
+                if (stack_[stackSize_ - 1].candidatesBelow == static_cast<std::int32_t>(candidates()))
                     rejectAtFirst(i, out, right);
                 else
                     reject(i, out, right);
@@ -331,10 +327,8 @@ void LimbSweep::Worker::match(std::int32_t i, LimbColumn& out, const LimbColumn&
     const auto at = static_cast<std::size_t>(i);
     out.length[at] = static_cast<std::int16_t>(right.length[at + 1] + 1);
     out.share(at, right, at + 1);
-    const Limbs before = takeCalls(), nestedLimbs = out[at];
-    takeValue_.push_back(out.length[at]);
-    mp_limb_t* sum = takeCallsBefore_.reserve(std::max(before.size, nestedLimbs.size) + 2);
-    takeCallsBefore_.commit(takeValue_.size(), sum, addSmall(sum, addLimbs(sum, before, nestedLimbs), 1));
+    const Limbs nestedLimbs = out[at];
+    takeCalls_.add(out.length[at], nestedLimbs);
     mpz_t view;
     mpz_srcptr nested = integerOf(nestedLimbs, view);
     // From now on first[i]'s partner is this column's character.
@@ -421,11 +415,11 @@ void LimbSweep::Worker::pushSkipped(std::int32_t i)
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    entry.candidatesBelow = candidatesBeaten(takeValue_, value);
+    entry.candidatesBelow = candidatesBeaten(takeCalls_.takeValues(), value);
     segmentTop_ = i;
     ++stackSize_;
     // Rejected at the first character, the row needs no weights; they are redone if needed.
-    if (entry.candidatesBelow == static_cast<std::int32_t>(takeValue_.size())) weightsUpToDate_ = false;
+    if (entry.candidatesBelow == static_cast<std::int32_t>(candidates())) weightsUpToDate_ = false;
     if (!weightsUpToDate_) return;
     weigh(entry, 0);
     // The entry beneath now starts where this one ends; unless it gave some up, it keeps its weight.
@@ -448,9 +442,9 @@ void LimbSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
     }
     const auto factor = static_cast<unsigned long>(entry.position) + 1;
     mpz_t toView, fromView;
-    mpz_srcptr upTo = integerOf(takeCallsBefore_[to], toView);
+    mpz_srcptr upTo = integerOf(takeCalls_.before(to), toView);
     if (from != 0) {
-        mpz_sub(scratch_.get_mpz_t(), upTo, integerOf(takeCallsBefore_[from], fromView));
+        mpz_sub(scratch_.get_mpz_t(), upTo, integerOf(takeCalls_.before(from), fromView));
         mpz_mul_ui(entry.weight.get_mpz_t(), scratch_.get_mpz_t(), factor);
     } else {
         mpz_mul_ui(entry.weight.get_mpz_t(), upTo, factor);

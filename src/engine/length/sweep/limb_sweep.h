@@ -37,6 +37,10 @@ struct SweepState {
 
 struct LimbSweepOptions {
     std::int32_t band = 0;  // columns one thread sweeps side by side (0: as suits the table)
+    // In bands wider than a column, the prefix sums of take calls each column keeps: two
+    // blocks of this many (0: as suits the table). Beyond them the sweep starts again
+    // keeping them all.
+    std::int32_t prefixSumsPerBlock = 0;
     // Where the sweep starts: after this state's column (null: after the last column, the
     // empty remainder). Only the rows from lowestRow and the columns from lowestColumn are
     // swept; nothing must be queried outside them.

@@ -1,0 +1,33 @@
+#include "engine/length/sweep/sweep_layout.h"
+
+namespace velmora::sweep {
+namespace {
+
+// Sums a column of a band keeps per block, two blocks at a time. On random texts of four
+// and 26 letters, and on a text against an edited copy, no weight needed a sum more than
+// 511 candidates back.
+constexpr std::int32_t kPrefixSumsPerBlock = 512;
+
+}  // namespace
+
+SweepLayout layoutFor(std::int32_t rows, std::int32_t columns, const LimbSweepOptions& options, bool keepsAllSums)
+{
+    const std::int64_t pairs = std::int64_t{rows} * columns;
+    std::int32_t band = 1;
+    if (options.band > 0)
+        band = options.band;
+    else if (keepsAllSums)
+        // Every column of a band keeps a quarter of a column of sums on four letters: the
+        // bands narrow so that the longest texts stay under 2 GiB.
+        band = pairs <= std::int64_t{4000} * 4000     ? 1
+               : pairs <= std::int64_t{14000} * 14000 ? 16
+               : pairs <= std::int64_t{24000} * 24000 ? 8
+               : pairs <= std::int64_t{29000} * 29000 ? 4
+                                                      : 2;
+    else
+        band = pairs <= std::int64_t{4000} * 4000 ? 1 : pairs <= std::int64_t{24000} * 24000 ? 16 : 8;
+    if (keepsAllSums || band == 1) return {band, 0};
+    return {band, options.prefixSumsPerBlock > 0 ? options.prefixSumsPerBlock : kPrefixSumsPerBlock};
+}
+
+}  // namespace velmora::sweep
