@@ -3,7 +3,8 @@
 // chunks: one column's counts by row, or one column's prefix sums. A store is written
 // once, in order, and cleared for reuse without giving its memory back, so a sweep
 // allocates only while its numbers grow. A rolling store keeps only the last two blocks
-// of rows, for a column that only its neighbour reads, a block behind.
+// of rows, for a column that only its neighbour reads, a block behind (or of entries, for
+// the latest prefix sums of a column's take calls).
 
 #include <cstdint>
 #include <gmp.h>
