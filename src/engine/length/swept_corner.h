@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/base/computation_control.h"
+#include "engine/base/large_tables.h"
 #include "engine/length/call_counter.h"
 #include "engine/length/rejected_run.h"
 #include "engine/text_index/remainder_lcs_table.h"
@@ -56,7 +57,7 @@ private:
     std::int32_t fromRow_, fromColumn_;
     std::u16string held_;                   // the second text's characters from fromColumn_ that the rows hold
     std::vector<std::int32_t> heldColumn_;  // per column from fromColumn_: its place in held_ (0-based)
-    std::vector<std::uint64_t> calls_;      // per pair of the corner, column after column
+    LargeTable<std::uint64_t> calls_;       // per pair of the corner, column after column
     RemainderLcsTable lengths_;
 };
 

@@ -10,10 +10,8 @@ PairMemo::PairMemo(std::int32_t firstLength, std::int32_t secondLength, std::siz
 {
     const std::size_t cells = static_cast<std::size_t>(std::max(firstLength, 0)) * secondLength_;
     if (cells <= mostDenseCells) {
-        lengths_ = {static_cast<std::uint16_t*>(allocateTable((cells + 1) * sizeof(std::uint16_t))),
-                    TableFree{(cells + 1) * sizeof(std::uint16_t)}};
-        calls_ = {static_cast<std::uint64_t*>(allocateTable((cells + 1) * sizeof(std::uint64_t))),
-                  TableFree{(cells + 1) * sizeof(std::uint64_t)}};
+        lengths_ = LargeTable<std::uint16_t>(cells + 1);
+        calls_ = LargeTable<std::uint64_t>(cells + 1);
     } else {
         slots_.resize(1024);
     }

@@ -21,12 +21,6 @@ struct ScanOutcome {
     std::uint64_t nestedCalls = 0;  // saturating
 };
 
-// Gives back a table of allocateTable.
-struct TableFree {
-    std::size_t bytes = 0;
-    void operator()(void* p) const noexcept { freeTable(p, bytes); }
-};
-
 class PairMemo {
 public:
     // Pairs have 1 <= i <= firstLength and 1 <= j <= secondLength. More pairs than
@@ -65,8 +59,8 @@ private:
 
     std::size_t secondLength_;
     // Dense table: length + 1 (0: not yet known) and nested calls per pair.
-    std::unique_ptr<std::uint16_t[], TableFree> lengths_;
-    std::unique_ptr<std::uint64_t[], TableFree> calls_;
+    LargeTable<std::uint16_t> lengths_;
+    LargeTable<std::uint64_t> calls_;
     std::vector<Slot, LineAllocator<Slot>> slots_;  // the hash, when the table would be too large
     std::size_t size_ = 0;
 };

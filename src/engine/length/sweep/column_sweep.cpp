@@ -96,7 +96,7 @@ public:
     std::pair<mpz_class, std::int16_t> run(ComputationControl* control);
     // Every pair's count into `table`, as a small part of a computation whose progress
     // this sweep does not report.
-    void keepEveryPair(std::vector<std::uint64_t>* table) { everyPair_ = table; }
+    void keepEveryPair(std::uint64_t* table) { everyPair_ = table; }
 
 private:
     // One column's values, and how far down it is finished: every row from `done` to the
@@ -116,7 +116,7 @@ private:
     const Queries& queries_;
     std::vector<mpz_class>* each_;
     // Every pair's invocations, column after column, if asked (machine words only).
-    std::vector<std::uint64_t>* everyPair_ = nullptr;
+    std::uint64_t* everyPair_ = nullptr;
     std::unique_ptr<Column> columns_[3];  // three in flight: j + 1, j, j - 1
     // Per position q of the first text: the skip value of first[q] matched with its
     // partner at or after the column being swept (-1 without one), and the invocations of
@@ -271,7 +271,7 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
             if (s_.everyPair_) {
                 // The invocation itself too, within 64 bits.
                 if (result >= kLargestWordCount) throw NeedsExactIntegers{};
-                (*s_.everyPair_)[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(s_.a_) + at - 1] =
+                s_.everyPair_[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(s_.a_) + at - 1] =
                     static_cast<std::uint64_t>(result) + 1;
             }
         while (nextQuery != queried.end() && nextQuery->first == i) {
@@ -351,14 +351,16 @@ std::vector<mpz_class> ColumnSweep::countEach(const std::vector<Pair>& pairs, Co
     return each;
 }
 
-std::optional<std::vector<std::uint64_t>> ColumnSweep::countEveryPairInMachineWords(ComputationControl* control)
+std::optional<LargeTable<std::uint64_t>> ColumnSweep::countEveryPairInMachineWords(ComputationControl* control)
 {
     const auto a = static_cast<std::int32_t>(first_.size()), b = static_cast<std::int32_t>(second_.size());
-    std::vector<std::uint64_t> table(static_cast<std::size_t>(a) * static_cast<std::size_t>(b));
+    // Every pair is written: the table's pages need no clearing of our own, and a corner of
+    // millions of pairs costs a few huge-page faults.
+    LargeTable<std::uint64_t> table(static_cast<std::size_t>(a) * static_cast<std::size_t>(b));
     if (a == 0 || b == 0) return table;
     const Queries none = sweep::arrangeQueries(std::vector<Pair>{}, a, b);
     Sweep<Wide> sweep(first_, second_, none);
-    sweep.keepEveryPair(&table);
+    sweep.keepEveryPair(table.data());
     try {
         sweep.run(control);
     } catch (const NeedsExactIntegers&) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "engine/base/computation_control.h"
+#include "engine/base/large_tables.h"
 #include "engine/length/call_counter.h"
 
 namespace velmora {
@@ -61,7 +62,7 @@ public:
     // The invocations of one call on every pair (i, j), at (j - 1) * first's length + i - 1,
     // while every pair's count fits in 64 bits; nothing once one does not, where the caller
     // has a limit far below and a sweep in limbs would cost more than it saves.
-    std::optional<std::vector<std::uint64_t>> countEveryPairInMachineWords(ComputationControl* control = nullptr);
+    std::optional<LargeTable<std::uint64_t>> countEveryPairInMachineWords(ComputationControl* control = nullptr);
 
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
