@@ -25,10 +25,38 @@ OccurrenceIndex::OccurrenceIndex(std::u16string_view text)
     }
     keys_.reserve(entries_.size());
     for (const auto& [c, position] : entries_) keys_.push_back(keyOf(c, position));
+
+    for (std::size_t k = 0; k < entries_.size() && tabulated_.size() <= kMostTabulated; ++k)
+        if (k == 0 || entries_[k].first != entries_[k - 1].first) tabulated_.push_back(entries_[k].first);
+    if (tabulated_.size() > kMostTabulated) {
+        tabulated_.clear();
+        return;
+    }
+    const std::size_t positions = text.size() + 2;
+    firstEntryFrom_.resize(tabulated_.size() * positions);
+    std::size_t end = 0;
+    for (std::size_t d = 0; d < tabulated_.size(); ++d) {
+        while (end < entries_.size() && entries_[end].first == tabulated_[d]) ++end;
+        // From the end of the text back: each occurrence met is the character's next entry.
+        auto entry = static_cast<std::uint32_t>(end);
+        std::uint32_t* from = &firstEntryFrom_[d * positions];
+        from[text.size() + 1] = entry;
+        for (std::size_t p = text.size(); p >= 1; --p) {
+            if (text[p - 1] == tabulated_[d]) --entry;
+            from[p] = entry;
+        }
+        from[0] = entry;
+    }
 }
 
 OccurrenceIndex::Iterator OccurrenceIndex::occurrencesFrom(char16_t c, std::int32_t from) const
 {
+    const auto positions = static_cast<std::int64_t>(keys_.size()) + 2;
+    if (from >= 0 && from < positions)
+        for (std::size_t d = 0; d < tabulated_.size(); ++d)
+            if (tabulated_[d] == c)
+                return entries_.begin() +
+                       firstEntryFrom_[d * static_cast<std::size_t>(positions) + static_cast<std::size_t>(from)];
     const std::uint64_t key = keyOf(c, from);
     const std::uint64_t* base = keys_.data();
     std::size_t n = keys_.size();

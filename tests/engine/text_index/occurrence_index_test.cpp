@@ -1,5 +1,6 @@
 // The index of occurrences against a scan of the text: the occurrences of every character
-// from every position, for characters anywhere in the 16-bit range.
+// from every position, for characters anywhere in the 16-bit range, in texts of few
+// distinct characters and of many.
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,9 @@ const IndexedText kTexts[] = {
     {"Alternation", u"abababababababab"},
     {"EdgesOfTheRange", std::u16string{u'\0', u'\xFFFF', u'a', u'\0', u'\xFFFF', u'\xD800', u'\xDC00', u'\0'}},
     {"CharactersThatDifferInTheHighByteOnly", u"\x0161\x0261\x0061\x0161\x0061"},
+    // Up to sixteen distinct characters are looked up in a table, more are searched.
+    {"SixteenCharactersLookedUp", u"ponmlkjihgfedcbaabcdefghijklmnopaaap"},
+    {"SeventeenCharactersSearched", u"qponmlkjihgfedcbaabcdefghijklmnopqaaaq"},
 };
 
 class Occurrences : public testing::TestWithParam<IndexedText> {};
