@@ -109,12 +109,12 @@ public:
     const mpz_class& counted() const { return counted_; }
 
 private:
-    using StackEntry = sweep::SkipMaximum<mpz_class>;
+    // The rejected candidates' calls are gathered from the stack at the row that needs
+    // them, so the entries carry no weight.
+    using StackEntry = sweep::SkipMaximum<sweep::NoWeight>;
 
     void resetSegment(std::int32_t end);
     void pushSkipped(std::int32_t i);
-    void weigh(StackEntry& entry, std::int32_t candidatesFrom);
-    void bringWeightsUpToDate();
     // The skip calls of the segment's skipped characters from q to its end.
     Limbs suffixFrom(std::int32_t q);
     Limbs takeCalls() const { return takeCalls_.total(); }
@@ -149,8 +149,7 @@ private:
     std::int32_t segmentEnd_ = 0, segmentTop_ = 0, suffixValidFrom_ = 0;
     std::vector<StackEntry> stack_;  // bottom first: entry 0 holds the largest skip value
     std::size_t stackSize_ = 0;
-    mpz_class weights_, scratch_;
-    bool weightsUpToDate_ = false;  // the entries' weights and their sum
+    mpz_class scratch_;
 };
 
 std::pair<mpz_class, std::int16_t> LimbSweep::run(ComputationControl* control)
@@ -367,19 +366,36 @@ void LimbSweep::Worker::rejectAtFirst(std::int32_t i, LimbColumn& out, const Lim
 }
 
 // Every candidate rejected, each at the first skipped character that beats it; then c is
-// passed over.
+// passed over. The entry t of the stack rejects candidates [from, to) at position p: each
+// makes its take call p - i + 1 times (c_t) and the skip calls from i to p, so the row adds
+//   sum over t of c_t (P[to] - P[from]) + (to - from) (suffix(i) - suffix(p + 1))
+// to the row on its right, P being the prefix sums of the take calls. Gathered per prefix
+// sum, each is read once: c_t rises from the top down, so an inner one counts
+// c_t - c_(t+1) < 0 times and the last, P[candidates], c_bottom times.
 void LimbSweep::Worker::reject(std::int32_t i, LimbColumn& out, const LimbColumn& right)
 {
     const auto at = static_cast<std::size_t>(i);
-    bringWeightsUpToDate();
-    scratch_ = weights_;
+    mpz_ptr rejected = scratch_.get_mpz_t();
     mpz_t view;
-    mpz_submul_ui(scratch_.get_mpz_t(), integerOf(takeCalls(), view), static_cast<unsigned long>(i));
-    mpz_t suffix;
-    mpz_addmul_ui(scratch_.get_mpz_t(), integerOf(suffixFrom(i), suffix), static_cast<unsigned long>(candidates()));
-    const Limbs passed = right[at], rejected = limbsOf(scratch_);
-    mp_limb_t* sum = out.reserve(std::max(passed.size, rejected.size) + 1);
-    out.commit(at, sum, addLimbs(sum, passed, rejected));
+    mpz_mul_ui(rejected, integerOf(suffixFrom(i), view), static_cast<unsigned long>(candidates()));
+    std::int32_t from = 0;
+    unsigned long times = 0;  // c of the last entry that rejected any
+    for (std::size_t t = stackSize_; t-- > 0;) {
+        const StackEntry& entry = stack_[t];
+        const std::int32_t to = std::max(entry.candidatesBelow, from);
+        if (to == from) continue;
+        const auto rejectedHere = static_cast<unsigned long>(entry.position - i + 1);
+        if (from != 0)
+            mpz_submul_ui(rejected, integerOf(takeCalls_.before(static_cast<std::size_t>(from)), view),
+                          rejectedHere - times);
+        mpz_submul_ui(rejected, integerOf(suffixFrom(entry.position + 1), view), static_cast<unsigned long>(to - from));
+        times = rejectedHere;
+        from = to;
+    }
+    mpz_addmul_ui(rejected, integerOf(takeCalls(), view), times);
+    const Limbs passed = right[at], calls = limbsOf(scratch_);
+    mp_limb_t* sum = out.reserve(std::max(passed.size, calls.size) + 1);
+    out.commit(at, sum, addLimbs(sum, passed, calls));
 }
 
 // A new segment of skipped characters begins above row `end`.
@@ -389,7 +405,6 @@ void LimbSweep::Worker::resetSegment(std::int32_t end)
     segmentEnd_ = segmentTop_ = suffixValidFrom_ = end;
     suffixFrom_.clear();
     suffixFrom_.setZero(static_cast<std::size_t>(end));
-    weightsUpToDate_ = false;
 }
 
 Limbs LimbSweep::Worker::suffixFrom(std::int32_t q)
@@ -404,65 +419,17 @@ Limbs LimbSweep::Worker::suffixFrom(std::int32_t q)
 }
 
 // Adds first[i] to the skipped characters of the segment, keeping the stack of running
-// maxima of the skip values (strictly rising from top to bottom), and the weights too if
-// they are up to date.
+// maxima of the skip values (strictly rising from top to bottom).
 void LimbSweep::Worker::pushSkipped(std::int32_t i)
 {
     const std::int16_t value = s_.skipValue_[static_cast<std::size_t>(i)];
-    const std::int32_t movedFrom = popReached(stack_, stackSize_, value, [&](const StackEntry& popped) {
-        if (weightsUpToDate_) weights_ -= popped.weight;
-    });
+    popReached(stack_, stackSize_, value, [](const StackEntry&) {});
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
     entry.candidatesBelow = candidatesBeaten(takeCalls_.takeValues(), value);
     segmentTop_ = i;
     ++stackSize_;
-    // Rejected at the first character, the row needs no weights; they are redone if needed.
-    if (entry.candidatesBelow == static_cast<std::int32_t>(candidates())) weightsUpToDate_ = false;
-    if (!weightsUpToDate_) return;
-    weigh(entry, 0);
-    // The entry beneath now starts where this one ends; unless it gave some up, it keeps its weight.
-    if (stackSize_ >= 2 && entry.candidatesBelow > movedFrom) {
-        StackEntry& beneath = stack_[stackSize_ - 2];
-        weights_ -= beneath.weight;
-        weigh(beneath, entry.candidatesBelow);
-    }
-}
-
-// The calls of the candidates rejected at this entry, less the part that depends on the
-// scan's start i: sum over them of (position + 1) * take calls - skip calls after it.
-void LimbSweep::Worker::weigh(StackEntry& entry, std::int32_t candidatesFrom)
-{
-    const auto from = static_cast<std::size_t>(candidatesFrom);
-    const auto to = static_cast<std::size_t>(std::max(entry.candidatesBelow, candidatesFrom));
-    if (to == from) {
-        entry.weight = 0;
-        return;
-    }
-    const auto factor = static_cast<unsigned long>(entry.position) + 1;
-    mpz_t toView, fromView;
-    mpz_srcptr upTo = integerOf(takeCalls_.before(to), toView);
-    if (from != 0) {
-        mpz_sub(scratch_.get_mpz_t(), upTo, integerOf(takeCalls_.before(from), fromView));
-        mpz_mul_ui(entry.weight.get_mpz_t(), scratch_.get_mpz_t(), factor);
-    } else {
-        mpz_mul_ui(entry.weight.get_mpz_t(), upTo, factor);
-    }
-    mpz_t suffix;
-    mpz_submul_ui(entry.weight.get_mpz_t(), integerOf(suffixFrom(entry.position + 1), suffix),
-                  static_cast<unsigned long>(to - from));
-    weights_ += entry.weight;
-}
-
-// Weighs every entry of the stack again, top first.
-void LimbSweep::Worker::bringWeightsUpToDate()
-{
-    if (weightsUpToDate_) return;
-    weights_ = 0;
-    for (std::size_t k = stackSize_; k-- > 0;)
-        weigh(stack_[k], k + 1 == stackSize_ ? 0 : stack_[k + 1].candidatesBelow);
-    weightsUpToDate_ = true;
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 //    N(i) = N(i + 1) + T + S(i), since each skipped character repeats the take call once;
 //  - a row whose first skipped character already rejects every candidate is
 //    N(i) = N(i, j + 1) + P + C * S(i), with P the take calls of the C candidates;
-//  - only the other rejections weigh the stack of running skip maxima, whose weights are
-//    brought up to date then and only then.
+//  - only the other rejections read the stack of running skip maxima, gathering the
+//    candidates' calls from it in one pass per prefix sum and per suffix of skip calls.
 // The prefix sums of the skip calls are extended as they are needed, and always before
 // a row is published to the thread that may overwrite the skip calls it was read from.
 

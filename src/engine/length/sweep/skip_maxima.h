@@ -10,6 +10,9 @@
 
 namespace velmora::sweep {
 
+// An entry's weight where a sweep keeps none.
+struct NoWeight {};
+
 // One entry: a skipped character whose skip value beats every one above it.
 template <class Weight>
 struct SkipMaximum {

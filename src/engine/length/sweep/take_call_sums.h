@@ -1,8 +1,8 @@
 #pragma once
 // The candidates a column of the limb sweep has met so far (farthest first, so their take
 // values never fall) with the prefix sums of their take calls. Rows mostly need the sum of
-// all of them, and the weights of a segment's skipped characters a sum up to the
-// candidates a skip value beats, which on random texts lies a few hundred candidates back
+// all of them, and the rows that reject them at several skipped characters a sum up to
+// the candidates a skip value beats, which on random texts lies a few hundred candidates back
 // at most (a text against an edited copy reaches further). Every column of a band keeps
 // such sums side by side, about a quarter of a column each on four letters, so a band
 // keeps only the latest: two blocks of `perBlock` sums. Asked for one it has forgotten,
