@@ -4,7 +4,7 @@ namespace velmora::sweep {
 namespace {
 
 // Sums a column of a band keeps per block, two blocks at a time. On random texts of four
-// and 26 letters no weight needed a sum more than 511 candidates back; a text against a
+// and 26 letters no row needed a sum more than 511 candidates back; a text against a
 // copy with a few substitutions may, and is then swept again.
 constexpr std::int32_t kPrefixSumsPerBlock = 512;
 

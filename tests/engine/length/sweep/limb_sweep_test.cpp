@@ -52,7 +52,7 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
         std::int16_t expectedLength = -1;
         plain.countCalls({{1, 1}}, nullptr, &expectedLength);
         // Bands of one column, of four and eight, and of three, which leaves a shorter last
-        // band; columns that keep few prefix sums of take calls, so that a weight needs one
+        // band; columns that keep few prefix sums of take calls, so that a row needs one
         // they forgot and the sweep starts again, and a few more, which it seldom needs.
         struct Layout {
             ColumnSweep::Arithmetic arithmetic;
@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimbCase{"FourLettersPastSixtyFourBitsEarly", [](auto& r, bool) { return letters(r, 4, 200 + r() % 1300); }},
         LimbCase{"TwoLettersEveryRejectionAtTheFirstCharacter",
                  [](auto& r, bool) { return letters(r, 2, 200 + r() % 1000); }},
-        // Many candidates rejected deeper in the segment: the stack's weights are needed.
+        // Many candidates rejected deeper in the segment: the rows read the stack.
         LimbCase{"TwentySixLettersRejectedDeeper", [](auto& r, bool) { return letters(r, 26, 300 + r() % 1500); }},
         // Counts pass 64 bits only in the last columns swept.
         LimbCase{"PastSixtyFourBitsOnlyAtTheEnd", [](auto& r, bool) { return letters(r, 8, 75); }},
