@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "swept length");
     require(sweptCount.exact() == toMpz(fastCount.value()), "swept call count");
     // In limbs, in bands of three whose columns keep two prefix sums of take calls a block:
-    // where a weight needs an older one, the sweep starts again keeping them all.
+    // where a row needs an older one, the sweep starts again keeping them all.
     ColumnSweep banded(first, second, ColumnSweep::Arithmetic::LimbArrays);
     banded.setBand(3, 1 + (data[0] >> 3 & 1));
     require(banded.countCalls({{1, 1}}) == sweptCount.exact(), "call count in bands, few prefix sums kept");

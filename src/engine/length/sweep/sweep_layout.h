@@ -14,8 +14,8 @@ namespace velmora::sweep {
 // the whole band. Only a band's last column is kept whole, and a column grows with the
 // square of the texts' length (47 MB at 12,000 random ACGT, 133 MB at 20,000, about 350
 // MB at 32,766). The other columns of a band keep the latest 512 to 1,024 sums each: at
-// 32,766 characters bands of eight took 13 min 56 s and 1.75 GiB, of two keeping every sum
-// 15 min 44 s and 1.80 GiB.
+// 32,766 characters bands of eight took 10 min 53 s and 1.74 GiB, of two keeping every sum
+// 15 min 44 s and 1.80 GiB (before the rows rejected deeper read the stack directly).
 struct SweepLayout {
     std::int32_t band, prefixSumsPerBlock;
 };
