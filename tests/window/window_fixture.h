@@ -98,7 +98,11 @@ public:
     MenuCloser()
     {
         connect(&timer_, &QTimer::timeout, this, [this] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            // Only once the platform has answered the menu's showing: a menu closed before its
+            // activation arrives would leave that activation to a hidden window, and no window
+            // active after it.
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu && QGuiApplication::focusWindow() == menu->windowHandle()) {
                 texts.clear();
                 for (const QAction* action : menu->actions())
                     if (!action->isSeparator())
