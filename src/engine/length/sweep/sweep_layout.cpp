@@ -7,6 +7,10 @@ namespace {
 // and 26 letters no row needed a sum more than 511 candidates back; a text against a
 // copy with a few substitutions may, and is then swept again.
 constexpr std::int32_t kPrefixSumsPerBlock = 512;
+// Up to about 400 x 400 pairs a sweep takes milliseconds in single columns, and a band's
+// workers (a stack as tall as the first text each) would cost more than they save: the
+// counts of a tree's children sweep such corners many times.
+constexpr std::int64_t kSmallTable = std::int64_t{400} * 400;
 
 }  // namespace
 
@@ -19,13 +23,17 @@ SweepLayout layoutFor(std::int32_t rows, std::int32_t columns, const LimbSweepOp
     else if (keepsAllSums)
         // Every column of a band keeps a quarter of a column of sums on four letters: the
         // bands narrow so that the longest texts stay under 2 GiB.
-        band = pairs <= std::int64_t{4000} * 4000     ? 1
+        band = pairs <= kSmallTable                   ? 1
+               : pairs <= std::int64_t{4000} * 4000   ? 8
                : pairs <= std::int64_t{14000} * 14000 ? 16
                : pairs <= std::int64_t{24000} * 24000 ? 8
                : pairs <= std::int64_t{29000} * 29000 ? 4
                                                       : 2;
     else
-        band = pairs <= std::int64_t{4000} * 4000 ? 1 : pairs <= std::int64_t{24000} * 24000 ? 16 : 8;
+        band = pairs <= kSmallTable                   ? 1
+               : pairs <= std::int64_t{4000} * 4000   ? 8
+               : pairs <= std::int64_t{24000} * 24000 ? 16
+                                                      : 8;
     if (keepsAllSums || band == 1) return {band, 0};
     return {band, options.prefixSumsPerBlock > 0 ? options.prefixSumsPerBlock : kPrefixSumsPerBlock};
 }
