@@ -132,10 +132,9 @@ private:
 template <class Count>
 class Sweep<Count>::Worker {
 public:
-    explicit Worker(Sweep& sweep) : s_(sweep)
+    explicit Worker(Sweep& sweep) : s_(sweep), takeValue_(static_cast<std::size_t>(sweep.a_) + 1)
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 1;
-        takeValue_.reserve(rows);
         takeCallsBefore_.resize(rows);
         suffixFrom_.resize(rows + 1);
         stack_.resize(rows);
@@ -165,7 +164,7 @@ private:
     std::int32_t rightDone_ = 0;  // as far as the right-hand column was last seen finished
     // The candidates of the current segment in the order the sweep meets them (farthest
     // first, so the take values never fall), and the prefix sums of their take calls.
-    std::vector<std::int16_t> takeValue_;
+    sweep::TakeValues takeValue_;
     std::vector<Count> takeCallsBefore_;
     // suffixFrom_[q]: the skip calls of the segment's skipped characters from q to its end.
     std::vector<Count> suffixFrom_;
@@ -230,7 +229,7 @@ void Sweep<Count>::Worker::sweep(std::int32_t j, Column& out, Column& right)
             // Column j + 1 at row i + 1 is read here only, so it is moved, not copied.
             out.length[at] = static_cast<std::int16_t>(right.length[at + 1] + 1);
             moveFrom(result, right.nested[at + 1]);
-            takeValue_.push_back(out.length[at]);
+            takeValue_.push(out.length[at]);
             Count& sum = takeCallsBefore_[takeValue_.size()];
             setSum(sum, takeCallsBefore_[takeValue_.size() - 1], result);
             addOne(sum, sum);
@@ -297,7 +296,7 @@ void Sweep<Count>::Worker::pushSkipped(std::int32_t i)
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    entry.candidatesBelow = sweep::candidatesBeaten(takeValue_, value);
+    entry.candidatesBelow = takeValue_.beaten(value);
     setSum(suffixFrom_[at], suffixAfter(i), s_.skipCalls_[at]);
     segmentTop_ = i;
     weigh(entry, 0);

@@ -427,7 +427,7 @@ void LimbSweep::Worker::pushSkipped(std::int32_t i)
     StackEntry& entry = stack_[stackSize_];
     entry.position = i;
     entry.skipValue = value;
-    entry.candidatesBelow = candidatesBeaten(takeCalls_.takeValues(), value);
+    entry.candidatesBelow = takeCalls_.takeValues().beaten(value);
     segmentTop_ = i;
     ++stackSize_;
 }

@@ -19,7 +19,7 @@ void TakeCallSums::clear(std::int32_t perBlock)
 void TakeCallSums::add(std::int16_t takeValue, Limbs nested)
 {
     const Limbs before = total();
-    values_.push_back(takeValue);
+    values_.push(takeValue);
     const std::size_t k = values_.size();
     // A new block overwrites the one before the last; the sum before it is the last
     // block's, in the other half.

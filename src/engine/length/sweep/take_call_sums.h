@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/length/sweep/limb_column.h"
+#include "engine/length/sweep/skip_maxima.h"
 
 namespace velmora::sweep {
 
@@ -20,14 +21,14 @@ struct PrefixSumForgotten {};
 
 class TakeCallSums {
 public:
-    TakeCallSums(std::size_t rows, std::size_t smallestChunk) : sums_(rows, smallestChunk) { values_.reserve(rows); }
+    TakeCallSums(std::size_t rows, std::size_t smallestChunk) : values_(rows), sums_(rows, smallestChunk) {}
 
     // A new column: no candidate yet. `perBlock` sums per block, or 0 to keep all.
     void clear(std::int32_t perBlock);
     // The next candidate: its take value, and the invocations nested in its take call.
     void add(std::int16_t takeValue, Limbs nested);
 
-    const std::vector<std::int16_t>& takeValues() const { return values_; }
+    const TakeValues& takeValues() const { return values_; }
     mp_limb_t candidates() const { return static_cast<mp_limb_t>(values_.size()); }
     // The take calls of all the candidates so far.
     Limbs total() const { return sums_[values_.size()]; }
@@ -39,7 +40,7 @@ public:
     }
 
 private:
-    std::vector<std::int16_t> values_;
+    TakeValues values_;
     LimbStore sums_;
     std::size_t perBlock_ = 0, keptFrom_ = 0;
 };
