@@ -387,8 +387,9 @@ mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl*
         if (arithmetic_ == Arithmetic::GmpIntegers)
             outcome = Sweep<mpz_class>(first_, second_, queries, each).run(control);
         else if (usedExactIntegers_)
-            outcome = sweep::sweepInLimbs(first_, second_, queries, each, control,
-                                          {.band = band_, .prefixSumsPerBlock = prefixSumsPerBlock_});
+            outcome = sweep::sweepInLimbs(
+                first_, second_, queries, each, control,
+                {.band = band_, .prefixSumsPerBlock = prefixSumsPerBlock_, .chunkLimbs = chunkLimbs_});
     }
     if (firstLength) *firstLength = outcome.second;
     return total + outcome.first;

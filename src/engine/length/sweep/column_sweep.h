@@ -67,13 +67,15 @@ public:
     // CommonLength(first, second) counted exactly by the sweep (no limit on the count).
     static std::int16_t lengthOf(std::u16string_view first, std::u16string_view second, CallCounter& counter);
 
-    // How many columns one thread of the limb sweep takes side by side, and in bands wider
-    // than one how many prefix sums of take calls a column keeps per block (0, the
-    // defaults: as suits the size of the table).
-    void setBand(std::int32_t columns, std::int32_t prefixSumsPerBlock = 0)
+    // How many columns one thread of the limb sweep takes side by side, in bands wider
+    // than one how many prefix sums of take calls a column keeps per block, and the
+    // fewest limbs of a chunk its columns are laid in (0, the defaults: as suits the size
+    // of the table).
+    void setBand(std::int32_t columns, std::int32_t prefixSumsPerBlock = 0, std::int32_t chunkLimbs = 0)
     {
         band_ = columns;
         prefixSumsPerBlock_ = prefixSumsPerBlock;
+        chunkLimbs_ = chunkLimbs;
     }
 
     // Whether the last countCalls needed numbers past 64 bits.
@@ -85,7 +87,7 @@ private:
 
     std::u16string_view first_, second_;
     Arithmetic arithmetic_;
-    std::int32_t band_ = 0, prefixSumsPerBlock_ = 0;
+    std::int32_t band_ = 0, prefixSumsPerBlock_ = 0, chunkLimbs_ = 0;
     bool usedExactIntegers_ = false;
 };
 

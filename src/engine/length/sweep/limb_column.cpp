@@ -1,24 +1,94 @@
 #include "engine/length/sweep/limb_column.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velmora::sweep {
+LimbChunk ChunkPool::take(std::size_t need, std::size_t smallest)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        if (!free_.empty() && free_.back().size >= need) {
+            LimbChunk chunk = std::move(free_.back());
+            free_.pop_back();
+            return chunk;
+        }
+    }
+    const std::size_t size = std::max(need, smallest);
+    return {std::make_unique_for_overwrite<mp_limb_t[]>(size), size};
+}
+
+void ChunkPool::give(LimbChunk chunk)
+{
+    const std::lock_guard lock(mutex_);
+    free_.push_back(std::move(chunk));
+}
+
+void LimbStore::clear()
+{
+    std::unique_lock<std::mutex> lock;
+    if (pool_) lock = std::unique_lock(*chunksLock_);
+    half_ = 0;
+    chunk_ = 0;
+    used_ = 0;
+    if (!pool_) return;
+    for (std::size_t c = givenBack_; c < chunks_[0].size(); ++c) pool_->give(std::move(chunks_[0][c]));
+    chunks_[0].clear();
+    lastRowOf_.clear();
+    givenBack_ = 0;
+}
+
+void LimbStore::drawFrom(ChunkPool* pool)
+{
+    clear();
+    chunks_[0].clear();
+    pool_ = pool;
+    chunksLock_ = std::make_unique<std::mutex>();
+}
+
+void LimbStore::forgetRowsFrom(std::size_t row)
+{
+    if (!pool_) return;
+    const std::lock_guard lock(*chunksLock_);
+    // Rows are written from the end up, so the first chunks hold the rows furthest down.
+    while (givenBack_ < chunk_ && lastRowOf_[givenBack_] >= row) {
+        pool_->give(std::move(chunks_[0][givenBack_]));
+        ++givenBack_;
+    }
+}
+
 mp_limb_t* LimbStore::reserve(mp_size_t bound)
 {
     const auto need = static_cast<std::size_t>(bound);
-    std::vector<Chunk>& chunks = chunks_[half_];
-    while (chunk_ < chunks.size() && chunks[chunk_].size - used_ < need) {
+    const std::vector<LimbChunk>& chunks = chunks_[half_];
+    if (chunk_ >= chunks.size() || chunks[chunk_].size - used_ < need) nextChunk(need);
+    return chunks_[half_][chunk_].limbs.get() + used_;
+}
+
+void LimbStore::nextChunk(std::size_t need)
+{
+    std::vector<LimbChunk>& chunks = chunks_[half_];
+    if (pool_) {
+        LimbChunk fresh = pool_->take(need, smallestChunk_);
+        const std::lock_guard lock(*chunksLock_);
+        if (chunk_ < chunks.size()) ++chunk_;  // the current one is full
+        chunks.push_back(std::move(fresh));
+        lastRowOf_.push_back(values_.size());
+        used_ = 0;
+        return;
+    }
+    if (chunk_ < chunks.size()) {
         ++chunk_;
         used_ = 0;
     }
+    while (chunk_ < chunks.size() && chunks[chunk_].size < need) ++chunk_;
     if (chunk_ == chunks.size()) {
         // Chunks of one size, so that the next column, whose numbers are a little larger,
         // reuses them with little left over.
         const std::size_t size = std::max(need, smallestChunk_);
         chunks.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
-        used_ = 0;
     }
-    return chunks[chunk_].limbs.get() + used_;
+    used_ = 0;
 }
 
 void LimbStore::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
@@ -27,6 +97,7 @@ void LimbStore::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
     values_[row] = {limbs, size};
     owned_[row] = true;
     used_ += static_cast<std::size_t>(size);
+    if (pool_) lastRowOf_[chunk_] = row;
 }
 
 void LimbStore::copy(std::size_t row, Limbs value)

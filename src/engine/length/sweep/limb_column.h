@@ -4,11 +4,13 @@
 // once, in order, and cleared for reuse without giving its memory back, so a sweep
 // allocates only while its numbers grow. A rolling store keeps only the last two blocks
 // of rows, for a column that only its neighbour reads, a block behind (or of entries, for
-// the latest prefix sums of a column's take calls).
+// the latest prefix sums of a column's take calls). A store that draws from a pool gives
+// its chunks back there instead, as soon as its reader has passed their rows.
 
 #include <cstdint>
 #include <gmp.h>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "engine/length/sweep/column_pipeline.h"
@@ -19,6 +21,26 @@ namespace velmora::sweep {
 struct Limbs {
     const mp_limb_t* limbs = nullptr;
     mp_size_t size = 0;
+};
+
+// A piece of memory numbers are laid in, end to end.
+struct LimbChunk {
+    std::unique_ptr<mp_limb_t[]> limbs;
+    std::size_t size = 0;
+};
+
+// Chunks that a band's last column hands back once the next band has read past them, for
+// the last columns being written: so the sweep holds about one last column in all rather
+// than one per slot of the ring (about 350 MB each at the longest texts).
+class ChunkPool {
+public:
+    // A chunk of at least `need` limbs, and of `smallest` if a new one is made.
+    LimbChunk take(std::size_t need, std::size_t smallest);
+    void give(LimbChunk chunk);
+
+private:
+    std::mutex mutex_;
+    std::vector<LimbChunk> free_;
 };
 
 class LimbStore {
@@ -33,13 +55,15 @@ public:
 
     Limbs operator[](std::size_t row) const { return values_[row]; }
 
-    // Forgets every value; the chunks stay for the next column.
-    void clear()
-    {
-        half_ = 0;
-        chunk_ = 0;
-        used_ = 0;
-    }
+    // Forgets every value; the chunks stay for the next column (or go back to the pool).
+    void clear();
+    // From now on chunks come from `pool`, and go back to it once their rows are forgotten.
+    void drawFrom(ChunkPool* pool);
+    // Rows from `row` to the end will not be read again: the chunks that hold only such
+    // rows go back to the pool. Another thread may call it while the column is written,
+    // as long as the rows lie behind the one being written.
+    void forgetRowsFrom(std::size_t row);
+    bool handsRowsBack() const { return pool_ != nullptr; }
     // From now on the store holds the values of two blocks of rows only: a new block's
     // values overwrite those of the block before the last.
     void makeRolling() { rolling_ = true; }
@@ -80,15 +104,20 @@ public:
     }
 
 private:
-    struct Chunk {
-        std::unique_ptr<mp_limb_t[]> limbs;
-        std::size_t size;
-    };
+    // Moves on to a chunk with room for `need` limbs.
+    void nextChunk(std::size_t need);
 
     std::vector<Limbs> values_;
-    std::vector<bool> owned_;       // whether a row's limbs are in this column's chunks
-    std::vector<Chunk> chunks_[2];  // the second only in a rolling store, for every other block
+    std::vector<bool> owned_;           // whether a row's limbs are in this column's chunks
+    std::vector<LimbChunk> chunks_[2];  // the second only in a rolling store, for every other block
     std::size_t half_ = 0, chunk_ = 0, used_ = 0;
+    // Drawing from a pool: the last row each chunk holds, and how many chunks from the
+    // first have gone back. The chunks only change under the lock, which the writer takes
+    // when it moves to the next chunk and the reader when it hands chunks back.
+    ChunkPool* pool_ = nullptr;
+    std::unique_ptr<std::mutex> chunksLock_;
+    std::vector<std::size_t> lastRowOf_;
+    std::size_t givenBack_ = 0;
     std::size_t blockFirstRow_ = 0;  // rows from here down to the current are this block's
     bool rolling_ = false;
     std::size_t smallestChunk_;

@@ -42,6 +42,7 @@ private:
     // counts of a tree's children take, should not map megabytes per column.
     std::size_t smallestChunk() const
     {
+        if (options_.chunkLimbs > 0) return static_cast<std::size_t>(options_.chunkLimbs);
         return std::clamp<std::size_t>(static_cast<std::size_t>(a_ - options_.lowestRow + 1) * 32, std::size_t{1} << 13,
                                        std::size_t{1} << 19);
     }
@@ -74,7 +75,11 @@ private:
     // its readers are done. In wider bands the first column rolls, and its neighbour
     // copies what it would share, so only the next band reads a last column and a ring of
     // three will do. The other columns of a band are read only by their neighbour in the
-    // band, a block of rows behind, and roll (see LimbStore::makeRolling).
+    // band, a block of rows behind, and roll (see LimbStore::makeRolling). There the
+    // three last columns draw their chunks from one pool, and the next band hands a last
+    // column's rows back as it reads past them: the ring holds about one column's limbs,
+    // not three.
+    ChunkPool lastColumnChunks_;
     std::vector<std::unique_ptr<LimbColumn>> lastColumns_;
     std::vector<std::unique_ptr<Worker>> workers_[2];
     ColumnPipeline* pipeline_ = nullptr;
@@ -127,9 +132,10 @@ private:
 
     LimbSweep& s_;
     std::unique_ptr<LimbColumn> inside_;
-    // The nearest candidate's count, where the column rolls and may have forgotten it:
-    // copied when a block begins, so once a block rather than at every match, and read
-    // from here once `keptNearest_` is the nearest row.
+    // The nearest candidate's count, where the column rolls or hands its rows back to the
+    // pool behind the next band and may have lost it: copied when a block begins, so once
+    // a block rather than at every match, and read from here once `keptNearest_` is the
+    // nearest row.
     std::vector<mp_limb_t> nearestCount_;
     std::int32_t keptNearest_ = 0;
     mpz_class counted_;
@@ -169,8 +175,10 @@ std::pair<mpz_class, std::int16_t> LimbSweep::sweepAll(SweepLayout layout, Compu
     layout_ = layout;
     lastColumns_.clear();
     lastColumns_.resize(layout_.band == 1 ? 4 : 3);
-    for (auto& column : lastColumns_)
+    for (auto& column : lastColumns_) {
         column = std::make_unique<LimbColumn>(static_cast<std::size_t>(a_) + 2, smallestChunk());
+        if (layout_.band > 1) column->drawFrom(&lastColumnChunks_);
+    }
     std::fill(skipValue_.begin(), skipValue_.end(), std::int16_t{-1});
     for (auto& calls : skipCalls_) calls = 0;
     setStart(lastColumn(startColumn_));
@@ -214,7 +222,8 @@ void LimbSweep::setStart(LimbColumn& beyond)
 void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers)
 {
     const std::int32_t last = std::max(options_.lowestColumn, first - layout_.band + 1);
-    LimbColumn* right = &lastColumn(first + 1);
+    LimbColumn& before = lastColumn(first + 1);
+    LimbColumn* right = &before;
     for (std::int32_t j = first; j >= last; --j) {
         Worker& worker = *workers[static_cast<std::size_t>(first - j)];
         LimbColumn& out = j == last ? lastColumn(j) : worker.insideColumn();
@@ -226,6 +235,10 @@ void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker
         const std::int32_t lowest =
             std::max(options_.lowestRow, i % kRowsPerStep == 0 ? i : std::max(1, i - i % kRowsPerStep));
         for (std::int32_t j = first; j >= last; --j) workers[static_cast<std::size_t>(first - j)]->sweepDownTo(lowest);
+        // The band's first column rolls, and holds the limbs it shares from the column
+        // before for two blocks at most: the rows further down are read no more. (A band of
+        // one column may share a limb from anywhere, and keeps them all.)
+        if (last < first) before.forgetRowsFrom(static_cast<std::size_t>(lowest) + 2 * kRowsPerStep + 1);
         i = lowest - 1;
     }
 }
@@ -262,7 +275,7 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
 {
     LimbColumn& out = *out_;
     const LimbColumn& right = *right_;
-    if (out.rolling() && nearest_ != 0 && keptNearest_ != nearest_) {
+    if ((out.rolling() || out.handsRowsBack()) && nearest_ != 0 && keptNearest_ != nearest_) {
         const Limbs nearest = out[static_cast<std::size_t>(nearest_)];  // before the block overwrites it
         nearestCount_.assign(nearest.limbs, nearest.limbs + nearest.size);
         keptNearest_ = nearest_;

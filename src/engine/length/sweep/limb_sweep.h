@@ -41,6 +41,9 @@ struct LimbSweepOptions {
     // blocks of this many (0: as suits the table). Beyond them the sweep starts again
     // keeping them all.
     std::int32_t prefixSumsPerBlock = 0;
+    // The fewest limbs of a chunk the numbers are laid in (0: as suits the table). Small
+    // chunks hand a column's rows back to the pool a few at a time.
+    std::int32_t chunkLimbs = 0;
     // Where the sweep starts: after this state's column (null: after the last column, the
     // empty remainder). Only the rows from lowestRow and the columns from lowestColumn are
     // swept; nothing must be queried outside them.

@@ -53,20 +53,26 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
         plain.countCalls({{1, 1}}, nullptr, &expectedLength);
         // Bands of one column, of four and eight, and of three, which leaves a shorter last
         // band; columns that keep few prefix sums of take calls, so that a row needs one
-        // they forgot and the sweep starts again, and a few more, which it seldom needs.
+        // they forgot and the sweep starts again, and a few more, which it seldom needs;
+        // chunks of a few values each, so that a band's last column goes back to the pool
+        // a few rows at a time, right behind the next band's reading.
         struct Layout {
             ColumnSweep::Arithmetic arithmetic;
-            std::int32_t band, prefixSumsPerBlock;
+            std::int32_t band, prefixSumsPerBlock, chunkLimbs;
         };
-        for (const auto& [arithmetic, band, prefixSums] :
-             {Layout{ColumnSweep::Arithmetic::LimbArrays, 1, 0},
-              Layout{ColumnSweep::Arithmetic::MachineWordsFirst, 4, 0},
-              Layout{ColumnSweep::Arithmetic::LimbArrays, 3, 0}, Layout{ColumnSweep::Arithmetic::LimbArrays, 8, 0},
-              Layout{ColumnSweep::Arithmetic::LimbArrays, 4, 1}, Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 5}}) {
+        for (const auto& [arithmetic, band, prefixSums, chunkLimbs] :
+             {Layout{ColumnSweep::Arithmetic::LimbArrays, 1, 0, 0},
+              Layout{ColumnSweep::Arithmetic::MachineWordsFirst, 4, 0, 0},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 3, 0, 0},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 8, 0, 0},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 4, 1, 0},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 5, 0},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 0, 16},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 8, 0, 16}}) {
             ColumnSweep limbs(first, second, arithmetic);
-            limbs.setBand(band, prefixSums);
-            ASSERT_EQ(limbs.countEach(pairs), expected)
-                << "round " << round << ", band " << band << ", prefix sums " << prefixSums;
+            limbs.setBand(band, prefixSums, chunkLimbs);
+            ASSERT_EQ(limbs.countEach(pairs), expected) << "round " << round << ", band " << band << ", prefix sums "
+                                                        << prefixSums << ", chunks of " << chunkLimbs;
             std::int16_t length = -2;
             limbs.countCalls({{1, 1}}, nullptr, &length);
             ASSERT_EQ(length, expectedLength);
