@@ -7,9 +7,9 @@ namespace {
 // and 26 letters no row needed a sum more than 511 candidates back; a text against a
 // copy with a few substitutions may, and is then swept again.
 constexpr std::int32_t kPrefixSumsPerBlock = 512;
-// Up to about 400 x 400 pairs a sweep takes milliseconds in single columns, and a band's
-// workers (a stack as tall as the first text each) would cost more than they save: the
-// counts of a tree's children sweep such corners many times.
+// Up to about 400 x 400 pairs a sweep takes milliseconds either way, and a band's sixteen
+// workers (a stack as tall as the first text each) are not worth setting up for the
+// corners the counts of a tree's children sweep over and over.
 constexpr std::int64_t kSmallTable = std::int64_t{400} * 400;
 
 }  // namespace
