@@ -39,4 +39,19 @@ private:
     std::size_t count_ = 0;
 };
 
+// A std::allocator for containers of such tables (a hash that doubles, a list that grows),
+// so that their memory too comes in huge pages and aligned to a cache line.
+template <class T>
+struct TableAllocator {
+    using value_type = T;
+    TableAllocator() = default;
+    template <class U>
+    TableAllocator(const TableAllocator<U>&) noexcept
+    {
+    }
+    T* allocate(std::size_t n) { return static_cast<T*>(allocateTable(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { freeTable(p, n * sizeof(T)); }
+    bool operator==(const TableAllocator&) const noexcept { return true; }
+};
+
 }  // namespace velmora

@@ -71,7 +71,7 @@ void PairMemo::insert(std::int32_t i, std::int32_t j, const ScanOutcome& outcome
 
 void PairMemo::grow()
 {
-    std::vector<Slot, LineAllocator<Slot>> old(slots_.size() * 2);
+    std::vector<Slot, TableAllocator<Slot>> old(slots_.size() * 2);
     old.swap(slots_);
     for (const Slot& slot : old)
         if (slot.key != 0) slots_[slotOf(slot.key)] = slot;

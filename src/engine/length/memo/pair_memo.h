@@ -40,19 +40,6 @@ private:
         std::uint64_t nestedCalls = 0;
     };
     static constexpr std::uint32_t kLineSlots = 64 / sizeof(Slot);
-    // Slots in whole cache lines.
-    template <class T>
-    struct LineAllocator {
-        using value_type = T;
-        LineAllocator() = default;
-        template <class U>
-        LineAllocator(const LineAllocator<U>&) noexcept
-        {
-        }
-        T* allocate(std::size_t n) { return static_cast<T*>(allocateTable(n * sizeof(T))); }
-        void deallocate(T* p, std::size_t n) noexcept { freeTable(p, n * sizeof(T)); }
-        bool operator==(const LineAllocator&) const noexcept { return true; }
-    };
     std::size_t slotOf(std::uint32_t key) const;
     std::size_t cellOf(std::int32_t i, std::int32_t j) const;
     void grow();
@@ -61,7 +48,8 @@ private:
     // Dense table: length + 1 (0: not yet known) and nested calls per pair.
     LargeTable<std::uint16_t> lengths_;
     LargeTable<std::uint64_t> calls_;
-    std::vector<Slot, LineAllocator<Slot>> slots_;  // the hash, when the table would be too large
+    // The hash, when the table would be too large; its slots in whole cache lines.
+    std::vector<Slot, TableAllocator<Slot>> slots_;
     std::size_t size_ = 0;
 };
 

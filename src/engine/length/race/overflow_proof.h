@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/base/large_tables.h"
 #include "engine/base/pair_key.h"
 #include "engine/length/engine_tuning.h"
 #include "engine/text_index/text_pair_index.h"
@@ -83,9 +84,12 @@ private:
     const OccurrenceIndex &firstIndex_, &secondIndex_;
     // Looked up by key only when a pair is first reached; the proof's own steps then go by
     // id. Open addressing on the key (never 0, which marks a free slot), at most half full.
-    std::vector<std::pair<Key, Id>> idSlots_;
-    std::vector<PairState> pairs_;
-    std::vector<std::pair<Id, std::uint64_t>> reached_;       // every expansion's, end to end
+    // These grow to millions of entries on long runs: in huge pages, a page fault each
+    // took a tenth of such a computation.
+    std::vector<std::pair<Key, Id>, TableAllocator<std::pair<Key, Id>>> idSlots_;
+    std::vector<PairState, TableAllocator<PairState>> pairs_;
+    // Every expansion's, end to end.
+    std::vector<std::pair<Id, std::uint64_t>, TableAllocator<std::pair<Id, std::uint64_t>>> reached_;
     std::uint32_t call_ = 0;                                  // the call under proof, counted from 1
     std::priority_queue<std::pair<std::uint64_t, Id>> heap_;  // weights as they were set
     std::vector<std::uint64_t> skipTimes_;                    // per skipped character, the calls made with it
