@@ -132,7 +132,7 @@ private:
 template <class Count>
 class Sweep<Count>::Worker {
 public:
-    explicit Worker(Sweep& sweep) : s_(sweep), takeValue_(static_cast<std::size_t>(sweep.a_) + 1)
+    explicit Worker(Sweep& sweep) : s_(sweep)
     {
         const auto rows = static_cast<std::size_t>(s_.a_) + 1;
         takeCallsBefore_.resize(rows);

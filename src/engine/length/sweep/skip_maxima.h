@@ -23,38 +23,37 @@ struct SkipMaximum {
 };
 
 // The take values of a column's candidates in the order met (farthest first), which
-// never fall, with the first candidate to reach each value: how many candidates a skip
-// value beats is then one look-up, not a search over them all (a tenth of the sweep's own
-// time at the longest texts went to that search).
+// never fall: the first, the last, and for each value between the first candidate to
+// reach it. How many candidates a skip value beats is then one look-up, not a search over
+// them all (a tenth of the sweep's own time at the longest texts went to that search).
 class TakeValues {
 public:
-    explicit TakeValues(std::size_t rows) { values_.reserve(rows); }
-
-    void clear() { values_.clear(); }
+    void clear() { count_ = 0; }
     void push(std::int16_t value)
     {
         // Values from just above the last one up to this one are first reached here.
-        const std::int32_t from = values_.empty() ? value : values_.back() + 1;
+        const std::int32_t from = count_ == 0 ? value : last_ + 1;
         if (firstReaching_.size() <= static_cast<std::size_t>(value))
             firstReaching_.resize(static_cast<std::size_t>(value) + 1);
-        for (std::int32_t v = from; v <= value; ++v)
-            firstReaching_[static_cast<std::size_t>(v)] = static_cast<std::int32_t>(values_.size());
-        values_.push_back(value);
+        for (std::int32_t v = from; v <= value; ++v) firstReaching_[static_cast<std::size_t>(v)] = count_;
+        if (count_ == 0) first_ = value;
+        last_ = value;
+        ++count_;
     }
-    std::size_t size() const { return values_.size(); }
-    bool empty() const { return values_.empty(); }
-    std::int16_t back() const { return values_.back(); }
+    std::size_t size() const { return static_cast<std::size_t>(count_); }
+    std::int16_t back() const { return last_; }
     // How many candidates a skip value beats: those whose take value is below it. Mostly
     // it beats them all: the nearest candidate holds the largest.
     std::int32_t beaten(std::int16_t skipValue) const
     {
-        if (skipValue > values_.back()) return static_cast<std::int32_t>(values_.size());
-        if (skipValue <= values_.front()) return 0;
+        if (skipValue > last_) return count_;
+        if (skipValue <= first_) return 0;
         return firstReaching_[static_cast<std::size_t>(skipValue)];
     }
 
 private:
-    std::vector<std::int16_t> values_;
+    std::int32_t count_ = 0;
+    std::int16_t first_ = 0, last_ = 0;        // the first candidate's take value and the last's
     std::vector<std::int32_t> firstReaching_;  // by value, from the first candidate's up to the last's
 };
 

@@ -21,7 +21,7 @@ struct PrefixSumForgotten {};
 
 class TakeCallSums {
 public:
-    TakeCallSums(std::size_t rows, std::size_t smallestChunk) : values_(rows), sums_(rows, smallestChunk) {}
+    TakeCallSums(std::size_t rows, std::size_t smallestChunk) : sums_(rows, smallestChunk) {}
 
     // A new column: no candidate yet. `perBlock` sums per block, or 0 to keep all.
     void clear(std::int32_t perBlock);
