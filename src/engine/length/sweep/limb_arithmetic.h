@@ -85,4 +85,18 @@ inline mp_size_t addSmall(mp_limb_t* dest, mp_size_t size, mp_limb_t small)
     return size;
 }
 
+// dest (room for the largest + 2 limbs, apart from c) = a + b + k * c; returns the size of
+// the sum. The limbs all three have are summed in one pass.
+inline mp_size_t addTwoAndMultiple(mp_limb_t* dest, Limbs a, Limbs b, Limbs c, mp_limb_t k)
+{
+    if (a.size < b.size) std::swap(a, b);
+    const mp_size_t n = std::min(b.size, c.size);
+    if (n == 0) return addMultiple(dest, addLimbs(dest, a, b), c, k);
+    const mp_limb_t carry = addTwoAndMultipleN(dest, a.limbs, b.limbs, c.limbs, n, k);
+    // The limbs above n: what is left of a and b, of the multiple of c, and the carry.
+    mp_size_t size = addLimbs(dest + n, {a.limbs + n, a.size - n}, {b.limbs + n, b.size - n});
+    size = addMultiple(dest + n, size, {c.limbs + n, c.size - n}, k);
+    return n + addSmall(dest + n, size, carry);
+}
+
 }  // namespace velmora::sweep

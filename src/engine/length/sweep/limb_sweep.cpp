@@ -375,7 +375,7 @@ void LimbSweep::Worker::rejectAtFirst(std::int32_t i, LimbColumn& out, const Lim
         out.commit(at, sum, addThree(sum, passed, takes, skip));
         return;
     }
-    out.commit(at, sum, addMultiple(sum, addLimbs(sum, passed, takes), skip, candidates()));
+    out.commit(at, sum, addTwoAndMultiple(sum, passed, takes, skip, candidates()));
 }
 
 // Every candidate rejected, each at the first skipped character that beats it; then c is

@@ -1,4 +1,5 @@
-// The one-pass sum of three limb arrays against GMP's integers: both kernels at every
+// The one-pass sums of three limb arrays, and of two and a multiple of a third, against
+// GMP's integers: both kernels at every
 // length around the four-limb rounds, with carries that run the whole length on either
 // chain or on both at once, and the sum of operands of unequal sizes, the sweep's case.
 
@@ -79,9 +80,38 @@ TEST_P(ThreeWaySum, BothKernelsAgreeWithGmpAtEveryLength)
     }
 }
 
+// a + b + k * c, k being the candidates a row rejects: from one to the longest text, and
+// far beyond, where the high limbs of the products are near their own top.
+TEST_P(ThreeWaySum, MultipleKernelsAgreeWithGmpAtEveryLength)
+{
+    std::mt19937_64 random(29);
+    for (const mp_limb_t k : {mp_limb_t{1}, mp_limb_t{2}, mp_limb_t{3}, mp_limb_t{32766}, mp_limb_t{1} << 62})
+        for (std::size_t n = 1; n <= 41; ++n) {
+            LimbVector operand[3];
+            for (int which = 0; which < 3; ++which)
+                for (std::size_t at = 0; at < n; ++at) operand[which].push_back(GetParam().limb(random, which, at, n));
+            const mpz_class expected =
+                integerOf(operand[0]) + integerOf(operand[1]) + integerOf(operand[2]) * mpz_class(std::to_string(k));
+            std::vector<bool> onePass = {false};
+            if (sumsInOnePass()) onePass.push_back(true);
+            for (const bool fused : onePass)
+                for (const bool inPlace : {false, true}) {
+                    LimbVector sum = inPlace ? operand[0] : LimbVector(n);
+                    const auto kernel = fused ? addTwoAndMultipleInOnePass : addTwoAndMultipleInTwoPasses;
+                    const mp_limb_t carry = kernel(sum.data(), inPlace ? sum.data() : operand[0].data(),
+                                                   operand[1].data(), operand[2].data(), static_cast<mp_size_t>(n), k);
+                    sum.push_back(carry);
+                    EXPECT_EQ(integerOf(sum), expected)
+                        << n << " limbs, k = " << k << ", " << (fused ? "one pass" : "two passes")
+                        << (inPlace ? ", in place" : "");
+                }
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Operands, ThreeWaySum, testing::ValuesIn(kOperands), test::RowName());
 
-// The sweep's sum: a count, another and a row's skip calls, of any sizes in any order.
+// The sweep's sums: a count, another and a row's skip calls (or a multiple of them), of any
+// sizes in any order.
 TEST(ThreeWaySum, UnequalSizesInEveryOrder)
 {
     std::mt19937_64 random(7);
@@ -95,16 +125,23 @@ TEST(ThreeWaySum, UnequalSizesInEveryOrder)
                     for (int which = 0; which < 3; ++which)
                         for (std::size_t k = 0; k < size[which]; ++k)
                             operand[which].push_back(ones ? kAllOnes : random());
-                    LimbVector sum(std::max({x, y, z}) + 1);
+                    LimbVector sum(std::max({x, y, z}) + 2);
                     const auto limbs = [&](int which) {
                         return Limbs{operand[which].data(), static_cast<mp_size_t>(operand[which].size())};
                     };
-                    const mp_size_t used = addThree(sum.data(), limbs(0), limbs(1), limbs(2));
-                    ASSERT_LE(static_cast<std::size_t>(used), sum.size());
-                    sum.resize(static_cast<std::size_t>(used));
-                    EXPECT_TRUE(used == 0 || sum.back() != 0) << "no high zero limb";
-                    EXPECT_EQ(integerOf(sum), integerOf(operand[0]) + integerOf(operand[1]) + integerOf(operand[2]))
-                        << x << ", " << y << " and " << z << " limbs" << (ones ? " of all ones" : "");
+                    // The plain sum, then the rejecting rows' sum with two multiples.
+                    for (const mp_limb_t k : {mp_limb_t{0}, mp_limb_t{1}, mp_limb_t{5}, mp_limb_t{32766}}) {
+                        const mp_size_t used = k == 0 ? addThree(sum.data(), limbs(0), limbs(1), limbs(2))
+                                                      : addTwoAndMultiple(sum.data(), limbs(0), limbs(1), limbs(2), k);
+                        ASSERT_LE(static_cast<std::size_t>(used), sum.size());
+                        LimbVector result(sum.begin(), sum.begin() + used);
+                        EXPECT_TRUE(used == 0 || result.back() != 0) << "no high zero limb";
+                        const mpz_class multiple = k == 0 ? 1 : static_cast<unsigned long>(k);
+                        EXPECT_EQ(integerOf(result),
+                                  integerOf(operand[0]) + integerOf(operand[1]) + multiple * integerOf(operand[2]))
+                            << x << ", " << y << " and " << z << " limbs" << (ones ? " of all ones" : "")
+                            << ", k = " << k;
+                    }
                 }
 }
 
