@@ -53,11 +53,9 @@ void ColumnPipeline::sweepColumns(std::int32_t firstColumn, std::int32_t step, i
     }
 }
 
-void ColumnPipeline::waitFor(const ColumnProgress& right, std::int32_t column, std::int32_t row,
-                             std::int32_t& seenDone) const
+void ColumnPipeline::waitUntilDone(const ColumnProgress& right, std::int32_t column, std::int32_t row,
+                                   std::int32_t& seenDone) const
 {
-    // Rows further down the right-hand column are what this row reads.
-    if (seenDone <= row) return;
     for (unsigned spins = 0;; ++spins) {
         if (right.column.load(std::memory_order_acquire) == column + 1) {
             seenDone = right.done.load(std::memory_order_acquire);

@@ -62,9 +62,15 @@ public:
 
     // Waits until `right` (column `column` + 1) is final from `row` on; `seenDone` is how
     // far it was last seen finished, so that most rows need no look at the other thread.
-    void waitFor(const ColumnProgress& right, std::int32_t column, std::int32_t row, std::int32_t& seenDone) const;
+    void waitFor(const ColumnProgress& right, std::int32_t column, std::int32_t row, std::int32_t& seenDone) const
+    {
+        // Rows further down the right-hand column are what this row reads.
+        if (seenDone > row) waitUntilDone(right, column, row, seenDone);
+    }
 
 private:
+    void waitUntilDone(const ColumnProgress& right, std::int32_t column, std::int32_t row,
+                       std::int32_t& seenDone) const;
     void sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
                       const std::function<void(std::int32_t, int)>& sweepColumn);
 

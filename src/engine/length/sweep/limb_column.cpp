@@ -57,14 +57,6 @@ void LimbStore::forgetRowsFrom(std::size_t row)
     }
 }
 
-mp_limb_t* LimbStore::reserve(mp_size_t bound)
-{
-    const auto need = static_cast<std::size_t>(bound);
-    const std::vector<LimbChunk>& chunks = chunks_[half_];
-    if (chunk_ >= chunks.size() || chunks[chunk_].size - used_ < need) nextChunk(need);
-    return chunks_[half_][chunk_].limbs.get() + used_;
-}
-
 void LimbStore::nextChunk(std::size_t need)
 {
     std::vector<LimbChunk>& chunks = chunks_[half_];
@@ -89,15 +81,6 @@ void LimbStore::nextChunk(std::size_t need)
         chunks.push_back({std::make_unique_for_overwrite<mp_limb_t[]>(size), size});
     }
     used_ = 0;
-}
-
-void LimbStore::commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
-{
-    while (size > 0 && limbs[size - 1] == 0) --size;
-    values_[row] = {limbs, size};
-    owned_[row] = true;
-    used_ += static_cast<std::size_t>(size);
-    if (pool_) lastRowOf_[chunk_] = row;
 }
 
 void LimbStore::copy(std::size_t row, Limbs value)

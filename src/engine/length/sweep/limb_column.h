@@ -79,9 +79,22 @@ public:
         used_ = 0;
     }
     // Room for a value of up to `bound` limbs at the end of the column.
-    mp_limb_t* reserve(mp_size_t bound);
+    mp_limb_t* reserve(mp_size_t bound)
+    {
+        const auto need = static_cast<std::size_t>(bound);
+        const std::vector<LimbChunk>& chunks = chunks_[half_];
+        if (chunk_ >= chunks.size() || chunks[chunk_].size - used_ < need) nextChunk(need);
+        return chunks_[half_][chunk_].limbs.get() + used_;
+    }
     // The value just built in the reserved room becomes row `row`'s.
-    void commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size);
+    void commit(std::size_t row, const mp_limb_t* limbs, mp_size_t size)
+    {
+        while (size > 0 && limbs[size - 1] == 0) --size;
+        values_[row] = {limbs, size};
+        owned_[row] = true;
+        used_ += static_cast<std::size_t>(size);
+        if (pool_) lastRowOf_[chunk_] = row;
+    }
     void setZero(std::size_t row)
     {
         values_[row] = {};
