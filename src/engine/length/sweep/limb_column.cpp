@@ -24,14 +24,12 @@ void ChunkPool::give(LimbChunk chunk)
     free_.push_back(std::move(chunk));
 }
 
-void LimbStore::clear()
+void LimbStore::giveEveryChunkBack()
 {
-    std::unique_lock<std::mutex> lock;
-    if (pool_) lock = std::unique_lock(*chunksLock_);
+    const std::lock_guard lock(*chunksLock_);
     half_ = 0;
     chunk_ = 0;
     used_ = 0;
-    if (!pool_) return;
     for (std::size_t c = givenBack_; c < chunks_[0].size(); ++c) pool_->give(std::move(chunks_[0][c]));
     chunks_[0].clear();
     lastRowOf_.clear();
@@ -97,9 +95,9 @@ void LimbStore::copy(std::size_t row, Limbs value)
 void LimbStore::share(std::size_t row, const LimbStore& from, std::size_t fromRow)
 {
     const bool kept = !from.rolling_ || (rolling_ && fromRow <= from.blockFirstRow_);
-    if (from.owned_[fromRow] && kept) {
+    if (from.owned_[fromRow] != 0 && kept) {
         values_[row] = from.values_[fromRow];
-        owned_[row] = false;
+        owned_[row] = 0;
     } else {
         copy(row, from.values_[fromRow]);
     }

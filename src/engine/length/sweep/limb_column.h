@@ -56,7 +56,17 @@ public:
     Limbs operator[](std::size_t row) const { return values_[row]; }
 
     // Forgets every value; the chunks stay for the next column (or go back to the pool).
-    void clear();
+    // Every segment of skipped characters clears its suffix sums: inline where no pool is.
+    void clear()
+    {
+        if (pool_) {
+            giveEveryChunkBack();
+            return;
+        }
+        half_ = 0;
+        chunk_ = 0;
+        used_ = 0;
+    }
     // From now on chunks come from `pool`, and go back to it once their rows are forgotten.
     void drawFrom(ChunkPool* pool);
     // Rows from `row` to the end will not be read again: the chunks that hold only such
@@ -91,14 +101,14 @@ public:
     {
         while (size > 0 && limbs[size - 1] == 0) --size;
         values_[row] = {limbs, size};
-        owned_[row] = true;
+        owned_[row] = 1;
         used_ += static_cast<std::size_t>(size);
         if (pool_) lastRowOf_[chunk_] = row;
     }
     void setZero(std::size_t row)
     {
         values_[row] = {};
-        owned_[row] = true;
+        owned_[row] = 1;
     }
     void copy(std::size_t row, Limbs value);
     // Row `row` takes the value of `from`'s row `fromRow`: the very limbs where that column
@@ -113,15 +123,18 @@ public:
     void refer(std::size_t row, Limbs value)
     {
         values_[row] = value;
-        owned_[row] = false;
+        owned_[row] = 0;
     }
 
 private:
+    void giveEveryChunkBack();
     // Moves on to a chunk with room for `need` limbs.
     void nextChunk(std::size_t need);
 
     std::vector<Limbs> values_;
-    std::vector<bool> owned_;           // whether a row's limbs are in this column's chunks
+    // Whether a row's limbs are in this column's chunks: a byte each, as every row sets
+    // one, and a bit took a read and a write.
+    std::vector<std::uint8_t> owned_;
     std::vector<LimbChunk> chunks_[2];  // the second only in a rolling store, for every other block
     std::size_t half_ = 0, chunk_ = 0, used_ = 0;
     // Drawing from a pool: the last row each chunk holds, and how many chunks from the

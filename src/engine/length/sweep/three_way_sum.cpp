@@ -23,6 +23,11 @@ bool sumsInOnePass()
 #endif
 }
 
+namespace {
+// Asked once at start-up rather than at every row's sum.
+const bool kernelsInOnePass = sumsInOnePass();
+}  // namespace
+
 mp_limb_t addThreeInTwoPasses(mp_limb_t* dest, const mp_limb_t* a, const mp_limb_t* b, const mp_limb_t* c, mp_size_t n)
 {
     const mp_limb_t carry = mpn_add_n(dest, a, b, n);
@@ -182,13 +187,13 @@ mp_limb_t addTwoAndMultipleInTwoPasses(mp_limb_t* dest, const mp_limb_t* a, cons
 mp_limb_t addTwoAndMultipleN(mp_limb_t* dest, const mp_limb_t* a, const mp_limb_t* b, const mp_limb_t* c, mp_size_t n,
                              mp_limb_t k)
 {
-    return sumsInOnePass() ? addTwoAndMultipleInOnePass(dest, a, b, c, n, k)
-                           : addTwoAndMultipleInTwoPasses(dest, a, b, c, n, k);
+    return kernelsInOnePass ? addTwoAndMultipleInOnePass(dest, a, b, c, n, k)
+                            : addTwoAndMultipleInTwoPasses(dest, a, b, c, n, k);
 }
 
 mp_limb_t addThreeN(mp_limb_t* dest, const mp_limb_t* a, const mp_limb_t* b, const mp_limb_t* c, mp_size_t n)
 {
-    return sumsInOnePass() ? addThreeInOnePass(dest, a, b, c, n) : addThreeInTwoPasses(dest, a, b, c, n);
+    return kernelsInOnePass ? addThreeInOnePass(dest, a, b, c, n) : addThreeInTwoPasses(dest, a, b, c, n);
 }
 
 }  // namespace velmora::sweep
