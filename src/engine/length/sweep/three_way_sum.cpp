@@ -12,7 +12,8 @@ namespace velmora::sweep {
 bool sumsInOnePass()
 {
 #ifdef VELMORA_ADX_KERNEL
-    // The multiple's kernel needs mulx (BMI2) as well; processors with ADX have it.
+    // The multiple's kernel needs mulx (BMI2) as well, which processors with ADX have;
+    // asked all the same.
     static const bool adx = [] {
         unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
         return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0 && (ebx & bit_ADX) != 0 && (ebx & bit_BMI2) != 0;

@@ -1,8 +1,10 @@
 #pragma once
-// The sum of three limb arrays in one pass, and of two and a multiple of a third. Most rows of the limb sweep add two counts and
-// a row's skip calls; two of GMP's additions read and write the sum twice, where one pass
-// with two carry chains (ADX's adcx and adox) reads each operand once and writes once, in
-// about two thirds of the time.
+// Sums of limb arrays in one pass. Most rows of the limb sweep add two counts and a row's
+// skip calls; two of GMP's additions read and write the sum twice, where one pass with
+// two carry chains (ADX's adcx and adox) reads each operand once and writes once, in
+// about two thirds of the time. The rows that reject every candidate at their first
+// skipped character add two counts and a multiple of a third: with mulx, which leaves
+// the flags alone, that is one pass too, where GMP's addition and multiply-add took two.
 
 #include <gmp.h>
 
