@@ -26,7 +26,7 @@ bool MemoSearch::startWeighing(const RejectedCandidates& weighing, CallCounter& 
         return false;
     const auto shape = candidateBlock(candidate, j);
     if (!shape) return false;
-    Frame& frame = stack_.emplace_back(Frame{0, j});
+    Frame& frame = stack_.push_back(Frame{0, j});
     frame.rejected = frame.weighOnly = frame.takeOnce = true;
     frame.candidate = firstIndex_.occurrencesFrom(first_[static_cast<std::size_t>(candidate - 1)], candidate);
     frame.skips = weighing.skips;

@@ -15,7 +15,6 @@
 // exits are evaluated quietly: they count only through the candidates that use them.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -124,9 +123,9 @@ private:
     CallCounter quietCounter_{0, CallCounter::kNoLimit};
     std::optional<RunWeight> weight_;
     std::shared_ptr<PairMemo> memo_;
-    // A deque, so that pushing a frame never moves the frames beneath it: step() keeps
-    // working on its frame by reference while it requests values that push new ones.
-    std::deque<Frame> stack_;
+    // Pushing a frame never moves the frames beneath it: step() keeps working on its frame
+    // by reference while it requests values that push new ones.
+    memo::FrameStack stack_;
     std::uint64_t workBudget_ = UINT64_MAX;
     ScanOutcome returned_;
 };

@@ -3,7 +3,10 @@
 // explicit stack, so that no nesting depth can exhaust the thread's stack. A frame's
 // phase says where its scan waits for a value that a frame above it is evaluating.
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <utility>
 
 #include "engine/length/memo/block_exits.h"
 #include "engine/length/memo/pair_memo.h"
@@ -61,6 +64,39 @@ struct Frame {
     std::int32_t columnsEnd = 0;
     OccurrenceIndex::Iterator columnCandidate{};
     __int128 columnCalls = 0;
+};
+
+// The frames under way, bottom first. A popped frame stays for the next push, with the
+// room its skip profile has grown: a search pushes and pops millions of frames, and
+// allocating a profile (and, at the stack's block boundaries, the stack's own memory)
+// each time took a tenth of a long run's time. Frames never move, so a reference to one
+// stays valid while frames above it come and go.
+class FrameStack {
+public:
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+    Frame& back() { return frames_[size_ - 1]; }
+    void clear() { size_ = 0; }
+    void pop_back() { --size_; }
+    Frame& push_back(Frame frame)
+    {
+        if (size_ == frames_.size()) {
+            ++size_;
+            return frames_.emplace_back(std::move(frame));
+        }
+        Frame& slot = frames_[size_++];
+        SkipProfile room = std::move(slot.skips);
+        room.clear();
+        slot = std::move(frame);
+        slot.skips = std::move(room);
+        return slot;
+    }
+    auto begin() const { return frames_.begin(); }
+    auto end() const { return frames_.begin() + static_cast<std::ptrdiff_t>(size_); }
+
+private:
+    std::deque<Frame> frames_;
+    std::size_t size_ = 0;
 };
 
 struct Advance {
