@@ -81,8 +81,9 @@ public:
     Frame& push_back(Frame frame)
     {
         if (size_ == frames_.size()) {
-            ++size_;
-            return frames_.emplace_back(std::move(frame));
+            Frame& added = frames_.emplace_back(std::move(frame));
+            ++size_;  // once it is there: a failed allocation leaves the stack as it was
+            return added;
         }
         Frame& slot = frames_[size_++];
         SkipProfile room = std::move(slot.skips);
