@@ -17,7 +17,7 @@ namespace velmora::sweep {
 // goes back to a pool as the next band reads past its rows (a column grows with the square
 // of the texts' length: 47 MB at 12,000 random ACGT, about 350 MB at 32,766). The other
 // columns of a band keep the latest 512 to 1,024 sums each: at 32,766 characters bands of
-// sixteen took 10 min 17 s and 1.38 GiB (eight, before the pool: 10 min 53 s and 1.74
+// sixteen take 9 to 11 minutes and 1.38 GiB (eight, before the pool: 10 min 53 s and 1.74
 // GiB); keeping every sum, bands of two took 15 min 44 s and 1.80 GiB (before the rows
 // rejected deeper read the stack directly).
 struct SweepLayout {
