@@ -40,6 +40,12 @@ struct EngineTuning {
     // whole; a larger value weighs more of them one by one.
     static constexpr std::int32_t kWeighedRun = 16;
     std::int32_t weighedRun = kWeighedRun;
+    // A run of columns whose candidates are rejected at different skipped characters is
+    // weighed diagonal by diagonal, as far as the next column that is a multiple of this;
+    // the scan is remembered there, so that a call in any of the run's columns costs at
+    // most this many columns' diagonals before it meets a remembered pair.
+    static constexpr std::int32_t kColumnCheckpoint = 64;
+    std::int32_t columnCheckpoint = kColumnCheckpoint;
 
     // Under a count limit, the literal engine answers a computation's calls until they
     // have cost it this many steps (0: never; none: about what the memoised search's

@@ -145,6 +145,9 @@ TEST(Differential, LongStretchesWithShortTails)
         {"lower run passed over, upper tail in the middle", u'b', u'c', 12, 3, 1, 0},
         {"lower run passed over, upper tail at both ends", u'b', u'c', 12, 3, 2, 0},
         {"lower run passed over, both tails at the end", u'b', u'c', 9, 3, 0, 0},
+        // Its letter also a few candidates in the upper tail, each rejected at its own
+        // skipped character: the run of columns weighed diagonal by diagonal.
+        {"lower run a short run of candidates in the upper tail", u'b', u'a', 14, 3, 0, 0},
     };
     std::mt19937 random(23);
     const auto withTail = [](char16_t run, std::size_t body, const std::u16string& tail, int at) {
@@ -174,6 +177,11 @@ TEST(Differential, LongStretchesWithShortTails)
                 ASSERT_EQ(literal.state.MatchAux, fast.state.MatchAux) << name;
                 ASSERT_EQ(literal.report.calls, fast.report.calls) << name;
                 ASSERT_EQ(literal.report.calls, exact.report.calls) << name;
+                AlignmentOptions checkpoints;
+                checkpoints.tuning.literalFirstWork = 0;
+                checkpoints.tuning.columnCheckpoint = 5;
+                ASSERT_EQ(literal.report.calls, test::compute(upper, lower, direction, checkpoints).report.calls)
+                    << name << ", columns weighed by diagonal up to every fifth";
                 for (const CornerSweep& corner : kCornerSweeps) {
                     const auto swept = test::compute(upper, lower, direction, corner.options());
                     ASSERT_EQ(literal.window.log(), swept.window.log()) << name << ", " << corner.name;

@@ -94,6 +94,7 @@ private:
     bool fillBlock(Frame& frame, Phase waiting);
     void enterColumns(Frame& frame);
     std::optional<bool> weighColumns(Frame& frame, CallCounter& counter);
+    std::optional<__int128> weighColumnsOfRun(const Frame& frame, std::int32_t begin, std::int32_t firstEnd) const;
     void enterBlock(Frame& frame, const BlockShape& shape, std::int32_t from, std::int32_t to, bool skips);
     bool weighRunOfCandidates(Frame& frame, CallCounter& counter);
     std::optional<BlockShape> candidateBlock(std::int32_t candidate, std::int32_t j) const;
@@ -107,6 +108,7 @@ private:
 
     Order order_;
     std::int32_t weighedRun_;
+    std::int32_t columnCheckpoint_;
     std::shared_ptr<const TextPairIndex> texts_;
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;

@@ -135,11 +135,11 @@ bool MemoSearch::fillBlock(Frame& frame, Phase waiting)
 // run of the wanted character goes on, each of those columns has the same candidates and
 // the same skipped characters with the same partners (they lie after the run), so its
 // scan is rejected too and goes on to the next column. The run of columns is weighed as
-// a whole, run of candidates by run, when each run of candidates is rejected at the same
-// skipped character in all of them.
+// a whole, run of candidates by run.
 void MemoSearch::enterColumns(Frame& frame)
 {
     frame.columnsEnd = frame.j + secondRuns_[static_cast<std::size_t>(frame.j - 1)];
+    frame.columnsByDiagonal = false;
     frame.columnCandidate = firstIndex_.occurrencesFrom(second_[static_cast<std::size_t>(frame.j - 1)], frame.i + 1);
     frame.columnCalls = 0;
     frame.block = nullptr;
@@ -148,38 +148,80 @@ void MemoSearch::enterColumns(Frame& frame)
 
 // Weighs the columns j + 1 .. columnsEnd - 1 of the frame's scan: true when they are
 // counted, false when they must be walked one by one (nothing counted), nothing while an
-// exit is being evaluated.
+// exit is being evaluated. Where some run of candidates is not rejected at one skipped
+// character in all the columns, the columns are weighed again diagonal by diagonal, only
+// as far as the next checkpoint.
 std::optional<bool> MemoSearch::weighColumns(Frame& frame, CallCounter& counter)
 {
-    const std::int32_t j = frame.j, end = frame.columnsEnd;
-    if (end - j < weighedRun_ || frame.skips.empty()) return false;
+    const std::int32_t j = frame.j;
+    const std::int32_t runEnd = j + secondRuns_[static_cast<std::size_t>(j - 1)];
+    if (runEnd - j < weighedRun_ || frame.skips.empty()) return false;
     const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
-    for (; firstIndex_.isOccurrence(frame.columnCandidate, wanted);) {
+    while (firstIndex_.isOccurrence(frame.columnCandidate, wanted) && frame.columnsEnd > j + 1) {
         const std::int32_t begin = frame.columnCandidate->second;
         const std::int32_t run = firstRuns_[static_cast<std::size_t>(begin - 1)], firstEnd = begin + run;
         if (!frame.block) {
-            frame.block = &blockAt(BlockShape{firstEnd, end, 1, run}, 0);
-            frame.fillFrom = begin - (end - 1);
+            frame.block = &blockAt(BlockShape{firstEnd, runEnd, 1, run}, 0);
+            frame.fillFrom = begin - (frame.columnsEnd - 1);
             frame.fillTo = firstEnd - 1 - (j + 1);
         }
         if (!fillBlock(frame, Phase::AfterColumnExit)) return std::nullopt;
-        const BlockExits& block = *frame.block;
-        // One point of rejection for the whole run of columns, or none.
-        const auto most =
-            frame.skips.rejection(static_cast<std::int16_t>(block.reach(begin - (j + 1)) - (j + 1)), INT32_MAX);
-        const auto least = frame.skips.rejection(
-            static_cast<std::int16_t>(block.reach(firstEnd - 1 - (end - 1)) - (end - 1)), INT32_MAX);
-        if (!most || !least || most->m != least->m) return false;
-        const auto cells = static_cast<__int128>(end - 1 - j) * run;
-        const __int128 exits = block.sumOfSums(firstEnd - 1 - (end - 1), firstEnd - 1 - (j + 1)) -
-                               block.sumOfSums(begin - 1 - (end - 1), begin - 1 - (j + 1));
-        frame.columnCalls +=
-            static_cast<__int128>(most->m) * (cells + exits) + cells * static_cast<__int128>(most->skipCalls);
-        frame.columnCandidate += run;
+        const std::optional<__int128> calls = weighColumnsOfRun(frame, begin, firstEnd);
         frame.block = nullptr;
+        if (!calls) {
+            if (frame.columnsByDiagonal) return false;
+            frame.columnsByDiagonal = true;
+            frame.columnsEnd = std::min(runEnd, (j / columnCheckpoint_ + 1) * columnCheckpoint_);
+            frame.columnCandidate = firstIndex_.occurrencesFrom(wanted, frame.i + 1);
+            frame.columnCalls = 0;
+            continue;
+        }
+        frame.columnCalls += *calls;
+        frame.columnCandidate += run;
     }
     count(frame, counter, saturate(static_cast<unsigned __int128>(frame.columnCalls)));
     return true;
+}
+
+// The calls of the columns j + 1 .. columnsEnd - 1 for the run of candidates begin ..
+// firstEnd - 1, whose block holds their diagonals. Each candidate of each column makes m
+// take calls and the skip calls up to m, where m is the skipped character that rejects
+// its take length. When the first cell's take length and the last one's are rejected at
+// the same m, so are all between; else, weighing by diagonal, along which the take
+// lengths fall by one a column, each diagonal holds a few groups of cells rejected at one
+// m. Nothing when some candidate would outlast the characters weighed, or when the first
+// way fails and the columns do not end at a checkpoint.
+std::optional<__int128> MemoSearch::weighColumnsOfRun(const Frame& frame, std::int32_t begin,
+                                                      std::int32_t firstEnd) const
+{
+    const BlockExits& block = *frame.block;
+    const std::int32_t jFirst = frame.j + 1, jLast = frame.columnsEnd - 1;
+    const auto takeLength = [&](std::int32_t candidate, std::int32_t column) {
+        return static_cast<std::int16_t>(block.reach(candidate - column) - column);
+    };
+    const auto most = frame.skips.rejection(takeLength(begin, jFirst), INT32_MAX);
+    const auto least = frame.skips.rejection(takeLength(firstEnd - 1, jLast), INT32_MAX);
+    if (most && least && most->m == least->m) {
+        const auto cells = static_cast<__int128>(jLast - jFirst + 1) * (firstEnd - begin);
+        const __int128 exits = block.sumOfSums(firstEnd - 1 - jLast, firstEnd - 1 - jFirst) -
+                               block.sumOfSums(begin - 1 - jLast, begin - 1 - jFirst);
+        return static_cast<__int128>(most->m) * (cells + exits) + cells * static_cast<__int128>(most->skipCalls);
+    }
+    if (!frame.columnsByDiagonal) return std::nullopt;
+    __int128 calls = 0;
+    for (std::int32_t d = begin - jLast; d <= firstEnd - 1 - jFirst; ++d) {
+        const std::int32_t reach = block.reach(d), high = std::min(jLast, firstEnd - 1 - d);
+        const auto exitCalls = static_cast<__int128>(block.exitCalls(d, d));
+        for (std::int32_t column = std::max(jFirst, begin - d); column <= high;) {
+            const auto rejection = frame.skips.rejection(static_cast<std::int16_t>(reach - column), INT32_MAX);
+            if (!rejection) return std::nullopt;
+            const std::int32_t last = std::min(high, reach - rejection->floor);
+            const __int128 cells = last - column + 1;
+            calls += rejection->m * cells * (1 + exitCalls) + cells * static_cast<__int128>(rejection->skipCalls);
+            column = last + 1;
+        }
+    }
+    return calls;
 }
 
 // Counts the whole run of candidates from frame.candidate on. Along the run the take

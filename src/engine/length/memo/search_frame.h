@@ -62,6 +62,7 @@ struct Frame {
     // After a rejection: the columns up to columnsEnd (the end of the second text's
     // run), the next run of candidates to weigh over them, and what those weighed gave.
     std::int32_t columnsEnd = 0;
+    bool columnsByDiagonal = false;  // columnsEnd is the next checkpoint, not the run's end
     OccurrenceIndex::Iterator columnCandidate{};
     __int128 columnCalls = 0;
 };

@@ -67,10 +67,10 @@ std::optional<std::uint64_t> sweptCount(std::u16string_view first, std::u16strin
     return swept.value64();
 }
 
-std::optional<std::uint64_t> countOf(MemoSearch::Order order, std::int32_t weighedRun, std::u16string_view first,
+std::optional<std::uint64_t> countOf(MemoSearch::Order order, const EngineTuning& tuning, std::u16string_view first,
                                      std::u16string_view second, std::int16_t& length)
 {
-    MemoSearch engine(first, second, EngineTuning{.weighedRun = weighedRun}, order);
+    MemoSearch engine(first, second, tuning, order);
     CallCounter counter(0, CallCounter::kNoLimit - 1);
     try {
         length = engine.invoke(1, 1, counter);
@@ -91,9 +91,13 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
         const auto swept = sweptCount(first, second, sweptLength);
         if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
         for (const auto order : {MemoSearch::Order::CandidatesFirst, MemoSearch::Order::ContinuationFirst})
-            for (const std::int32_t weighedRun : {EngineTuning::kWeighedRun, 2, INT32_MAX}) {
+            // Runs of columns weighed by diagonal up to every third column, too.
+            for (const EngineTuning& tuning :
+                 {EngineTuning{}, EngineTuning{.weighedRun = 2}, EngineTuning{.weighedRun = 2, .columnCheckpoint = 3},
+                  EngineTuning{.weighedRun = INT32_MAX}}) {
                 std::int16_t length = -1;
-                ASSERT_EQ(countOf(order, weighedRun, first, second, length), swept) << name;
+                ASSERT_EQ(countOf(order, tuning, first, second, length), swept)
+                    << name << ", runs of " << tuning.weighedRun << ", checkpoints " << tuning.columnCheckpoint;
                 ASSERT_EQ(length, sweptLength) << name;
             }
         // Turns of a few frames make the two engines hand each other pairs half evaluated
