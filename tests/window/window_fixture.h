@@ -150,6 +150,7 @@ inline EngineTuning candidateByCandidate()
 {
     EngineTuning tuning;
     tuning.weighedRun = INT32_MAX;
+    tuning.weighedColumns = INT32_MAX;
     return tuning;
 }
 

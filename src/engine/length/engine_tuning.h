@@ -45,6 +45,11 @@ struct EngineTuning {
     // the scan is remembered there, so that a call in any of the run's columns costs at
     // most this many columns' diagonals before it meets a remembered pair.
     static constexpr std::int32_t kColumnCheckpoint = 64;
+    // Columns of a run of the second text whose scans are all rejected are weighed as a
+    // whole from this many on: each column walked is a frame of its own, while the block
+    // that weighs them is shared by every row that passes over the same run.
+    static constexpr std::int32_t kWeighedColumns = 2;
+    std::int32_t weighedColumns = kWeighedColumns;
     std::int32_t columnCheckpoint = kColumnCheckpoint;
 
     // Under a count limit, the literal engine answers a computation's calls until they

@@ -39,6 +39,7 @@ TEST_P(Cancelling, StopsSoonAndReportsProgress)
     options.callLimit = c.limit;
     options.control = &control;
     options.tuning.weighedRun = c.weighedRun;
+    options.tuning.weighedColumns = c.weighedRun;  // runs of columns too
     std::uint64_t callsAsked = 0;
     int fractionAsked = 0;
     std::thread canceller([&] {

@@ -18,6 +18,7 @@ MemoSearch::MemoSearch(std::shared_ptr<const TextPairIndex> texts, const EngineT
                        std::shared_ptr<PairMemo> sharedMemo)
     : order_(order),
       weighedRun_(tuning.weighedRun),
+      weighedColumns_(tuning.weighedColumns),
       columnCheckpoint_(std::max(tuning.columnCheckpoint, 1)),
       texts_(std::move(texts)),
       first_(texts_->first()),

@@ -108,6 +108,7 @@ private:
 
     Order order_;
     std::int32_t weighedRun_;
+    std::int32_t weighedColumns_;
     std::int32_t columnCheckpoint_;
     std::shared_ptr<const TextPairIndex> texts_;
     std::u16string_view first_, second_;

@@ -155,7 +155,7 @@ std::optional<bool> MemoSearch::weighColumns(Frame& frame, CallCounter& counter)
 {
     const std::int32_t j = frame.j;
     const std::int32_t runEnd = j + secondRuns_[static_cast<std::size_t>(j - 1)];
-    if (runEnd - j < weighedRun_ || frame.skips.empty()) return false;
+    if (runEnd - j < weighedColumns_ || frame.skips.empty()) return false;
     const char16_t wanted = second_[static_cast<std::size_t>(j - 1)];
     while (firstIndex_.isOccurrence(frame.columnCandidate, wanted) && frame.columnsEnd > j + 1) {
         const std::int32_t begin = frame.columnCandidate->second;

@@ -94,7 +94,7 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
             // Runs of columns weighed by diagonal up to every third column, too.
             for (const EngineTuning& tuning :
                  {EngineTuning{}, EngineTuning{.weighedRun = 2}, EngineTuning{.weighedRun = 2, .columnCheckpoint = 3},
-                  EngineTuning{.weighedRun = INT32_MAX}}) {
+                  EngineTuning{.weighedRun = INT32_MAX, .weighedColumns = INT32_MAX}}) {
                 std::int16_t length = -1;
                 ASSERT_EQ(countOf(order, tuning, first, second, length), swept)
                     << name << ", runs of " << tuning.weighedRun << ", checkpoints " << tuning.columnCheckpoint;
@@ -178,6 +178,7 @@ TEST(RunWeighing, AlignmentsAgreeWithAndWithoutWeighing)
             for (const int weighing : {0, 1}) {
                 AlignmentOptions options;
                 options.tuning.weighedRun = weighing ? 2 : INT32_MAX;
+                options.tuning.weighedColumns = weighing ? 2 : INT32_MAX;
                 options.tuning.literalFirstWork = 0;
                 try {
                     outcomes[weighing] = test::compute(upper, lower, direction, options);
