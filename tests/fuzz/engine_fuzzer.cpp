@@ -89,11 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CallCounter literalCount, fastCount;
     require(CommonLength(first, second, literalCount) == MemoSearch::lengthOf(first, second, fastCount), "length");
     require(literalCount.value() == fastCount.value(), "call count");
-    // Runs, periods and runs of columns weighed as a whole from two on, in both orders and raced.
+    // Runs, periods and runs of columns weighed as a whole from two on, runs of columns
+    // given the outcome of a column near their end from two on, in both orders and raced.
     for (const auto order : {MemoSearch::Order::CandidatesFirst, MemoSearch::Order::ContinuationFirst}) {
         CallCounter weighedCount;
-        require(MemoSearch::lengthOf(first, second, weighedCount, EngineTuning{.weighedRun = 2}, order) ==
-                    CommonLength(first, second, literalCount),
+        require(MemoSearch::lengthOf(first, second, weighedCount, EngineTuning{.weighedRun = 2, .shiftedColumns = 1},
+                                     order) == CommonLength(first, second, literalCount),
                 "length, weighed from two");
         require(weighedCount.value() == fastCount.value(), "call count, weighed from two");
     }
@@ -104,13 +105,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const RacePace& eager :
          {RacePace{1, std::chrono::microseconds{0}, 16, false}, RacePace{1, std::chrono::microseconds{0}, 0, true}}) {
         CallCounter racedCount;
-        RacingSearch::lengthOf(first, second, racedCount, EngineTuning{.weighedRun = 2, .pace = eager});
+        RacingSearch::lengthOf(first, second, racedCount,
+                               EngineTuning{.weighedRun = 2, .shiftedColumns = 1, .pace = eager});
         require(racedCount.value() == fastCount.value(), "call count, raced");
         if (fastCount.value() <= 1) continue;
         CallCounter belowCount(0, fastCount.value() - 1);
         bool overflowed = false;
         try {
-            RacingSearch::lengthOf(first, second, belowCount, EngineTuning{.weighedRun = 2, .pace = eager});
+            RacingSearch::lengthOf(first, second, belowCount,
+                                   EngineTuning{.weighedRun = 2, .shiftedColumns = 1, .pace = eager});
         } catch (const OverflowError&) {
             overflowed = true;
         }

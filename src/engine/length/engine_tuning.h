@@ -50,6 +50,13 @@ struct EngineTuning {
     // that weighs them is shared by every row that passes over the same run.
     static constexpr std::int32_t kWeighedColumns = 2;
     std::int32_t weighedColumns = kWeighedColumns;
+    // A call in a long run of columns takes its outcome from a column near the run's end
+    // once two columns there are seen to agree in every row from the call's down (see
+    // column_shift.cpp), if that spares at least shiftedColumns columns and checks at most
+    // shiftCheckedRows rows.
+    static constexpr std::int32_t kShiftedColumns = 64, kShiftCheckedRows = 4096;
+    std::int32_t shiftedColumns = kShiftedColumns;
+    std::int32_t shiftCheckedRows = kShiftCheckedRows;
     std::int32_t columnCheckpoint = kColumnCheckpoint;
 
     // Under a count limit, the literal engine answers a computation's calls until they

@@ -46,6 +46,18 @@ const std::vector<std::int32_t>& TextPairIndex::secondRuns() const
     return *secondRuns_;
 }
 
+const std::vector<std::int32_t>& TextPairIndex::lastSharedInFirst() const
+{
+    if (!lastSharedInFirst_) {
+        auto last = std::make_unique<std::vector<std::int32_t>>(second_.size());
+        std::int32_t below = 0;
+        for (std::size_t j = second_.size(); j-- > 0;)
+            (*last)[j] = below = std::max(below, firstOccurrences_.last(second_[j]));
+        lastSharedInFirst_ = std::move(last);
+    }
+    return *lastSharedInFirst_;
+}
+
 const CommonExtension& TextPairIndex::extension() const
 {
     if (!extension_) extension_ = std::make_unique<CommonExtension>(first_, second_);

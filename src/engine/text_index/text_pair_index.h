@@ -42,6 +42,10 @@ public:
     // Per position, how many equal characters follow from there, itself included.
     const std::vector<std::int32_t>& firstRuns() const;
     const std::vector<std::int32_t>& secondRuns() const;
+    // Per position j of the second text, the last position of the first text whose
+    // character occurs in second[j..] (0: none). Below it a scan from column j on finds
+    // nothing to match or take, so every outcome there is nothing.
+    const std::vector<std::int32_t>& lastSharedInFirst() const;
     const CommonExtension& extension() const;
     // The control, on first use, lets the table's sweep be cancelled.
     RemainderLcsTable& lcsTable(const ComputationControl* control) const;
@@ -50,7 +54,7 @@ private:
     std::u16string_view first_, second_;
     OccurrenceIndex firstOccurrences_, secondOccurrences_;
     mutable std::unique_ptr<PassOverIndex> passOver_;
-    mutable std::unique_ptr<std::vector<std::int32_t>> firstRuns_, secondRuns_;
+    mutable std::unique_ptr<std::vector<std::int32_t>> firstRuns_, secondRuns_, lastSharedInFirst_;
     mutable std::unique_ptr<CommonExtension> extension_;
     mutable std::unique_ptr<RemainderLcsTable> lcsTable_;
 };

@@ -182,6 +182,12 @@ TEST(Differential, LongStretchesWithShortTails)
                 checkpoints.tuning.columnCheckpoint = 5;
                 ASSERT_EQ(literal.report.calls, test::compute(upper, lower, direction, checkpoints).report.calls)
                     << name << ", columns weighed by diagonal up to every fifth";
+                AlignmentOptions shifted;
+                shifted.tuning.literalFirstWork = 0;
+                shifted.tuning.shiftedColumns = 1;
+                const auto fromRunEnds = test::compute(upper, lower, direction, shifted);
+                ASSERT_EQ(literal.window.log(), fromRunEnds.window.log()) << name << ", columns shifted";
+                ASSERT_EQ(literal.report.calls, fromRunEnds.report.calls) << name << ", columns shifted";
                 for (const CornerSweep& corner : kCornerSweeps) {
                     const auto swept = test::compute(upper, lower, direction, corner.options());
                     ASSERT_EQ(literal.window.log(), swept.window.log()) << name << ", " << corner.name;

@@ -20,6 +20,8 @@ MemoSearch::MemoSearch(std::shared_ptr<const TextPairIndex> texts, const EngineT
       weighedRun_(tuning.weighedRun),
       weighedColumns_(tuning.weighedColumns),
       columnCheckpoint_(std::max(tuning.columnCheckpoint, 1)),
+      shiftedColumns_(std::max(tuning.shiftedColumns, 1)),
+      shiftCheckedRows_(tuning.shiftCheckedRows),
       texts_(std::move(texts)),
       first_(texts_->first()),
       second_(texts_->second()),
@@ -92,6 +94,7 @@ void MemoSearch::checkPendingCalls(CallCounter& counter) const
     if (!counter.hasLimit()) return;
     unsigned __int128 pending = counter.value();
     for (const Frame& frame : stack_) {
+        if (frame.speculative) continue;
         if (frame.quiet) pending += frame.nestedCalls;
         if (frame.phase != Phase::FillingBlock && frame.phase != Phase::AfterBlockExit) continue;
         const BlockExits& block = *frame.block;
@@ -105,21 +108,26 @@ void MemoSearch::checkPendingCalls(CallCounter& counter) const
 
 // Makes the value of pair (i, j) available in returned_ (true), or pushes a frame that
 // will compute it (false). An invocation counts itself; a continuation of a scan does not.
-bool MemoSearch::request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet)
+bool MemoSearch::request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet,
+                         bool speculative)
 {
     if (invocation) counter.add(1);
     if (i > firstLength_ || j > secondLength_) {
         returned_ = {};
         return true;
     }
-    if (const auto known = memo_->find(i, j)) {
+    auto known = shiftedOutcome(i, j);
+    if (!known) known = memo_->find(i, j);
+    if (known) {
         counter.add(known->nestedCalls);
         returned_ = *known;
         return true;
     }
     if (workBudget_ == 0) throw WorkBudgetExceeded{};
     --workBudget_;
-    stack_.push_back(Frame{i, j, quiet});
+    // What a speculative frame asks for is speculative too.
+    speculative = speculative || (!stack_.empty() && stack_.back().speculative);
+    stack_.push_back(Frame{i, j, quiet || speculative}).speculative = speculative;
     return false;
 }
 

@@ -87,7 +87,11 @@ private:
     Advance walkWithoutCalls(std::int32_t i, std::int32_t j) const;
     bool crossRun(Advance& advance) const;
     bool step(Frame& frame, CallCounter& counter);
-    bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet);
+    bool request(std::int32_t i, std::int32_t j, bool invocation, CallCounter& counter, bool quiet,
+                 bool speculative = false);
+    bool enterColumnShift(Frame& frame);
+    std::optional<ScanOutcome> shiftedOutcome(std::int32_t i, std::int32_t j) const;
+    std::optional<bool> verifyColumnShift(Frame& frame, bool arrived);
     void checkPendingCalls(CallCounter& counter) const;
     bool enterRunOfCandidates(Frame& frame);
     void enterCandidateBlock(Frame& frame, const BlockShape& shape);
@@ -110,6 +114,7 @@ private:
     std::int32_t weighedRun_;
     std::int32_t weighedColumns_;
     std::int32_t columnCheckpoint_;
+    std::int32_t shiftedColumns_, shiftCheckedRows_;
     std::shared_ptr<const TextPairIndex> texts_;
     std::u16string_view first_, second_;
     std::int32_t firstLength_, secondLength_;
@@ -117,6 +122,14 @@ private:
     const PassOverIndex& passOver_;
     const std::vector<std::int32_t>&firstRuns_, &secondRuns_;
     std::unordered_map<std::uint64_t, BlockExits> blocks_;  // by the ends of their two runs
+    // Per run of the second text (by its end): the column whose outcome every column
+    // before it shares, in the rows checked so far.
+    struct ColumnShift {
+        std::int32_t target = 0;
+        std::int32_t checkedFrom = 0;  // rows from here down agree in target and target + 1
+        std::int32_t disagreesAt = 0;  // a row that does not: no row above it is shifted
+    };
+    std::unordered_map<std::int32_t, ColumnShift> shifts_;
     // Where walks end, from about one in 16 of the pairs at which one of their steps began
     // (see walkWithoutCalls).
     static bool isCheckpoint(std::int32_t i, std::int32_t j);

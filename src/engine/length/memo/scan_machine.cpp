@@ -24,9 +24,10 @@ bool MemoSearch::step(Frame& frame, CallCounter& caller)
     for (;;) {
         // A quiet frame is part of an exit whose candidate the search invokes, so the
         // invocations it has made so far are part of the count.
-        if (frame.quiet && frame.nestedCalls > caller.limit()) caller.passLimit();
+        if (frame.quiet && !frame.speculative && frame.nestedCalls > caller.limit()) caller.passLimit();
         switch (frame.phase) {
         case Phase::Start: {
+            if (!frame.shiftTried && enterColumnShift(frame)) break;
             // Steps that make no call (runs of equal characters, and characters of the
             // second text that do not occur later in the first) are walked through
             // without remembering the pairs in between.
@@ -134,6 +135,17 @@ bool MemoSearch::step(Frame& frame, CallCounter& caller)
             }
             frame.phase = Phase::AfterEarlyContinuation;
             if (!request(i, next, false, counter, frame.quiet)) return false;
+            break;
+        }
+        case Phase::VerifyingShift:
+        case Phase::AfterShiftValue: {
+            const std::optional<bool> shifted = verifyColumnShift(frame, frame.phase == Phase::AfterShiftValue);
+            if (!shifted) return false;  // a pair compared is being evaluated
+            if (!*shifted) {
+                frame.phase = Phase::Start;  // the scan of its own
+                break;
+            }
+            if (!finish(frame, 0, i, shifts_.find(frame.shiftRunEnd)->second.target, counter)) return false;
             break;
         }
         case Phase::AfterContinuation: {

@@ -30,6 +30,8 @@ enum class Phase : std::uint8_t {
     AfterBlockExit,
     FillingColumns,
     AfterColumnExit,
+    VerifyingShift,
+    AfterShiftValue,
     AfterContinuation
 };
 struct Frame {
@@ -37,6 +39,9 @@ struct Frame {
     // A quiet frame evaluates an exit that a block needs, which the search may never
     // invoke: its work counts only when a scan weighs the candidates that lead to it.
     bool quiet = false;
+    // A speculative frame evaluates a pair only to compare it with another, which the
+    // search may never invoke: quiet, and its work never counts towards the limit.
+    bool speculative = false;
     Phase phase = Phase::Start;
     bool rejected = false;               // a candidate was rejected: so will every later one
     bool weighOnly = false;              // weighs one run of candidates for the alignment,
@@ -65,6 +70,13 @@ struct Frame {
     bool columnsByDiagonal = false;  // columnsEnd is the next checkpoint, not the run's end
     OccurrenceIndex::Iterator columnCandidate{};
     __int128 columnCalls = 0;
+    // Whether the frame may take its outcome from a column further on in its run of the
+    // second text (that run's end), and, while the rows are checked, the outcome of the
+    // row under check in the first of the two columns compared.
+    bool shiftTried = false;
+    std::int32_t shiftRunEnd = 0;
+    bool shiftSecondColumn = false;
+    ScanOutcome shiftFirstOutcome{};
 };
 
 // The frames under way, bottom first. A popped frame stays for the next push, with the

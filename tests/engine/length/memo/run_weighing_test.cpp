@@ -91,9 +91,11 @@ TEST(RunWeighing, EveryOrderAndWeighingAgreesWithTheSweep)
         const auto swept = sweptCount(first, second, sweptLength);
         if (!swept || *swept >= CallCounter::kNoLimit - 1) continue;
         for (const auto order : {MemoSearch::Order::CandidatesFirst, MemoSearch::Order::ContinuationFirst})
-            // Runs of columns weighed by diagonal up to every third column, too.
+            // Runs of columns weighed by diagonal up to every third column, and runs of
+            // two columns or more given the outcome of a column near their end, too.
             for (const EngineTuning& tuning :
                  {EngineTuning{}, EngineTuning{.weighedRun = 2}, EngineTuning{.weighedRun = 2, .columnCheckpoint = 3},
+                  EngineTuning{.weighedRun = 2, .shiftedColumns = 1},
                   EngineTuning{.weighedRun = INT32_MAX, .weighedColumns = INT32_MAX}}) {
                 std::int16_t length = -1;
                 ASSERT_EQ(countOf(order, tuning, first, second, length), swept)
@@ -147,16 +149,24 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         const auto swept = sweptCount(first, second, length);
         if (!swept || *swept > CallCounter::kWindowLimit || *swept < 2) continue;
         const std::uint64_t count = *swept;
-        for (const std::int32_t weighedRun : {EngineTuning::kWeighedRun, 2})
+        // Pairs evaluated only to compare two columns (shifted from runs of two) must never
+        // count towards the limit.
+        for (const auto& [weighedRun, shiftedColumns] :
+             {std::pair{EngineTuning::kWeighedRun, EngineTuning::kShiftedColumns},
+              std::pair{2, EngineTuning::kShiftedColumns}, std::pair{2, 1}})
             for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{3}}) {
                 const auto race = [&](CallCounter& counter) {
                     RacingSearch::lengthOf(first, second, counter,
-                                           EngineTuning{.weighedRun = weighedRun, .pace = RacePace{turn}});
+                                           EngineTuning{.weighedRun = weighedRun,
+                                                        .shiftedColumns = shiftedColumns,
+                                                        .pace = RacePace{turn}});
                 };
+                const auto which = testing::Message() << name << ", runs of " << weighedRun << ", shifted from "
+                                                      << shiftedColumns << ", turn " << turn;
                 CallCounter atLimit(0, count);
-                EXPECT_NO_THROW(race(atLimit)) << name << ", turn " << turn;
+                EXPECT_NO_THROW(race(atLimit)) << which;
                 CallCounter pastLimit(0, count - 1);
-                EXPECT_THROW(race(pastLimit), OverflowError) << name << ", turn " << turn;
+                EXPECT_THROW(race(pastLimit), OverflowError) << which;
             }
         ++compared;
     }
