@@ -72,7 +72,8 @@ private:
     std::invoke_result_t<Raced, std::optional<std::uint64_t>>
     raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter, Raced raced, FromCorner fromCorner);
     // Sweeps the corner from (pos1, pos2) to the texts' ends into corner_, if it is small
-    // enough and every count in it fits in 64 bits; whether it did.
+    // enough and every count in it fits in 64 bits, widened where it can be to hold the
+    // last corner too; whether corner_ now holds (pos1, pos2).
     bool sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
     // Where the orders have evaluated enough pairs since the last sweep to pay for a corner
     // from column pos2 that holds (pos1, pos2) and has at least twice the pairs of the
