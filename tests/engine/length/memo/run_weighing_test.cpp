@@ -151,18 +151,14 @@ TEST(RunWeighing, OverflowsExactlyPastTheLimit)
         const std::uint64_t count = *swept;
         // Pairs evaluated only to compare two columns (shifted from runs of two) must never
         // count towards the limit.
-        for (const auto& [weighedRun, shiftedColumns] :
-             {std::pair{EngineTuning::kWeighedRun, EngineTuning::kShiftedColumns},
-              std::pair{2, EngineTuning::kShiftedColumns}, std::pair{2, 1}})
+        for (const EngineTuning& weighing :
+             {EngineTuning{}, EngineTuning{.weighedRun = 2}, EngineTuning{.weighedRun = 2, .shiftedColumns = 1}})
             for (const std::uint64_t turn : {RacePace{}.turn, std::uint64_t{3}}) {
-                const auto race = [&](CallCounter& counter) {
-                    RacingSearch::lengthOf(first, second, counter,
-                                           EngineTuning{.weighedRun = weighedRun,
-                                                        .shiftedColumns = shiftedColumns,
-                                                        .pace = RacePace{turn}});
-                };
-                const auto which = testing::Message() << name << ", runs of " << weighedRun << ", shifted from "
-                                                      << shiftedColumns << ", turn " << turn;
+                EngineTuning tuning = weighing;
+                tuning.pace = RacePace{turn};
+                const auto race = [&](CallCounter& counter) { RacingSearch::lengthOf(first, second, counter, tuning); };
+                const auto which = testing::Message() << name << ", runs of " << tuning.weighedRun << ", shifted from "
+                                                      << tuning.shiftedColumns << ", turn " << turn;
                 CallCounter atLimit(0, count);
                 EXPECT_NO_THROW(race(atLimit)) << which;
                 CallCounter pastLimit(0, count - 1);
