@@ -20,6 +20,8 @@
 namespace velmora {
 namespace {
 
+constexpr std::uint64_t kShiftAllowance = 4096;
+
 bool agree(const ScanOutcome& a, const ScanOutcome& b)
 {
     // A saturated count says only that it is large.
@@ -51,6 +53,10 @@ bool MemoSearch::enterColumnShift(Frame& frame)
         shift.checkedFrom = lastRow + 1;
     }
     if (shift.target - j < shiftedColumns_ || i <= shift.disagreesAt || shift.checkedFrom - i > shiftCheckedRows_)
+        return false;
+    // Where runs do not share their outcomes, checking them is pure cost: bounded by the
+    // search's own work.
+    if (shift.checkedFrom > i && speculativeFrames_ > kShiftAllowance + (framesPushed_ - speculativeFrames_) / 2)
         return false;
     frame.shiftRunEnd = end;
     frame.shiftSecondColumn = false;

@@ -128,6 +128,8 @@ bool MemoSearch::request(std::int32_t i, std::int32_t j, bool invocation, CallCo
     // What a speculative frame asks for is speculative too.
     speculative = speculative || (!stack_.empty() && stack_.back().speculative);
     stack_.push_back(Frame{i, j, quiet || speculative}).speculative = speculative;
+    ++framesPushed_;
+    speculativeFrames_ += speculative;
     return false;
 }
 

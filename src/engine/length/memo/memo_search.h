@@ -130,6 +130,9 @@ private:
         std::int32_t disagreesAt = 0;  // a row that does not: no row above it is shifted
     };
     std::unordered_map<std::int32_t, ColumnShift> shifts_;
+    // Frames pushed, and how many of them were speculative: checks of runs start only
+    // while they have cost at most half the search's own frames (and a few thousand).
+    std::uint64_t framesPushed_ = 0, speculativeFrames_ = 0;
     // Where walks end, from about one in 16 of the pairs at which one of their steps began
     // (see walkWithoutCalls).
     static bool isCheckpoint(std::int32_t i, std::int32_t j);
