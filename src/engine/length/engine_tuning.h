@@ -68,7 +68,8 @@ struct EngineTuning {
     // the orders have not finished within this many frames (about 20 ms) is answered from
     // a sweep in machine words of the corner of pairs from it to the texts' ends, a few
     // nanoseconds a pair, if that corner has at most so many pairs (about 30 MiB of
-    // counts; see swept_corner.h). Tests sweep at once, and corners of any size.
+    // counts each, and the last two are kept; see swept_corner.h). Tests sweep at once,
+    // and corners of any size.
     static constexpr std::uint64_t kFramesBeforeSweep = std::uint64_t{1} << 15;
     static constexpr std::uint64_t kSweptCornerMostPairs = std::uint64_t{1} << 22;
     std::uint64_t framesBeforeSweep = kFramesBeforeSweep;

@@ -129,6 +129,10 @@ std::invoke_result_t<Raced, std::optional<std::uint64_t>>
 LengthEngine::raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter, Raced raced,
                           FromCorner fromCorner)
 {
+    // The alignment's calls move up and down the texts: the corner before the last may
+    // hold a call the last one does not.
+    if (previousCorner_ && previousCorner_->covers(pos1, pos2) && !(corner_ && corner_->covers(pos1, pos2)))
+        std::swap(corner_, previousCorner_);
     if (!corner_ || !corner_->covers(pos1, pos2)) {
         if (const auto top = paidCornerTop(pos1, pos2)) {
             lastPaidCorner_ = cornerPairs(*top, pos2);
@@ -170,27 +174,16 @@ bool LengthEngine::sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallC
 {
     // A corner holds every pair of the corners within it: once one counts past 64 bits, so
     // do all that hold it, and sweeping them again would only cost the time.
-    const auto pastWords = [&](std::int32_t row, std::int32_t column) {
-        return cornerPastWords_ && row <= cornerPastWords_->first && column <= cornerPastWords_->second;
-    };
-    if (pastWords(pos1, pos2)) return false;
+    if (cornerPastWords_ && pos1 <= cornerPastWords_->first && pos2 <= cornerPastWords_->second) return false;
+    bool pastMachineWords = false;
     if (racing_) evaluatedAtSweep_ = racing_->pairsEvaluated();
-    const auto sweep = [&](std::int32_t row, std::int32_t column) {
-        bool pastMachineWords = false;
-        auto swept =
-            SweptCorner::sweep(*texts_, row, column, tuning_.sweptCornerMostPairs, counter.control(), pastMachineWords);
-        if (pastMachineWords) cornerPastWords_.emplace(row, column);
-        if (swept) corner_ = std::move(swept);
-        return corner_ && corner_->covers(pos1, pos2);
-    };
-    // The alignment's calls move up and down the texts: a corner that also holds the last
-    // one serves the calls that one served, where a corner of the call's own would have to
-    // be swept again for them. The last corner stays when neither can be swept.
-    if (corner_) {
-        const std::int32_t row = std::min(pos1, corner_->fromRow()), column = std::min(pos2, corner_->fromColumn());
-        if ((row != pos1 || column != pos2) && !pastWords(row, column) && sweep(row, column)) return true;
-    }
-    return sweep(pos1, pos2);
+    auto swept =
+        SweptCorner::sweep(*texts_, pos1, pos2, tuning_.sweptCornerMostPairs, counter.control(), pastMachineWords);
+    if (pastMachineWords) cornerPastWords_.emplace(pos1, pos2);
+    if (!swept) return false;  // the last corners stay for the calls they cover
+    previousCorner_ = std::move(corner_);
+    corner_ = std::move(swept);
+    return true;
 }
 
 std::optional<std::int16_t> LengthEngine::tryLiteral(std::int32_t pos1, std::int32_t pos2, CallCounter& counter)

@@ -72,8 +72,7 @@ private:
     std::invoke_result_t<Raced, std::optional<std::uint64_t>>
     raceOrSweep(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter, Raced raced, FromCorner fromCorner);
     // Sweeps the corner from (pos1, pos2) to the texts' ends into corner_, if it is small
-    // enough and every count in it fits in 64 bits, widened where it can be to hold the
-    // last corner too; whether corner_ now holds (pos1, pos2).
+    // enough and every count in it fits in 64 bits; whether it did.
     bool sweepCorner(std::int32_t pos1, std::int32_t pos2, const CallCounter& counter);
     // Where the orders have evaluated enough pairs since the last sweep to pay for a corner
     // from column pos2 that holds (pos1, pos2) and has at least twice the pairs of the
@@ -92,7 +91,8 @@ private:
     std::unique_ptr<RacingSearch> racing_;  // with a count limit, once the literal engine gives up
     std::unique_ptr<MemoSearch> fast_;      // without one; null for the literal engine and once swept
     bool swept_ = false;                    // once the counts have passed 64 bits
-    std::unique_ptr<SweptCorner> corner_;   // under a limit, the last corner swept for long calls
+    // Under a limit, the last two corners swept for long calls, the last first.
+    std::unique_ptr<SweptCorner> corner_, previousCorner_;
     std::optional<std::pair<std::int32_t, std::int32_t>> cornerPastWords_;  // the last that counted past 64 bits
     std::uint64_t evaluatedAtSweep_ = 0;  // the orders' pairs evaluated when a corner was last swept
     std::uint64_t lastPaidCorner_ = 0;    // the pairs of the last corner swept for calls that ran short

@@ -39,8 +39,6 @@ public:
 
     // Whether the pair (i, j) of the texts (1-based) lies in the corner.
     bool covers(std::int32_t i, std::int32_t j) const;
-    std::int32_t fromRow() const { return fromRow_; }
-    std::int32_t fromColumn() const { return fromColumn_; }
     // CommonLength(first[i..], second[j..]) for a pair the corner covers, counted into counter.
     std::int16_t invoke(std::int32_t i, std::int32_t j, CallCounter& counter);
     // Every later occurrence of the column's character from the run's first candidate on,
