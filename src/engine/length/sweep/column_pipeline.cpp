@@ -1,33 +1,55 @@
 #include "engine/length/sweep/column_pipeline.h"
 
-#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <exception>
+#include <optional>
 #include <thread>
 
 namespace velmora::sweep {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Time this thread has spent waiting for the other in its current turn.
+thread_local Clock::duration waitedThisTurn{};
+
+}  // namespace
+
+void ColumnPipeline::balanceTurns(std::int32_t widest) { widest_ = std::max(perTurn_, widest); }
+
+void ColumnPipeline::fixTurnWidths(std::int32_t first, std::int32_t second)
+{
+    fixedWidths_[0] = std::max(narrowestTurn(), first);
+    fixedWidths_[1] = std::max(narrowestTurn(), second);
+}
+
+// A turn of one column, where turns are wider, would share the limbs of the turn before
+// with the turn after it, which outlive neither: only the last turn may be that narrow.
+std::int32_t ColumnPipeline::narrowestTurn() const { return perTurn_ > 1 ? std::max(2, perTurn_ / 2) : 1; }
 
 bool ColumnPipeline::usesTwoThreads() const
 {
     return columns_ - lowest_ + 1 > perTurn_ && rows_ >= 256 && std::thread::hardware_concurrency() > 1;
 }
 
-void ColumnPipeline::run(const std::function<void(std::int32_t, int)>& sweepColumn)
+void ColumnPipeline::run(const std::function<void(const ColumnTurn&, int)>& sweepTurn)
 {
     if (!usesTwoThreads()) {
-        sweepColumns(columns_, perTurn_, 0, sweepColumn);
+        sweepTurns(0, sweepTurn);
         return;
     }
     std::exception_ptr failures[2];
-    auto work = [&](std::int32_t firstColumn, int worker) {
+    auto work = [&](int worker) {
         try {
-            sweepColumns(firstColumn, 2 * perTurn_, worker, sweepColumn);
+            sweepTurns(worker, sweepTurn);
         } catch (...) {
             failures[worker] = std::current_exception();
             stop_.store(true);
         }
     };
-    std::thread second(work, columns_ - perTurn_, 1);
-    work(columns_, 0);
+    std::thread second(work, 1);
+    work(0);
     second.join();
     // The failure that stopped the sweep, not the partner's reaction to it.
     for (const std::exception_ptr& failure : failures) {
@@ -39,28 +61,61 @@ void ColumnPipeline::run(const std::function<void(std::int32_t, int)>& sweepColu
     }
 }
 
-void ColumnPipeline::sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
-                                  const std::function<void(std::int32_t, int)>& sweepColumn)
+void ColumnPipeline::sweepTurns(int worker, const std::function<void(const ColumnTurn&, int)>& sweepTurn)
 {
-    for (std::int32_t j = firstColumn; j >= lowest_; j -= step) {
+    ColumnTurn turn;
+    double busy = 0;
+    for (std::int32_t lastWidth = 0; nextTurn(worker, busy, lastWidth, turn); lastWidth = turn.width) {
         if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         if (control_) control_->throwIfCancelled();
-        sweepColumn(j, worker);
-        const std::int32_t swept = std::min(perTurn_, j - lowest_ + 1);
-        const std::int32_t done = columnsDone_.fetch_add(swept) + swept;
+        waitedThisTurn = {};
+        const Clock::time_point start = Clock::now();
+        sweepTurn(turn, worker);
+        busy = std::chrono::duration<double>(Clock::now() - start - waitedThisTurn).count();
+        const std::int32_t done = columnsDone_.fetch_add(turn.width) + turn.width;
         if (control_ && reportsFraction_)
             control_->reportFraction(static_cast<int>(std::int64_t{done} * 1000000 / (columns_ - lowest_ + 1)));
     }
 }
 
+bool ColumnPipeline::nextTurn(int worker, double busySeconds, std::int32_t lastWidth, ColumnTurn& turn)
+{
+    const std::lock_guard lock(turns_);
+    if (lastWidth > 0) {
+        // A running mean of the last few turns: one turn may be slowed by anything.
+        const double perColumn = busySeconds / lastWidth;
+        double& mean = secondsPerColumn_[worker];
+        mean = mean == 0 ? perColumn : 0.5 * (mean + perColumn);
+    }
+    if (nextColumn_ < lowest_) return false;
+    turn = {nextColumn_, std::min(widthFor(worker), nextColumn_ - lowest_ + 1), nextIndex_++};
+    nextColumn_ -= turn.width;
+    return true;
+}
+
+std::int32_t ColumnPipeline::widthFor(int worker) const
+{
+    if (fixedWidths_[worker] > 0) return fixedWidths_[worker];
+    const double own = secondsPerColumn_[worker], other = secondsPerColumn_[1 - worker];
+    if (widest_ == 0 || own == 0 || other == 0) return perTurn_;
+    // Both threads' turns of 2 * perTurn columns between them take equally long.
+    const double share = 2.0 * perTurn_ * other / (own + other);
+    return std::clamp(static_cast<std::int32_t>(std::lround(share)), narrowestTurn(), widest_);
+}
+
 void ColumnPipeline::waitUntilDone(const ColumnProgress& right, std::int32_t column, std::int32_t row,
                                    std::int32_t& seenDone) const
 {
+    std::optional<Clock::time_point> waitingSince;
     for (unsigned spins = 0;; ++spins) {
         if (right.column.load(std::memory_order_acquire) == column + 1) {
             seenDone = right.done.load(std::memory_order_acquire);
-            if (seenDone <= row) return;
+            if (seenDone <= row) {
+                if (waitingSince) waitedThisTurn += Clock::now() - *waitingSince;
+                return;
+            }
         }
+        if (!waitingSince) waitingSince = Clock::now();
         if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
         // The other thread is a block of rows ahead: usually a short wait.
         if (spins < 2000) {

@@ -1,11 +1,13 @@
 #pragma once
-// How the column sweeps share the work between two threads: one takes every other column,
-// a block of rows behind the column to its right. Each column publishes how far down it
-// is finished; the column to its left waits for the rows it reads.
+// How the column sweeps share the work between two threads: each takes a turn of columns,
+// a block of rows behind the turn to its right. Each column publishes how far down it is
+// finished; the column to its left waits for the rows it reads.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 #include "engine/base/computation_control.h"
 
@@ -35,6 +37,12 @@ struct ColumnProgress {
     static bool publishesAt(std::int32_t i) { return i % kRowsPerStep == 0 || i == 1; }
 };
 
+// The columns one thread sweeps side by side: from `first` down to `first - width + 1`.
+// Turns are numbered from 0, the rightmost, in the order they are handed out.
+struct ColumnTurn {
+    std::int32_t first = 0, width = 0, index = 0;
+};
+
 class ColumnPipeline {
 public:
     // Columns `columns` down to `lowest` of a sweep over `rows` rows, handed out
@@ -45,20 +53,32 @@ public:
           rows_(rows),
           perTurn_(perTurn),
           lowest_(lowest),
+          nextColumn_(columns),
           control_(control)
     {
     }
     // A sweep that is a small part of a computation checks its cancel request but leaves
     // its progress alone: the fraction of one corner is not the computation's.
     void keepProgressUnreported() { reportsFraction_ = false; }
+    // Two turns together keep 2 * perTurn columns, shared between the threads by how fast
+    // each has swept its last turns, each taking from narrowestTurn() to `widest`: the two
+    // processors of a virtual machine may run at different speeds, and the faster would
+    // otherwise wait for the slower a block at a time.
+    void balanceTurns(std::int32_t widest);
+    // Turns of these widths for each thread, whatever their speed (to test uneven turns).
+    void fixTurnWidths(std::int32_t first, std::int32_t second);
+    // The most columns a turn may take.
+    std::int32_t widestTurn() const { return std::max({perTurn_, widest_, fixedWidths_[0], fixedWidths_[1]}); }
+    std::int32_t narrowestTurn() const;
 
     // Whether a second thread pays off: only where the columns are long enough to overlap.
     bool usesTwoThreads() const;
 
-    // Calls sweepColumn(j, worker) for every turn of columns from the last to the lowest
-    // (j its first column, down to j - perTurn + 1 or the lowest), worker 0 or 1 being the
-    // thread's own state. Rethrows the failure that stopped the sweep.
-    void run(const std::function<void(std::int32_t j, int worker)>& sweepColumn);
+    // Calls sweepTurn(turn, worker) for every turn of columns from the last to the lowest,
+    // worker 0 or 1 being the thread's own state. A thread takes the next turn once it has
+    // finished its last, so at most two turns are under way, neighbours, and every turn
+    // before them is finished. Rethrows the failure that stopped the sweep.
+    void run(const std::function<void(const ColumnTurn& turn, int worker)>& sweepTurn);
 
     // Waits until `right` (column `column` + 1) is final from `row` on; `seenDone` is how
     // far it was last seen finished, so that most rows need no look at the other thread.
@@ -71,10 +91,17 @@ public:
 private:
     void waitUntilDone(const ColumnProgress& right, std::int32_t column, std::int32_t row,
                        std::int32_t& seenDone) const;
-    void sweepColumns(std::int32_t firstColumn, std::int32_t step, int worker,
-                      const std::function<void(std::int32_t, int)>& sweepColumn);
+    void sweepTurns(int worker, const std::function<void(const ColumnTurn&, int)>& sweepTurn);
+    // The next turn for `worker`, which has just spent `busySeconds` (waits aside) on
+    // `lastWidth` columns; false when every column is handed out.
+    bool nextTurn(int worker, double busySeconds, std::int32_t lastWidth, ColumnTurn& turn);
+    std::int32_t widthFor(int worker) const;
 
     std::int32_t columns_, rows_, perTurn_, lowest_;
+    std::int32_t widest_ = 0, fixedWidths_[2] = {0, 0};
+    std::mutex turns_;
+    std::int32_t nextColumn_, nextIndex_ = 0;
+    double secondsPerColumn_[2] = {0, 0};  // 0: not measured yet
     ComputationControl* control_;
     bool reportsFraction_ = true;
     std::atomic<bool> stop_{false};

@@ -187,7 +187,9 @@ std::pair<mpz_class, std::int16_t> Sweep<Count>::run(ComputationControl* control
     sweep::ColumnPipeline pipeline(b_, a_, control);
     if (everyPair_) pipeline.keepProgressUnreported();
     pipeline_ = &pipeline;
-    pipeline.run([&](std::int32_t j, int worker) { workers[worker].sweep(j, column(j), column(j + 1)); });
+    pipeline.run([&](const sweep::ColumnTurn& turn, int worker) {
+        workers[worker].sweep(turn.first, column(turn.first), column(turn.first + 1));
+    });
     Count nested = workers[0].counted();
     addTo(nested, workers[1].counted());
     return {toExact(nested), firstLength_};
@@ -387,9 +389,11 @@ mpz_class ColumnSweep::sweep(const std::vector<Pair>& pairs, ComputationControl*
         if (arithmetic_ == Arithmetic::GmpIntegers)
             outcome = Sweep<mpz_class>(first_, second_, queries, each).run(control);
         else if (usedExactIntegers_)
-            outcome = sweep::sweepInLimbs(
-                first_, second_, queries, each, control,
-                {.band = band_, .prefixSumsPerBlock = prefixSumsPerBlock_, .chunkLimbs = chunkLimbs_});
+            outcome = sweep::sweepInLimbs(first_, second_, queries, each, control,
+                                          {.band = band_,
+                                           .prefixSumsPerBlock = prefixSumsPerBlock_,
+                                           .chunkLimbs = chunkLimbs_,
+                                           .unevenBands = unevenBands_});
     }
     if (firstLength) *firstLength = outcome.second;
     return total + outcome.first;

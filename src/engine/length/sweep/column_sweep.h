@@ -70,12 +70,15 @@ public:
     // How many columns one thread of the limb sweep takes side by side, in bands wider
     // than one how many prefix sums of take calls a column keeps per block, and the
     // fewest limbs of a chunk its columns are laid in (0, the defaults: as suits the size
-    // of the table).
-    void setBand(std::int32_t columns, std::int32_t prefixSumsPerBlock = 0, std::int32_t chunkLimbs = 0)
+    // of the table); and whether each thread keeps bands of its own width (half of
+    // `columns` and one and a half) rather than widths by the threads' speed.
+    void setBand(std::int32_t columns, std::int32_t prefixSumsPerBlock = 0, std::int32_t chunkLimbs = 0,
+                 bool unevenBands = false)
     {
         band_ = columns;
         prefixSumsPerBlock_ = prefixSumsPerBlock;
         chunkLimbs_ = chunkLimbs;
+        unevenBands_ = unevenBands;
     }
 
     // Whether the last countCalls needed numbers past 64 bits.
@@ -88,6 +91,7 @@ private:
     std::u16string_view first_, second_;
     Arithmetic arithmetic_;
     std::int32_t band_ = 0, prefixSumsPerBlock_ = 0, chunkLimbs_ = 0;
+    bool unevenBands_ = false;
     bool usedExactIntegers_ = false;
 };
 

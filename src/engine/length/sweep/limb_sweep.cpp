@@ -47,11 +47,11 @@ private:
                                        std::size_t{1} << 19);
     }
     void setStart(LimbColumn& beyond);
-    void sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers);
-    // The last column of a band (or the column the sweep starts after), kept whole.
-    LimbColumn& lastColumn(std::int32_t j)
+    void sweepBand(const ColumnTurn& band, std::vector<std::unique_ptr<Worker>>& workers);
+    // The last column of the band-th band (of band -1, the column the sweep starts after),
+    // kept whole.
+    LimbColumn& lastColumn(std::int32_t band)
     {
-        const std::int32_t band = j == startColumn_ ? -1 : (startColumn_ - 1 - j) / layout_.band;
         return *lastColumns_[static_cast<std::size_t>(band + 1) % lastColumns_.size()];
     }
 
@@ -66,8 +66,10 @@ private:
     // that call.
     std::vector<std::int16_t> skipValue_;
     std::vector<mpz_class> skipCalls_;
-    // Columns a band at a time, the two threads taking turns.
+    // Columns a band at a time, the two threads taking turns; the band that holds the
+    // lowest column.
     SweepLayout layout_{1, 0};
+    std::int32_t lowestBand_ = -1;
     // A band's last column is read by the next band, whose first column shares its limbs.
     // A thread starts a band once its previous band is done, and with it every band
     // before. With bands of one column, that first column is the next band's last, whose
@@ -181,19 +183,28 @@ std::pair<mpz_class, std::int16_t> LimbSweep::sweepAll(SweepLayout layout, Compu
     }
     std::fill(skipValue_.begin(), skipValue_.end(), std::int16_t{-1});
     for (auto& calls : skipCalls_) calls = 0;
-    setStart(lastColumn(startColumn_));
+    setStart(lastColumn(-1));
     ColumnPipeline pipeline(startColumn_ - 1, a_ - options_.lowestRow + 1, control, layout_.band,
                             options_.lowestColumn);
+    if (options_.unevenBands)
+        pipeline.fixTurnWidths(layout_.band / 2, layout_.band + layout_.band / 2);
+    else if (layout_.prefixSumsPerBlock > 0)
+        // Only where every column keeps two blocks of sums: bands that keep them all are
+        // as narrow as memory asks.
+        pipeline.balanceTurns(layout_.band + layout_.band / 2);
     pipeline_ = &pipeline;
     for (auto& workers : workers_) {
         workers.clear();
-        for (std::int32_t k = 0; k < layout_.band; ++k) workers.push_back(std::make_unique<Worker>(*this));
+        workers.resize(static_cast<std::size_t>(pipeline.widestTurn()));  // made as a band first needs them
     }
-    pipeline.run([&](std::int32_t j, int thread) { sweepBand(j, workers_[static_cast<std::size_t>(thread)]); });
+    pipeline.run(
+        [&](const ColumnTurn& band, int thread) { sweepBand(band, workers_[static_cast<std::size_t>(thread)]); });
     mpz_class nested = 0;
     for (const auto& workers : workers_)
-        for (const auto& worker : workers) nested += worker->counted();
-    return {nested, options_.lowestColumn == 1 && options_.lowestRow == 1 ? lastColumn(1).length[1] : std::int16_t{0}};
+        for (const auto& worker : workers)
+            if (worker) nested += worker->counted();
+    return {nested, options_.lowestColumn == 1 && options_.lowestRow == 1 ? lastColumn(lowestBand_).length[1]
+                                                                          : std::int16_t{0}};
 }
 
 // The column the sweep starts after, all final: the empty remainder, or a kept state,
@@ -219,15 +230,17 @@ void LimbSweep::setStart(LimbColumn& beyond)
 
 // Columns first down to first - band + 1, a block of rows at a time in each column, so
 // that a column reads the rows its neighbour has just written while they are in cache.
-void LimbSweep::sweepBand(std::int32_t first, std::vector<std::unique_ptr<Worker>>& workers)
+void LimbSweep::sweepBand(const ColumnTurn& band, std::vector<std::unique_ptr<Worker>>& workers)
 {
-    const std::int32_t last = std::max(options_.lowestColumn, first - layout_.band + 1);
-    LimbColumn& before = lastColumn(first + 1);
+    const std::int32_t first = band.first, last = band.first - band.width + 1;
+    if (last == options_.lowestColumn) lowestBand_ = band.index;
+    LimbColumn& before = lastColumn(band.index - 1);
     LimbColumn* right = &before;
     for (std::int32_t j = first; j >= last; --j) {
-        Worker& worker = *workers[static_cast<std::size_t>(first - j)];
-        LimbColumn& out = j == last ? lastColumn(j) : worker.insideColumn();
-        worker.start(j, out, *right);
+        auto& worker = workers[static_cast<std::size_t>(first - j)];
+        if (!worker) worker = std::make_unique<Worker>(*this);
+        LimbColumn& out = j == last ? lastColumn(band.index) : worker->insideColumn();
+        worker->start(j, out, *right);
         right = &out;
     }
     for (std::int32_t i = a_; i >= options_.lowestRow;) {

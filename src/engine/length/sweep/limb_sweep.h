@@ -44,6 +44,9 @@ struct LimbSweepOptions {
     // The fewest limbs of a chunk the numbers are laid in (0: as suits the table). Small
     // chunks hand a column's rows back to the pool a few at a time.
     std::int32_t chunkLimbs = 0;
+    // Each thread keeps bands of its own width, half the band and one and a half, rather
+    // than widths by the threads' speed: so bands begin at columns no fixed width gives.
+    bool unevenBands = false;
     // Where the sweep starts: after this state's column (null: after the last column, the
     // empty remainder). Only the rows from lowestRow and the columns from lowestColumn are
     // swept; nothing must be queried outside them.

@@ -55,12 +55,14 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
         // band; columns that keep few prefix sums of take calls, so that a row needs one
         // they forgot and the sweep starts again, and a few more, which it seldom needs;
         // chunks of a few values each, so that a band's last column goes back to the pool
-        // a few rows at a time, right behind the next band's reading.
+        // a few rows at a time, right behind the next band's reading; and each thread's
+        // bands of a width of its own, so that bands begin wherever the timing puts them.
         struct Layout {
             ColumnSweep::Arithmetic arithmetic;
             std::int32_t band, prefixSumsPerBlock, chunkLimbs;
+            bool uneven = false;
         };
-        for (const auto& [arithmetic, band, prefixSums, chunkLimbs] :
+        for (const auto& [arithmetic, band, prefixSums, chunkLimbs, uneven] :
              {Layout{ColumnSweep::Arithmetic::LimbArrays, 1, 0, 0},
               Layout{ColumnSweep::Arithmetic::MachineWordsFirst, 4, 0, 0},
               Layout{ColumnSweep::Arithmetic::LimbArrays, 3, 0, 0},
@@ -68,11 +70,14 @@ TEST_P(LimbSweep, AgreesWithOneGmpIntegerPerValue)
               Layout{ColumnSweep::Arithmetic::LimbArrays, 4, 1, 0},
               Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 5, 0},
               Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 0, 16},
-              Layout{ColumnSweep::Arithmetic::LimbArrays, 8, 0, 16}}) {
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 8, 0, 16},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 2, 0, 16, true},
+              Layout{ColumnSweep::Arithmetic::LimbArrays, 6, 0, 0, true}}) {
             ColumnSweep limbs(first, second, arithmetic);
-            limbs.setBand(band, prefixSums, chunkLimbs);
-            ASSERT_EQ(limbs.countEach(pairs), expected) << "round " << round << ", band " << band << ", prefix sums "
-                                                        << prefixSums << ", chunks of " << chunkLimbs;
+            limbs.setBand(band, prefixSums, chunkLimbs, uneven);
+            ASSERT_EQ(limbs.countEach(pairs), expected)
+                << "round " << round << ", band " << band << ", prefix sums " << prefixSums << ", chunks of "
+                << chunkLimbs << (uneven ? ", uneven" : "");
             std::int16_t length = -2;
             limbs.countCalls({{1, 1}}, nullptr, &length);
             ASSERT_EQ(length, expectedLength);
