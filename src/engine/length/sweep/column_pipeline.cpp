@@ -66,8 +66,7 @@ void ColumnPipeline::sweepTurns(int worker, const std::function<void(const Colum
     ColumnTurn turn;
     double busy = 0;
     for (std::int32_t lastWidth = 0; nextTurn(worker, busy, lastWidth, turn); lastWidth = turn.width) {
-        if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
-        if (control_) control_->throwIfCancelled();
+        throwIfStopped();
         waitedThisTurn = {};
         const Clock::time_point start = Clock::now();
         sweepTurn(turn, worker);

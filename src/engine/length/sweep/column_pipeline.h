@@ -80,6 +80,14 @@ public:
     // before them is finished. Rethrows the failure that stopped the sweep.
     void run(const std::function<void(const ColumnTurn& turn, int worker)>& sweepTurn);
 
+    // Throws once the other thread has stopped or the computation is cancelled: between
+    // blocks of a wide turn, which at the longest texts takes seconds.
+    void throwIfStopped() const
+    {
+        if (stop_.load(std::memory_order_relaxed)) throw PartnerStopped{};
+        if (control_) control_->throwIfCancelled();
+    }
+
     // Waits until `right` (column `column` + 1) is final from `row` on; `seenDone` is how
     // far it was last seen finished, so that most rows need no look at the other thread.
     void waitFor(const ColumnProgress& right, std::int32_t column, std::int32_t row, std::int32_t& seenDone) const

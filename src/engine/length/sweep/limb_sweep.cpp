@@ -244,6 +244,7 @@ void LimbSweep::sweepBand(const ColumnTurn& band, std::vector<std::unique_ptr<Wo
         right = &out;
     }
     for (std::int32_t i = a_; i >= options_.lowestRow;) {
+        pipeline_->throwIfStopped();
         // Down to the next row that is published.
         const std::int32_t lowest =
             std::max(options_.lowestRow, i % kRowsPerStep == 0 ? i : std::max(1, i - i % kRowsPerStep));
@@ -299,11 +300,10 @@ void LimbSweep::Worker::sweepDownTo(std::int32_t lowest)
         const auto at = static_cast<std::size_t>(i);
         // The next row's skip calls lie anywhere on the heap: fetch their start early.
         if (i > 1) {
-            const mp_limb_t* next = mpz_limbs_read(s_.skipCalls_[at - 1].get_mpz_t());
-            __builtin_prefetch(next);
-            __builtin_prefetch(next + 8);
-            __builtin_prefetch(next + 16);
-            __builtin_prefetch(next + 24);
+            const mpz_srcptr nextCalls = s_.skipCalls_[at - 1].get_mpz_t();
+            const mp_limb_t* next = nextCalls->_mp_d;
+            const int lines = std::min(16, (std::abs(nextCalls->_mp_size) + 7) / 8);
+            for (int line = 0; line < lines; ++line) __builtin_prefetch(next + 8 * line);
         }
         if (s_.first_[at - 1] == c_) {
             match(i, out, right);

@@ -30,7 +30,7 @@ SweepLayout layoutFor(std::int32_t rows, std::int32_t columns, const LimbSweepOp
                : pairs <= std::int64_t{29000} * 29000 ? 4
                                                       : 2;
     else
-        band = pairs <= kSmallTable ? 1 : pairs <= std::int64_t{4000} * 4000 ? 8 : 16;
+        band = pairs <= kSmallTable ? 1 : 16;
     if (keepsAllSums || band == 1) return {band, 0};
     return {band, options.prefixSumsPerBlock > 0 ? options.prefixSumsPerBlock : kPrefixSumsPerBlock};
 }

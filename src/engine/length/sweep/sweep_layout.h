@@ -13,7 +13,8 @@ namespace velmora::sweep {
 // serve the whole band. Even at 1,000 to 3,000 characters, whose columns of counts (up to
 // 3 MB) once stayed in cache, bands of eight took half the time of single columns when the
 // machine's cache was shared with others (3,000 random ACGT: 0.74-0.80 s against 1.55 s);
-// from about 4,000 x 4,000 pairs, sixteen. Only a band's last column is kept whole, and it
+// sixteen, once each thread's bands grew or shrank by its speed, a tenth less again at
+// 3,000 characters and the same at 1,000. Only a band's last column is kept whole, and it
 // goes back to a pool as the next band reads past its rows (a column grows with the square
 // of the texts' length: 47 MB at 12,000 random ACGT, about 350 MB at 32,766). The other
 // columns of a band keep the latest 512 to 1,024 sums each: at 32,766 characters bands of
