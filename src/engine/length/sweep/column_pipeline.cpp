@@ -16,7 +16,7 @@ thread_local Clock::duration waitedThisTurn{};
 
 }  // namespace
 
-void ColumnPipeline::balanceTurns(std::int32_t widest) { widest_ = std::max(perTurn_, widest); }
+void ColumnPipeline::balanceTurns() { balanced_ = true; }
 
 void ColumnPipeline::fixTurnWidths(std::int32_t first, std::int32_t second)
 {
@@ -96,10 +96,9 @@ std::int32_t ColumnPipeline::widthFor(int worker) const
 {
     if (fixedWidths_[worker] > 0) return fixedWidths_[worker];
     const double own = secondsPerColumn_[worker], other = secondsPerColumn_[1 - worker];
-    if (widest_ == 0 || own == 0 || other == 0) return perTurn_;
-    // Both threads' turns of 2 * perTurn columns between them take equally long.
-    const double share = 2.0 * perTurn_ * other / (own + other);
-    return std::clamp(static_cast<std::int32_t>(std::lround(share)), narrowestTurn(), widest_);
+    if (!balanced_ || own == 0 || other == 0 || own <= other) return perTurn_;
+    // The slower thread sweeps as many columns as the faster does perTurn in the same time.
+    return std::max(narrowestTurn(), static_cast<std::int32_t>(std::lround(perTurn_ * other / own)));
 }
 
 void ColumnPipeline::waitUntilDone(const ColumnProgress& right, std::int32_t column, std::int32_t row,

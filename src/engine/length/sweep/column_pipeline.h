@@ -60,15 +60,17 @@ public:
     // A sweep that is a small part of a computation checks its cancel request but leaves
     // its progress alone: the fraction of one corner is not the computation's.
     void keepProgressUnreported() { reportsFraction_ = false; }
-    // Two turns together keep 2 * perTurn columns, shared between the threads by how fast
-    // each has swept its last turns, each taking from narrowestTurn() to `widest`: the two
-    // processors of a virtual machine may run at different speeds, and the faster would
-    // otherwise wait for the slower a block at a time.
-    void balanceTurns(std::int32_t widest);
+    // The thread that has swept its last turns faster takes perTurn columns, the slower
+    // as many as it sweeps in the same time (at least narrowestTurn()): the two processors
+    // of a virtual machine may run at different speeds, and the faster would otherwise
+    // wait for the slower a block at a time. (Wider turns for the faster thread would
+    // balance as well, but each column of a turn keeps its own working memory, and at
+    // 3,000 characters fresh memory costs about as much as the sweep saves.)
+    void balanceTurns();
     // Turns of these widths for each thread, whatever their speed (to test uneven turns).
     void fixTurnWidths(std::int32_t first, std::int32_t second);
     // The most columns a turn may take.
-    std::int32_t widestTurn() const { return std::max({perTurn_, widest_, fixedWidths_[0], fixedWidths_[1]}); }
+    std::int32_t widestTurn() const { return std::max({perTurn_, fixedWidths_[0], fixedWidths_[1]}); }
     std::int32_t narrowestTurn() const;
 
     // Whether a second thread pays off: only where the columns are long enough to overlap.
@@ -106,7 +108,8 @@ private:
     std::int32_t widthFor(int worker) const;
 
     std::int32_t columns_, rows_, perTurn_, lowest_;
-    std::int32_t widest_ = 0, fixedWidths_[2] = {0, 0};
+    bool balanced_ = false;
+    std::int32_t fixedWidths_[2] = {0, 0};
     std::mutex turns_;
     std::int32_t nextColumn_, nextIndex_ = 0;
     double secondsPerColumn_[2] = {0, 0};  // 0: not measured yet

@@ -191,7 +191,7 @@ std::pair<mpz_class, std::int16_t> LimbSweep::sweepAll(SweepLayout layout, Compu
     else if (layout_.prefixSumsPerBlock > 0)
         // Only where every column keeps two blocks of sums: bands that keep them all are
         // as narrow as memory asks.
-        pipeline.balanceTurns(layout_.band + layout_.band / 2);
+        pipeline.balanceTurns();
     pipeline_ = &pipeline;
     for (auto& workers : workers_) {
         workers.clear();
