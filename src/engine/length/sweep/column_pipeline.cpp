@@ -45,9 +45,12 @@ void ColumnPipeline::run(const std::function<void(const ColumnTurn&, int)>& swee
             sweepTurns(worker, sweepTurn);
         } catch (...) {
             failures[worker] = std::current_exception();
+            const std::lock_guard lock(turns_);  // so that a thread waiting for its turn hears it
             stop_.store(true);
+            turnTaken_.notify_all();
         }
     };
+    alternating_ = true;
     std::thread second(work, 1);
     work(0);
     second.join();
@@ -79,16 +82,26 @@ void ColumnPipeline::sweepTurns(int worker, const std::function<void(const Colum
 
 bool ColumnPipeline::nextTurn(int worker, double busySeconds, std::int32_t lastWidth, ColumnTurn& turn)
 {
-    const std::lock_guard lock(turns_);
+    std::unique_lock lock(turns_);
     if (lastWidth > 0) {
         // A running mean of the last few turns: one turn may be slowed by anything.
         const double perColumn = busySeconds / lastWidth;
         double& mean = secondsPerColumn_[worker];
         mean = mean == 0 ? perColumn : 0.5 * (mean + perColumn);
     }
-    if (nextColumn_ < lowest_) return false;
+    // With two threads each takes every other turn, as soon as the other has taken the one
+    // before: a turn may reuse what the turn three before it wrote, once the turn two
+    // before, which read that, has finished; with every other turn that one is this
+    // thread's own. (Taken by whichever thread asks first, it could be the other's, still
+    // handing the chunks it has read back to the pool.)
+    turnTaken_.wait(lock, [&] {
+        return !alternating_ || nextIndex_ % 2 == worker || nextColumn_ < lowest_ ||
+               stop_.load(std::memory_order_relaxed);
+    });
+    if (nextColumn_ < lowest_ || stop_.load(std::memory_order_relaxed)) return false;
     turn = {nextColumn_, std::min(widthFor(worker), nextColumn_ - lowest_ + 1), nextIndex_++};
     nextColumn_ -= turn.width;
+    turnTaken_.notify_all();
     return true;
 }
 

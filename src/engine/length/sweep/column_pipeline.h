@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -77,9 +78,9 @@ public:
     bool usesTwoThreads() const;
 
     // Calls sweepTurn(turn, worker) for every turn of columns from the last to the lowest,
-    // worker 0 or 1 being the thread's own state. A thread takes the next turn once it has
-    // finished its last, so at most two turns are under way, neighbours, and every turn
-    // before them is finished. Rethrows the failure that stopped the sweep.
+    // worker 0 or 1 being the thread's own state. The threads take every other turn, each
+    // once it has finished its last, so at most two turns are under way, neighbours, and
+    // every turn before them is finished. Rethrows the failure that stopped the sweep.
     void run(const std::function<void(const ColumnTurn& turn, int worker)>& sweepTurn);
 
     // Throws once the other thread has stopped or the computation is cancelled: between
@@ -103,7 +104,7 @@ private:
                        std::int32_t& seenDone) const;
     void sweepTurns(int worker, const std::function<void(const ColumnTurn&, int)>& sweepTurn);
     // The next turn for `worker`, which has just spent `busySeconds` (waits aside) on
-    // `lastWidth` columns; false when every column is handed out.
+    // `lastWidth` columns; false when every column is handed out or the sweep has stopped.
     bool nextTurn(int worker, double busySeconds, std::int32_t lastWidth, ColumnTurn& turn);
     std::int32_t widthFor(int worker) const;
 
@@ -111,6 +112,8 @@ private:
     bool balanced_ = false;
     std::int32_t fixedWidths_[2] = {0, 0};
     std::mutex turns_;
+    std::condition_variable turnTaken_;
+    bool alternating_ = false;
     std::int32_t nextColumn_, nextIndex_ = 0;
     double secondsPerColumn_[2] = {0, 0};  // 0: not measured yet
     ComputationControl* control_;
